@@ -1,0 +1,52 @@
+# Orvanne: `make run` sets up, builds and renders the demo; `make test` sets up, builds
+# and runs every test; `make build` builds the three targets.
+JOBS ?= 2
+CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=Release
+NATIVE := build/linux
+ASAN := build/asan
+
+.PHONY: setup build build-native build-asan build-win32 build-win64 test test-native test-asan test-wine run clean
+
+setup:
+	@bash tools/setup-deps.sh
+
+build: setup build-native build-win32 build-win64
+
+build-native:
+	cmake -S . -B $(NATIVE) $(CMAKE_FLAGS) -DORVANNE_DIST_DIR=$(CURDIR)/dist/linux
+	cmake --build $(NATIVE) -j $(JOBS)
+
+build-asan:
+	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANNE_SANITIZE=ON \
+	  -DORVANNE_DIST_DIR=$(CURDIR)/build/asan/dist
+	cmake --build $(ASAN) -j $(JOBS)
+
+build-win32:
+	cmake -S . -B build/win32 $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+	  -DORVANNE_DIST_DIR=$(CURDIR)/dist/win32 -DORVANNE_NATIVE_BUILD_DIR=$(CURDIR)/$(NATIVE)
+	cmake --build build/win32 -j $(JOBS)
+
+build-win64:
+	cmake -S . -B build/win64 $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
+	  -DORVANNE_DIST_DIR=$(CURDIR)/dist/win64 -DORVANNE_NATIVE_BUILD_DIR=$(CURDIR)/$(NATIVE)
+	cmake --build build/win64 -j $(JOBS)
+
+test: build build-asan
+	$(MAKE) --no-print-directory test-native test-asan test-wine
+
+test-native:
+	ctest --test-dir $(NATIVE) --output-on-failure -j $(JOBS)
+
+test-asan:
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --test-dir $(ASAN) --output-on-failure -j $(JOBS) -LE nosan
+
+test-wine:
+	ctest --test-dir build/win32 --output-on-failure
+	ctest --test-dir build/win64 --output-on-failure
+
+run: build
+	dist/linux/orvanne-render --plot dist/demo.png dist/demo.wav
+
+clean:
+	rm -rf build dist

@@ -1,0 +1,148 @@
+// The plug-in's effect object: parameters and their text, the audio loop and meters,
+// the preset table, chunks and preset files.
+#pragma once
+
+#include "AudioEffectX.h"
+#include "Maximizer.h"
+#include "ParamRecord.h"
+#include "PresetRecord.h"
+
+// Receives the labels of the preset files found in a folder; the editor's folder
+// submenus implement it.
+class PresetMenuTarget {
+public:
+    virtual ~PresetMenuTarget() {}
+    // Adds label at the end of folder submenu number menuIndex.
+    virtual void addPresetEntry(int32_t menuIndex, const char* label) = 0;
+};
+
+enum ParamIndex : VstInt32 {
+    kParamInternalUse = 0,
+    kParamPower = 1,
+    kParamInputThres = 2,
+    kParamOutCeiling = 3,
+    kParamRecovery = 4,
+    kNumParams = 5,
+};
+
+// getParameter indices of the display-ready meter readings.
+enum MeterReading : VstInt32 {
+    kReadingOutLeft = 11,
+    kReadingOutRight = 12,
+    kReadingOverLeft = 13,
+    kReadingOverRight = 14,
+    kReadingGainReduction = 15,
+};
+
+constexpr int kPresetTableSize = 512;
+constexpr int kPresetFolderCount = 128;
+constexpr int kPathSize = 256;
+constexpr VstInt32 kUniqueId = fourCharCode('O', 'r', 'v', 'n');
+
+class CTarvelleVST : public AudioEffectX {
+public:
+    explicit CTarvelleVST(audioMasterCallback audioMaster);
+    ~CTarvelleVST() override;
+
+    CTarvelleVST(const CTarvelleVST&) = delete;
+    CTarvelleVST& operator=(const CTarvelleVST&) = delete;
+
+    // True when every table and the engine's buffers could be allocated.
+    bool isValid() const;
+
+    // Base operations this effect replaces.
+    void suspend() override;
+    void resume() override {}
+    void setSampleRate(float rate) override;
+    void processReplacing(float** inputs, float** outputs, VstInt32 frames) override;
+    void setParameter(VstInt32 index, float value) override;
+    float getParameter(VstInt32 index) override;
+    void setProgramName(char* name) override;
+    void getProgramName(char* name) override;
+    void getParameterLabel(VstInt32 index, char* label) override;
+    void getParameterDisplay(VstInt32 index, char* text) override;
+    void getParameterName(VstInt32 index, char* text) override;
+    VstInt32 getChunk(void** data, bool isPreset = false) override;
+    VstInt32 setChunk(void* data, VstInt32 byteSize, bool isPreset = false) override;
+    VstInt32 getGetTailSize() override { return 1; }
+    bool getEffectName(char* name) override;
+    bool getVendorString(char* text) override;
+    bool getProductString(char* text) override;
+    VstInt32 getVendorVersion() override { return 1000; }
+    VstInt32 canDo(char* text) override;
+    VstInt32 getPlugCategory() override { return kPlugCategEffect; }
+
+    // The effect's own operations.
+    virtual void setLatency(VstInt32 samples);
+    virtual void defineParameter(VstInt32 index, const char* name, VstInt32 unit, float min, float max,
+                                 float defaultValue, VstInt32 curve, float exponent);
+    virtual float getParameterMin(VstInt32 index);
+    virtual float getParameterMax(VstInt32 index);
+    virtual VstInt32 getParameterUnit(VstInt32 index);
+    virtual bool isParameterLogScale(VstInt32 index);
+    virtual void processBlock(float** inputs, float** outputs, VstInt32 frames, VstInt32 inputCount,
+                              VstInt32 outputCount);
+    virtual void recallFactorySetting(VstInt32 index);
+    virtual void recallPreset(VstInt32 index);
+    virtual void setCurrentPresetName(const char* name);
+    virtual void getCurrentPresetName(char* text);
+    virtual bool getPresetNameIndexed(VstInt32 category, VstInt32 index, char* text);
+    virtual VstInt32 getCurrentPresetIndex() { return currentPresetIndex; }
+    virtual void nextPreset();
+    virtual void previousPreset();
+    virtual void setParameterFromNormalized(VstInt32 index, float x);
+    virtual float getParameterNormalized(VstInt32 index);
+    virtual float mapStoredValue(VstInt32 index);
+    virtual float normalizeValue(VstInt32 index, float plain);
+    virtual float denormalizeValue(VstInt32 index, float x);
+    virtual void setTempoDivision(float x) { (void)x; }
+    virtual float tempoMultiplier(float x)
+    {
+        (void)x;
+        return 1.0f;
+    }
+    virtual void updateTimeInfo();
+    virtual void savePresetFile(const char* path);
+    virtual bool loadPresetFile(VstInt32 index, const char* path);
+    virtual VstInt32 addPresetsToMenu(const char* folder, VstInt32 firstIndex, VstInt32 menuIndex);
+    virtual VstInt32 countPresetFiles(const char* folder);
+    virtual VstInt32 listPresetFolders(const char* root);
+
+    // Accessors for the editor and for tests.
+    CMaximizer& getEngine() { return engine; }
+    const PresetRecord& getPresetRecord(VstInt32 index) const { return presetTable[index]; }
+    PresetRecord& presetRecord(VstInt32 index) { return presetTable[index]; }
+    VstInt32 getPresetCount() const { return presetCount; }
+    void setPresetCount(VstInt32 count);
+    const ParamRecord& getParamRecord(VstInt32 index) const { return paramTable[index]; }
+    VstInt32 getRateHz() const { return rateHz; }
+    void setPresetMenuTarget(PresetMenuTarget* target) { presetMenuTarget = target; }
+    const char* getPresetFolderName(VstInt32 index) const { return presetFolderNames[index]; }
+    char* getPresetRootPath() { return presetRootPath; }
+
+private:
+    void computeMeterFalls();
+    void clearMeters();
+    void recallValues(VstInt32 index, const float* values, const char* name);
+
+    PresetRecord factorySetting;
+    CMaximizer engine;
+    ParamRecord* paramTable = nullptr;
+    VstInt32 currentPresetIndex = 0;
+    PresetRecord* presetTable = nullptr;
+    VstInt32 presetCount = 2;
+    char programName[kPresetNameSize] = {};
+    char presetRootPath[kPathSize] = {};
+    char (*presetFolderNames)[kPresetNameSize] = nullptr;
+    PresetMenuTarget* presetMenuTarget = nullptr;
+    VstInt32 rateHz = 44100;
+
+    float outPeakLeft = 0.0f;
+    float outPeakRight = 0.0f;
+    float overLeft = 0.0f;
+    float overRight = 0.0f;
+    float gainReduction = 0.0f;
+    double peakFall = 0.0;
+    double overFall = 0.0;
+    double reductionFall = 0.0;
+};

@@ -1,0 +1,66 @@
+// The leveling engine: a stereo, sample-by-sample look-ahead gain rider with an output
+// gain and a hard ceiling. Plain C++; knows nothing of the plug-in host.
+#pragma once
+
+#include <cstdint>
+
+class CMaximizer {
+public:
+    explicit CMaximizer(float rate);
+    virtual ~CMaximizer();
+
+    CMaximizer(const CMaximizer&) = delete;
+    CMaximizer& operator=(const CMaximizer&) = delete;
+
+    // Control codes: 0 input gain, 1 target level, 2 recovery mode, 3 raw gain,
+    // 5 output gain, 6 ceiling switch; x is normally 0..1.
+    virtual void setParam(int32_t code, float value);
+    // Levels one stereo sample; returns the raw gain after this sample's step.
+    virtual float process(float inLeft, float inRight, float& outLeft, float& outRight);
+    // Passes one stereo sample through the same delay rings only; returns 0.
+    virtual float processDelayOnly(float inLeft, float inRight, float& outLeft, float& outRight);
+    // Stores a new rate and re-derives the look-ahead and block length from it.
+    virtual void setSampleRate(float rate);
+    // Unity gain, silent rings, empty history; controls are kept.
+    virtual void reset();
+
+    // True when the rings and the history could be allocated.
+    bool isValid() const { return delayLeft != nullptr && delayRight != nullptr && peakHistory != nullptr; }
+    int32_t getLookahead() const { return lookahead; }
+    int32_t getBlockLength() const { return blockLength; }
+    float getSampleRate() const { return sampleRate; }
+    double getRecoveryTime() const { return recoveryTime; }
+    float getInputGain() const { return inputGain; }
+    float getOutputGain() const { return outputGain; }
+    float getTargetLevel() const { return targetLevel; }
+    float getCeilingClip() const { return ceilingClip; }
+    float getGain() const { return gain; }
+    float getSmoothedGain() const { return smoothedGain; }
+    float getGainSlope() const { return gainSlope; }
+
+    static constexpr int32_t kDelaySize = 4096;
+    static constexpr int32_t kHistorySize = 16;
+
+private:
+    void deriveGeometry();
+
+    float sampleRate;
+    double recoveryTime;
+    float* delayLeft;
+    float* delayRight;
+    int32_t delaySize;
+    int32_t writeIndex;
+    int32_t historyIndex;
+    uint32_t blockCounter;
+    int32_t blockLength;
+    float* peakHistory;
+    int32_t lookahead;
+    float gainSlope;
+    float blockPeak;
+    float gain;
+    float smoothedGain;
+    float targetLevel;
+    float inputGain;
+    float outputGain;
+    float ceilingClip;
+};
