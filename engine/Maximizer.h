@@ -19,12 +19,14 @@ public:
     virtual float process(float inLeft, float inRight, float& outLeft, float& outRight);
     // Passes one stereo sample through the same delay rings only; returns 0.
     virtual float processDelayOnly(float inLeft, float inRight, float& outLeft, float& outRight);
-    // Stores a new rate and re-derives the look-ahead and block length from it.
+    // Stores a new rate and re-derives the look-ahead and block length from it (the look-ahead
+    // is capped below the ring size). Rates that are not positive are ignored.
     virtual void setSampleRate(float rate);
     // Unity gain, silent rings, empty history; controls are kept.
     virtual void reset();
 
-    // True when the rings and the history could be allocated.
+    // True when the rings and the history could be allocated. An invalid engine must not
+    // be processed; its owner reports the failure instead.
     bool isValid() const { return delayLeft != nullptr && delayRight != nullptr && peakHistory != nullptr; }
     int32_t getLookahead() const { return lookahead; }
     int32_t getBlockLength() const { return blockLength; }
@@ -42,7 +44,10 @@ public:
     static constexpr int32_t kHistorySize = 16;
 
 private:
+    // lookahead and blockLength from sampleRate, bounded to the ring.
     void deriveGeometry();
+    // The once-per-block slope plan; kept out of line so the per-sample path stays short.
+    __attribute__((noinline)) void replan();
 
     float sampleRate;
     double recoveryTime;
