@@ -16,6 +16,20 @@ public:
     virtual void addPresetEntry(int32_t menuIndex, const char* label) = 0;
 };
 
+// What the effect tells its editor beyond the editor base: parameter changes, meters to be
+// redrawn after a reset, and a new current preset. The editor registers itself with
+// setEditorLink; the effect only calls it while an editor object is attached.
+class EffectEditorLink {
+public:
+    virtual ~EffectEditorLink() {}
+    // A parameter changed; value is the normalised value recomputed from the stored one.
+    virtual void setParameter(VstInt32 index, float value) = 0;
+    // The meters were cleared; called only while the editor's window is open.
+    virtual void updateMeters() = 0;
+    // Another preset became current; called only while the editor's window is open.
+    virtual void updatePresetNameDisplay() = 0;
+};
+
 enum ParamIndex : VstInt32 {
     kParamInternalUse = 0,
     kParamPower = 1,
@@ -119,11 +133,21 @@ public:
     void setPresetMenuTarget(PresetMenuTarget* target) { presetMenuTarget = target; }
     const char* getPresetFolderName(VstInt32 index) const { return presetFolderNames[index]; }
     char* getPresetRootPath() { return presetRootPath; }
+    void setEditorLink(EffectEditorLink* link) { editorLink = link; }
+    // The display-ready reading behind getParameter(11..15), whether or not an editor exists;
+    // 0 for any other index.
+    float getMeterReading(VstInt32 index) const;
 
 private:
     void computeMeterFalls();
     void clearMeters();
     void recallValues(VstInt32 index, const float* values, const char* name);
+    bool validParam(VstInt32 index) const { return index >= 0 && index < kNumParams && paramTable != nullptr; }
+    // The per-frame loops of processBlock, one per path and output layout.
+    template <bool StereoOut>
+    void levelFrames(const float* inL, const float* inR, float* outL, float* outR, VstInt32 frames);
+    template <bool StereoOut>
+    void bypassFrames(const float* inL, const float* inR, float* outL, float* outR, VstInt32 frames);
 
     PresetRecord factorySetting;
     CMaximizer engine;
@@ -135,6 +159,7 @@ private:
     char presetRootPath[kPathSize] = {};
     char (*presetFolderNames)[kPresetNameSize] = nullptr;
     PresetMenuTarget* presetMenuTarget = nullptr;
+    EffectEditorLink* editorLink = nullptr;
     VstInt32 rateHz = 44100;
 
     float outPeakLeft = 0.0f;
