@@ -11,6 +11,13 @@
 #include <cstring>
 #include <new>
 
+#if (defined(__SSE2__) || defined(_M_X64)) && !defined(ORVANNE_ENGINE_PORTABLE)
+#include <emmintrin.h>
+#define ORVANNE_ENGINE_SSE2 1
+#else
+#define ORVANNE_ENGINE_SSE2 0
+#endif
+
 namespace {
 
 constexpr double kDbToLinear = 0.11512925464970228;  // ln(10) / 20
@@ -35,6 +42,7 @@ inline float guardTiny(double v) {
     return static_cast<float>(static_cast<double>(up) - kTiny);
 }
 
+#if !ORVANNE_ENGINE_SSE2
 // Output ceiling at T = 1.0 (10^(0/20)): s = -og if y < 0 else +og; u = float(y*s);
 // e = u > T ? float(u - T) : 0; y = float(s * float(u - e)).
 inline float ceiling(float y, float og) {
@@ -46,6 +54,7 @@ inline float ceiling(float y, float og) {
     const float kept = static_cast<float>(ud - static_cast<double>(e));
     return static_cast<float>(s * static_cast<double>(kept));
 }
+#endif
 
 inline uint32_t asUnsigned(int32_t v) { return static_cast<uint32_t>(v); }
 inline int32_t asSigned(uint32_t v) {
@@ -196,58 +205,225 @@ void CMaximizer::replan() {
     blockPeak = 0.0f;
 }
 
-float CMaximizer::process(float inLeft, float inRight, float& outLeft, float& outRight) {
-    const double a = inLeft;
-    const double b = inRight;
+// What the per-sample path carries from one frame to the next. process() loads it from the
+// fields and stores it back every call; processBlock() keeps it in registers for a block.
+struct CMaximizer::Running {
+    float gain;
+    float smoothed;
+    float slope;
+    float peak;
+    uint32_t counter;
+    uint32_t write;
+};
 
-    // Detection: the larger square (left on a tie or NaN), weighted by the input gain.
-    const double a2 = a * a;
-    const double b2 = b * b;
+// Controls and geometry as the per-sample path uses them, read once per call.
+struct CMaximizer::Controls {
+    float* left;
+    float* right;
+    uint32_t mask;
+    uint32_t lookahead;
+    uint32_t blockLength;
+    float inputGain;
+    double inputGainD;
+    float outputGain;
+    bool clip;
+};
+
+inline CMaximizer::Running CMaximizer::loadRunning() const {
+    return Running{gain, smoothedGain, gainSlope, blockPeak, blockCounter, asUnsigned(writeIndex)};
+}
+
+inline void CMaximizer::storeRunning(const Running& st) {
+    gain = st.gain;
+    smoothedGain = st.smoothed;
+    gainSlope = st.slope;
+    blockPeak = st.peak;
+    blockCounter = st.counter;
+    writeIndex = asSigned(st.write);
+}
+
+inline CMaximizer::Controls CMaximizer::loadControls() const {
+    return Controls{delayLeft,
+                    delayRight,
+                    static_cast<uint32_t>(delaySize - 1),
+                    asUnsigned(lookahead),
+                    static_cast<uint32_t>(blockLength),
+                    inputGain,
+                    static_cast<double>(inputGain),
+                    outputGain,
+                    ceilingClip > 0.5f};
+}
+
+// Detection, gain step, smoothing, block end and the ring: everything up to the delayed
+// read, which it answers in dl, dr (before smoothing gain). Branch-free except for the
+// once-per-block re-plan.
+//
+// The SSE2 forms below are bit-identical to the plain ones: a product of two floats is exact
+// in double, so float(x*y) is the float product, and double rounding is harmless for one add
+// or subtract of two floats; only the smoothing and the guards, whose constants are not
+// floats, need double arithmetic.
+inline void CMaximizer::levelFront(Running& st, const Controls& c, float a, float b, float& dl, float& dr) {
+#if ORVANNE_ENGINE_SSE2
+    // sq: MAXSD(b2, a2) answers b2 only when b2 > a2, so a tie or a NaN takes a2.
+    const __m128d ad = _mm_cvtss_sd(_mm_setzero_pd(), _mm_set_ss(a));
+    const __m128d bd = _mm_cvtss_sd(_mm_setzero_pd(), _mm_set_ss(b));
+    const __m128d sq = _mm_max_sd(_mm_mul_sd(bd, bd), _mm_mul_sd(ad, ad));
+    const __m128d p = _mm_mul_sd(_mm_add_sd(sq, _mm_set_sd(kDetectFloor)), _mm_set_sd(c.inputGainD));
+    // peak < p  <=>  peak < float(p), except for a p that rounds to peak itself, so
+    // MAXSS(float(p), peak) stores the same bits, and keeps the peak when p is NaN.
+    st.peak = _mm_cvtss_f32(_mm_max_ss(_mm_cvtsd_ss(_mm_setzero_ps(), p), _mm_set_ss(st.peak)));
+
+    const __m128 one = _mm_set_ss(1.0f);
+    const __m128 slope = _mm_set_ss(st.slope);
+    __m128 g = _mm_add_ss(_mm_set_ss(st.gain), slope);
+    const __m128 cap = _mm_and_ps(_mm_cmpgt_ss(slope, _mm_setzero_ps()), _mm_cmpgt_ss(g, one));
+    g = _mm_or_ps(_mm_and_ps(cap, one), _mm_andnot_ps(cap, g));
+    st.slope = _mm_cvtss_f32(_mm_andnot_ps(cap, slope));
+    st.gain = _mm_cvtss_f32(g);
+#else
+    const double ad = a;
+    const double bd = b;
+    const double a2 = ad * ad;
+    const double b2 = bd * bd;
     const double sq = (b2 > a2) ? b2 : a2;
-    const double ig = inputGain;
-    const double p = (sq + kDetectFloor) * ig;
-    const float peak = blockPeak;
-    blockPeak = (static_cast<double>(peak) < p) ? static_cast<float>(p) : peak;
+    const double p = (sq + kDetectFloor) * c.inputGainD;
+    st.peak = (static_cast<double>(st.peak) < p) ? static_cast<float>(p) : st.peak;
 
-    // Gain step, capped at unity only while rising.
-    float slope = gainSlope;
-    float g = static_cast<float>(static_cast<double>(gain) + static_cast<double>(slope));
-    const bool cap = (slope > 0.0f) & (g > 1.0f);
-    g = cap ? 1.0f : g;
-    gainSlope = cap ? 0.0f : slope;
-    gain = g;
+    float g = static_cast<float>(static_cast<double>(st.gain) + static_cast<double>(st.slope));
+    const bool cap = (st.slope > 0.0f) & (g > 1.0f);
+    st.gain = cap ? 1.0f : g;
+    st.slope = cap ? 0.0f : st.slope;
+#endif
+    st.smoothed = static_cast<float>(kSmoothKeep * static_cast<double>(st.smoothed) +
+                                     kSmoothTake * static_cast<double>(st.gain));
 
-    const float sg = static_cast<float>(kSmoothKeep * static_cast<double>(smoothedGain) +
-                                        kSmoothTake * static_cast<double>(g));
-    smoothedGain = sg;
+    const uint32_t counted = st.counter;
+    st.counter = counted + 1u;
+    if (__builtin_expect(counted >= c.blockLength, 0)) {
+        gain = st.gain;
+        blockPeak = st.peak;
+        replan();
+        st.slope = gainSlope;
+        st.peak = blockPeak;
+        st.counter = blockCounter;
+    }
 
-    const uint32_t counted = blockCounter;
-    blockCounter = counted + 1u;
-    if (__builtin_expect(counted >= static_cast<uint32_t>(blockLength), 0)) replan();
+    // Read before this sample's write: exactly `lookahead` samples of delay.
+    const uint32_t r = (st.write - c.lookahead) & c.mask;
+    const uint32_t w = st.write & c.mask;
+    dl = c.left[r];
+    dr = c.right[r];
+    c.left[w] = a * c.inputGain;
+    c.right[w] = b * c.inputGain;
+    st.write += 1u;
+}
 
-    // Delayed read before this sample's write: exactly `lookahead` samples of delay.
-    const uint32_t mask = static_cast<uint32_t>(delaySize - 1);
-    const uint32_t w = asUnsigned(writeIndex);
-    const uint32_t r = (w - asUnsigned(lookahead)) & mask;
-    const double sgd = sg;
-    float yl = static_cast<float>(static_cast<double>(delayLeft[r]) * sgd);
-    float yr = static_cast<float>(static_cast<double>(delayRight[r]) * sgd);
-    delayLeft[w & mask] = static_cast<float>(a * ig);
-    delayRight[w & mask] = static_cast<float>(b * ig);
-    writeIndex = asSigned(w + 1u);
+#if ORVANNE_ENGINE_SSE2
+namespace {
 
-    const float og = outputGain;
-    yl = static_cast<float>(static_cast<double>(yl) * og);
-    yr = static_cast<float>(static_cast<double>(yr) * og);
-    const bool clip = ceilingClip > 0.5f;
-    const float cl = ceiling(yl, og);
-    const float cr = ceiling(yr, og);
-    yl = clip ? cl : yl;
-    yr = clip ? cr : yr;
+// Smoothed gain, output gain and ceiling on four lanes:
+// y = d*sg*og; s = y < 0 ? -og : og; u = y*s; e = u > 1 ? u - 1 : 0; y = s*(u - e).
+inline __m128 levelOutput(__m128 delayed, __m128 sg, __m128 og, __m128 clipOn) {
+    const __m128 ones = _mm_set1_ps(1.0f);
+    const __m128 y = _mm_mul_ps(_mm_mul_ps(delayed, sg), og);
+    const __m128 negative = _mm_cmplt_ps(y, _mm_setzero_ps());
+    const __m128 s = _mm_xor_ps(og, _mm_and_ps(negative, _mm_set1_ps(-0.0f)));
+    const __m128 u = _mm_mul_ps(y, s);
+    const __m128 e = _mm_and_ps(_mm_cmpgt_ps(u, ones), _mm_sub_ps(u, ones));
+    const __m128 clipped = _mm_mul_ps(s, _mm_sub_ps(u, e));
+    return _mm_or_ps(_mm_and_ps(clipOn, clipped), _mm_andnot_ps(clipOn, y));
+}
 
-    outLeft = guardTiny(yl);
-    outRight = guardTiny(yr);
-    return gain;
+// The tiny-value guard on the two low lanes.
+inline __m128 guard2(__m128 y) {
+    const __m128d tiny = _mm_set1_pd(kTiny);
+    const __m128 up = _mm_cvtpd_ps(_mm_add_pd(_mm_cvtps_pd(y), tiny));
+    return _mm_cvtpd_ps(_mm_sub_pd(_mm_cvtps_pd(up), tiny));
+}
+
+inline __m128 guard4(__m128 y) {
+    return _mm_movelh_ps(guard2(y), guard2(_mm_movehl_ps(y, y)));
+}
+
+inline __m128 clipMask(bool clip) {
+    return _mm_castsi128_ps(_mm_set1_epi32(clip ? -1 : 0));
+}
+
+}  // namespace
+#else
+namespace {
+
+inline float levelOutput(float delayed, float sg, float og, bool clip) {
+    const float y = static_cast<float>(
+        static_cast<double>(static_cast<float>(static_cast<double>(delayed) * sg)) * og);
+    const float c = ceiling(y, og);
+    return guardTiny(clip ? c : y);
+}
+
+}  // namespace
+#endif
+
+float CMaximizer::process(float inLeft, float inRight, float& outLeft, float& outRight) {
+    const Controls c = loadControls();
+    Running st = loadRunning();
+    float dl, dr;
+    levelFront(st, c, inLeft, inRight, dl, dr);
+    storeRunning(st);
+#if ORVANNE_ENGINE_SSE2
+    const __m128 out = guard2(levelOutput(_mm_unpacklo_ps(_mm_set_ss(dl), _mm_set_ss(dr)),
+                                          _mm_set1_ps(st.smoothed), _mm_set1_ps(c.outputGain),
+                                          clipMask(c.clip)));
+    outLeft = _mm_cvtss_f32(out);
+    outRight = _mm_cvtss_f32(_mm_shuffle_ps(out, out, 1));
+#else
+    outLeft = levelOutput(dl, st.smoothed, c.outputGain, c.clip);
+    outRight = levelOutput(dr, st.smoothed, c.outputGain, c.clip);
+#endif
+    return st.gain;
+}
+
+void CMaximizer::processBlock(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
+                              float* gains, int32_t frames) {
+    constexpr int32_t kChunk = 64;
+    const Controls c = loadControls();
+    Running st = loadRunning();
+    for (int32_t start = 0; start < frames; start += kChunk) {
+        const int32_t n = (frames - start < kChunk) ? frames - start : kChunk;
+        alignas(16) float dl[kChunk];
+        alignas(16) float dr[kChunk];
+        alignas(16) float sg[kChunk];
+        // The serial part: every input of the chunk is read before any output is written,
+        // so the outputs may be the inputs themselves.
+        for (int32_t i = 0; i < n; ++i) {
+            levelFront(st, c, inLeft[start + i], inRight[start + i], dl[i], dr[i]);
+            sg[i] = st.smoothed;
+            if (gains) gains[start + i] = st.gain;
+        }
+        float* ol = outLeft + start;
+        float* orr = outRight + start;
+#if ORVANNE_ENGINE_SSE2
+        const __m128 og = _mm_set1_ps(c.outputGain);
+        const __m128 clipOn = clipMask(c.clip);
+        int32_t i = 0;
+        for (; i + 4 <= n; i += 4) {
+            const __m128 g4 = _mm_load_ps(sg + i);
+            _mm_storeu_ps(ol + i, guard4(levelOutput(_mm_load_ps(dl + i), g4, og, clipOn)));
+            _mm_storeu_ps(orr + i, guard4(levelOutput(_mm_load_ps(dr + i), g4, og, clipOn)));
+        }
+        for (; i < n; ++i) {
+            const __m128 out = guard2(levelOutput(_mm_unpacklo_ps(_mm_set_ss(dl[i]), _mm_set_ss(dr[i])),
+                                                  _mm_set1_ps(sg[i]), og, clipOn));
+            ol[i] = _mm_cvtss_f32(out);
+            orr[i] = _mm_cvtss_f32(_mm_shuffle_ps(out, out, 1));
+        }
+#else
+        for (int32_t i = 0; i < n; ++i) {
+            ol[i] = levelOutput(dl[i], sg[i], c.outputGain, c.clip);
+            orr[i] = levelOutput(dr[i], sg[i], c.outputGain, c.clip);
+        }
+#endif
+    }
+    storeRunning(st);
 }
 
 float CMaximizer::processDelayOnly(float inLeft, float inRight, float& outLeft, float& outRight) {

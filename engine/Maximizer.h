@@ -17,6 +17,11 @@ public:
     virtual void setParam(int32_t code, float value);
     // Levels one stereo sample; returns the raw gain after this sample's step.
     virtual float process(float inLeft, float inRight, float& outLeft, float& outRight);
+    // The same as `frames` calls of process(), bit for bit, with the state kept in registers:
+    // the fast path for a whole audio block. `gains` (may be null) receives each frame's
+    // returned gain. The outputs may be the inputs themselves but must not otherwise overlap.
+    void processBlock(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
+                      float* gains, int32_t frames);
     // Passes one stereo sample through the same delay rings only; returns 0.
     virtual float processDelayOnly(float inLeft, float inRight, float& outLeft, float& outRight);
     // Stores a new rate and re-derives the look-ahead and block length from it (the look-ahead
@@ -44,6 +49,13 @@ public:
     static constexpr int32_t kHistorySize = 16;
 
 private:
+    struct Running;
+    struct Controls;
+    Running loadRunning() const;
+    void storeRunning(const Running& st);
+    Controls loadControls() const;
+    void levelFront(Running& st, const Controls& c, float a, float b, float& dl, float& dr);
+
     // lookahead and blockLength from sampleRate, bounded to the ring.
     void deriveGeometry();
     // The once-per-block slope plan; kept out of line so the per-sample path stays short.

@@ -341,6 +341,29 @@ TEST(MaximizerControls, CeilingOnlyAboveHalf) {
     }
 }
 
+TEST(MaximizerBlock, InPlaceAndWithoutGainsMatchesFramewise) {
+    // In-place processing (outputs are the inputs) and a null gain array.
+    CMaximizer a(48000.0f), b(48000.0f);
+    for (CMaximizer* m : {&a, &b}) {
+        m->setParam(6, 1.0f);
+        m->setParam(0, 0.6f);
+        m->reset();
+    }
+    std::vector<float> left = sine(2.5, 3000, 37), right = sine(-1.5, 3000, 23);
+    std::vector<float> expectL(left.size()), expectR(left.size());
+    for (size_t i = 0; i < left.size(); ++i) a.process(left[i], right[i], expectL[i], expectR[i]);
+    b.processBlock(left.data(), right.data(), left.data(), right.data(), nullptr, 1000);
+    b.processBlock(left.data() + 1000, right.data() + 1000, left.data() + 1000, right.data() + 1000, nullptr, 2000);
+    b.processBlock(nullptr, nullptr, nullptr, nullptr, nullptr, 0);
+    for (size_t i = 0; i < left.size(); ++i) {
+        ASSERT_EQ(left[i], expectL[i]) << i;
+        ASSERT_EQ(right[i], expectR[i]) << i;
+    }
+    EXPECT_EQ(a.getGain(), b.getGain());
+    EXPECT_EQ(a.getSmoothedGain(), b.getSmoothedGain());
+    EXPECT_EQ(a.getGainSlope(), b.getGainSlope());
+}
+
 // ---------------------------------------------------------------- bypass and guards
 
 TEST(MaximizerGuards, DelayOnlyPassesInputAndLeavesDetectionAlone) {
