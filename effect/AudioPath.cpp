@@ -138,22 +138,32 @@ void CTarvelleVST::bypassFrames(const float* inL, const float* inR, float* outL,
     overRight = 0.0f;
 }
 
+float CTarvelleVST::levelReading(float peak)
+{
+    const float shaped = static_cast<float>(std::pow(static_cast<double>(peak), 0.24));
+    return static_cast<float>(shaped * std::exp(kHalfDecibel));
+}
+
+float CTarvelleVST::reductionReading(float reduction)
+{
+    const float scaled = static_cast<float>(static_cast<double>(reduction) * 1.025);
+    const float shaped = static_cast<float>(std::pow(static_cast<double>(scaled), 1.85));
+    return static_cast<float>(shaped * std::exp(kHalfDecibel));
+}
+
 float CTarvelleVST::getMeterReading(VstInt32 index) const
 {
-    const double halfDb = std::exp(kHalfDecibel);
     switch (index) {
     case kReadingOutLeft:
-        return static_cast<float>(static_cast<float>(std::pow(static_cast<double>(outPeakLeft), 0.24)) * halfDb);
+        return levelReading(outPeakLeft);
     case kReadingOutRight:
-        return static_cast<float>(static_cast<float>(std::pow(static_cast<double>(outPeakRight), 0.24)) * halfDb);
+        return levelReading(outPeakRight);
     case kReadingOverLeft:
         return overLeft;
     case kReadingOverRight:
         return overRight;
-    case kReadingGainReduction: {
-        const float scaled = static_cast<float>(static_cast<double>(gainReduction) * 1.025);
-        return static_cast<float>(static_cast<float>(std::pow(static_cast<double>(scaled), 1.85)) * halfDb);
-    }
+    case kReadingGainReduction:
+        return reductionReading(gainReduction);
     default:
         return 0.0f;
     }

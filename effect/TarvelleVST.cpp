@@ -133,7 +133,7 @@ void CTarvelleVST::setSampleRate(float rate)
     // Rates below 44100 count as 44100, as do values that are not finite; absurdly high
     // rates are capped. The latency, the engine's delay and the meter speeds all follow.
     float r = rate;
-    if (!(r >= kLowestRate))
+    if (!std::isfinite(r) || r < kLowestRate)
         r = kLowestRate;
     if (r > kHighestRate)
         r = kHighestRate;

@@ -137,6 +137,10 @@ public:
     // The display-ready reading behind getParameter(11..15), whether or not an editor exists;
     // 0 for any other index.
     float getMeterReading(VstInt32 index) const;
+    // The scaling of those readings: an output level shown +0.5 dB on a 0.24 power law, and the
+    // gain reduction likewise on a 1.85 power law.
+    static float levelReading(float peak);
+    static float reductionReading(float reduction);
 
 private:
     void computeMeterFalls();

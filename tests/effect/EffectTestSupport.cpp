@@ -1,0 +1,39 @@
+#include "EffectTestSupport.h"
+
+RecordingHost& recordingHost()
+{
+    static RecordingHost host;
+    return host;
+}
+
+VstIntPtr VSTCALLBACK recordingHostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                            void* ptr, float opt)
+{
+    (void)effect, (void)ptr;
+    RecordingHost& host = recordingHost();
+    host.calls.push_back({opcode, index, value, opt});
+    switch (opcode) {
+    case audioMasterVersion:
+        return host.versionAnswer;
+    case audioMasterGetTime:
+        return reinterpret_cast<VstIntPtr>(&host.timeInfo);
+    default:
+        return 0;
+    }
+}
+
+CTarvelleVST* createTestEffect()
+{
+    recordingHost().reset();
+    return static_cast<CTarvelleVST*>(createEffectInstance(recordingHostCallback));
+}
+
+void processStereo(AEffect* record, std::vector<float>& left, std::vector<float>& right,
+                   std::vector<float>& outLeft, std::vector<float>& outRight)
+{
+    outLeft.assign(left.size(), -7.0f);
+    outRight.assign(right.size(), -7.0f);
+    float* inputs[2] = {left.data(), right.data()};
+    float* outputs[2] = {outLeft.data(), outRight.data()};
+    record->processReplacing(record, inputs, outputs, static_cast<VstInt32>(left.size()));
+}
