@@ -1,14 +1,27 @@
 // The editor interface that the dispatcher's editor opcodes reach.
 #pragma once
 
+#include "AudioEffect.h"
 #include "VstInterface.h"
-
-class AudioEffect;
 
 class AEffEditor {
 public:
-    explicit AEffEditor(AudioEffect* effect) : effect(effect) {}
-    virtual ~AEffEditor() {}
+    // Attaches itself to the effect (which then owns and deletes it).
+    explicit AEffEditor(AudioEffect* effect) : effect(effect)
+    {
+        if (effect != nullptr)
+            effect->setEditor(this);
+    }
+    // An editor deleted before its effect detaches itself, so the effect never keeps a
+    // pointer to a deleted editor.
+    virtual ~AEffEditor()
+    {
+        if (effect != nullptr && effect->getEditor() == this)
+            effect->setEditor(nullptr);
+    }
+
+    AEffEditor(const AEffEditor&) = delete;
+    AEffEditor& operator=(const AEffEditor&) = delete;
 
     virtual AudioEffect* getEffect() { return effect; }
     virtual bool getRect(ERect** rect)

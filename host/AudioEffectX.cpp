@@ -20,6 +20,18 @@ bool AudioEffectX::updateDisplay()
     return callHost(audioMasterUpdateDisplay) != 0;
 }
 
+VstInt32 AudioEffectX::canHostDo(char* text)
+{
+    if (text == nullptr)
+        return 0;
+    return static_cast<VstInt32>(callHost(audioMasterCanDo, 0, 0, text));
+}
+
+bool AudioEffectX::sizeWindow(VstInt32 width, VstInt32 height)
+{
+    return callHost(audioMasterSizeWindow, width, height) != 0;
+}
+
 namespace {
 
 // The low byte of a host's float, truncated toward zero; values no integer can hold give 0.

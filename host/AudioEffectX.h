@@ -43,6 +43,10 @@ public:
     // Host services.
     virtual VstTimeInfo* getTimeInfo(VstInt32 filter);
     virtual bool updateDisplay();
+    // Non-zero when the host says it can do text (audioMasterCanDo).
+    virtual VstInt32 canHostDo(char* text);
+    // Asks the host to resize the plug-in window; true when it did.
+    virtual bool sizeWindow(VstInt32 width, VstInt32 height);
 
     void isSynth(bool state = true) { setFlag(effFlagsIsSynth, state); }
 

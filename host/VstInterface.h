@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #if defined(_WIN32) && !defined(_WIN64) && defined(__GNUC__)
-#define VSTCALLBACK __attribute__((cdecl))
+#define VSTCALLBACK __attribute__((__cdecl__)) // <windows.h> defines a macro named cdecl
 #else
 #define VSTCALLBACK
 #endif

@@ -1,0 +1,80 @@
+#include "PresetRoot.h"
+
+#include "Platform.h"
+
+#include <cstring>
+
+namespace platform {
+
+bool joinPath(char* out, size_t size, const char* const* parts, size_t count, bool trailingSeparator)
+{
+    if (out == nullptr || size == 0)
+        return false;
+    size_t length = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const char* part = parts[i] != nullptr ? parts[i] : "";
+        size_t partLength = std::strlen(part);
+        bool separator = i + 1 < count || trailingSeparator;
+        if (length + partLength + (separator ? 1 : 0) >= size) {
+            out[0] = '\0';
+            return false;
+        }
+        std::memcpy(out + length, part, partLength);
+        length += partLength;
+        if (separator)
+            out[length++] = kPathSeparator;
+    }
+    out[length] = '\0';
+    return true;
+}
+
+namespace {
+
+// A folder counts as present when it can be listed; otherwise it is created.
+bool ensureFolder(const char* path)
+{
+    DirectoryReader reader;
+    if (reader.open(path))
+        return true;
+    return makeDirectory(path);
+}
+
+} // namespace
+
+bool getPresetRootPathUnder(const char* base, const char* product, char* out, size_t size)
+{
+    if (out == nullptr || size == 0)
+        return false;
+    out[0] = '\0';
+    if (base == nullptr || base[0] == '\0' || product == nullptr || product[0] == '\0')
+        return false;
+
+    const char* parts[] = {base, kMakerFolder, kSettingsFolder, product, kUserPresetsFolder};
+    constexpr size_t kParts = sizeof(parts) / sizeof(parts[0]);
+    char level[256];
+    // Every level, the user presets folder included, must fit before anything is created.
+    if (!joinPath(level, sizeof(level), parts, kParts, true))
+        return false;
+    for (size_t count = 2; count <= kParts; ++count) {
+        if (!joinPath(level, sizeof(level), parts, count, false) || !ensureFolder(level))
+            return false;
+    }
+    char root[256];
+    if (!joinPath(root, sizeof(root), parts, 4, true) || std::strlen(root) >= size)
+        return false;
+    std::memcpy(out, root, std::strlen(root) + 1);
+    return true;
+}
+
+bool getPresetRootPath(const char* product, char* out, size_t size)
+{
+    if (out == nullptr || size == 0)
+        return false;
+    out[0] = '\0';
+    char base[256];
+    if (!programFilesFolder(base, sizeof(base)))
+        return false;
+    return getPresetRootPathUnder(base, product, out, size);
+}
+
+} // namespace platform

@@ -1,0 +1,26 @@
+// The product's preset folder: <program files>\Tarvelle\Plug-In Settings\<product>\ with
+// "00-User Presets" inside it, each level created when missing.
+#pragma once
+
+#include <cstddef>
+
+namespace platform {
+
+constexpr const char* kMakerFolder = "Tarvelle";
+constexpr const char* kSettingsFolder = "Plug-In Settings";
+constexpr const char* kUserPresetsFolder = "00-User Presets";
+
+// Finds or creates the folder chain and writes the root (with a trailing separator) to out.
+// When the base folder is unknown, a level cannot be created, or the path does not fit
+// size bytes, out becomes the empty string and the answer is false: nothing may be listed
+// or saved then.
+bool getPresetRootPath(const char* product, char* out, size_t size);
+
+// The same under a given base folder (no trailing separator); for tests and other bases.
+bool getPresetRootPathUnder(const char* base, const char* product, char* out, size_t size);
+
+// Joins parts into out separated by the platform's separator, with a trailing one when
+// trailingSeparator is set. False (out empty) when the result would not fit size bytes.
+bool joinPath(char* out, size_t size, const char* const* parts, size_t count, bool trailingSeparator);
+
+} // namespace platform

@@ -1,0 +1,13 @@
+// What each platform implementation provides behind the replaceable services of Platform.h.
+#pragma once
+
+#include "Platform.h"
+
+namespace platform {
+namespace detail {
+
+Clock& systemClock();
+void systemShowError(const char* caption, const char* text);
+
+} // namespace detail
+} // namespace platform

@@ -1,0 +1,238 @@
+#include "Platform.h"
+#include "PresetRoot.h"
+#include "TempTree.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::set<std::string> listNames(const std::string& folder, std::set<std::string>* directories = nullptr)
+{
+    std::set<std::string> names;
+    platform::DirectoryReader reader;
+    if (!reader.open(folder.c_str()))
+        return names;
+    platform::DirectoryEntry entry;
+    while (reader.next(entry)) {
+        names.insert(entry.name);
+        if (directories != nullptr && entry.isDirectory)
+            directories->insert(entry.name);
+    }
+    return names;
+}
+
+TEST(DirectoryReader, ListsFilesAndFoldersWithOrWithoutTrailingSeparator)
+{
+    TempTree tree;
+    fs::create_directory(tree / "Folder One");
+    TempTree::writeFile(tree / "a.prg", {1, 2, 3});
+    for (bool trailing : {false, true}) {
+        std::set<std::string> directories;
+        std::set<std::string> names = listNames(tree.path(trailing), &directories);
+        EXPECT_EQ(names, (std::set<std::string>{".", "..", "Folder One", "a.prg"}));
+        EXPECT_EQ(directories, (std::set<std::string>{".", "..", "Folder One"}));
+    }
+}
+
+TEST(DirectoryReader, MissingFolderOrNullCannotBeOpened)
+{
+    TempTree tree;
+    platform::DirectoryReader reader;
+    EXPECT_FALSE(reader.open((tree / "missing").string().c_str()));
+    EXPECT_FALSE(reader.open(nullptr));
+    EXPECT_FALSE(reader.open(""));
+    platform::DirectoryEntry entry;
+    EXPECT_FALSE(reader.next(entry));
+}
+
+TEST(MakeDirectory, CreatesOneLevelOnly)
+{
+    TempTree tree;
+    EXPECT_TRUE(platform::makeDirectory((tree / "one").string().c_str()));
+    EXPECT_TRUE(fs::is_directory(tree / "one"));
+    EXPECT_FALSE(platform::makeDirectory((tree / "one").string().c_str())); // exists already
+    EXPECT_FALSE(platform::makeDirectory((tree / "two" / "three").string().c_str()));
+    EXPECT_FALSE(platform::makeDirectory(nullptr));
+}
+
+TEST(JoinPath, JoinsWithTheSeparatorAndRefusesWhatDoesNotFit)
+{
+    const char sep = platform::kPathSeparator;
+    const char* parts[] = {"base", "a", "b"};
+    char out[16];
+    ASSERT_TRUE(platform::joinPath(out, sizeof(out), parts, 3, true));
+    EXPECT_EQ(std::string(out), std::string("base") + sep + "a" + sep + "b" + sep);
+    ASSERT_TRUE(platform::joinPath(out, sizeof(out), parts, 3, false));
+    EXPECT_EQ(std::string(out), std::string("base") + sep + "a" + sep + "b");
+
+    char small[9]; // "base/a/b" needs 9 with its NUL, the trailing form 10
+    EXPECT_TRUE(platform::joinPath(small, sizeof(small), parts, 3, false));
+    EXPECT_FALSE(platform::joinPath(small, sizeof(small), parts, 3, true));
+    EXPECT_STREQ(small, "");
+}
+
+TEST(PresetRoot, CreatesTheFolderChainAndAnswersTheRoot)
+{
+    TempTree tree;
+    char root[256];
+    ASSERT_TRUE(platform::getPresetRootPathUnder(tree.path().c_str(), "Orvanne", root, sizeof(root)));
+    fs::path expected = tree / "Tarvelle" / "Plug-In Settings" / "Orvanne";
+    EXPECT_EQ(std::string(root), expected.string() + platform::kPathSeparator);
+    EXPECT_TRUE(fs::is_directory(expected / "00-User Presets"));
+
+    // A second call finds the chain and leaves what is in it alone.
+    TempTree::writeFile(expected / "00-User Presets" / "keep.prg", {1});
+    char again[256];
+    ASSERT_TRUE(platform::getPresetRootPathUnder(tree.path().c_str(), "Orvanne", again, sizeof(again)));
+    EXPECT_STREQ(again, root);
+    EXPECT_TRUE(fs::exists(expected / "00-User Presets" / "keep.prg"));
+}
+
+TEST(PresetRoot, FailureLeavesAnEmptyRoot)
+{
+    TempTree tree;
+    // "Tarvelle" is a file, so the chain cannot be created.
+    TempTree::writeFile(tree / "Tarvelle", {0});
+    char root[256] = "stale";
+    EXPECT_FALSE(platform::getPresetRootPathUnder(tree.path().c_str(), "Orvanne", root, sizeof(root)));
+    EXPECT_STREQ(root, "");
+
+    // A root that would not fit is refused before anything is created.
+    std::string deep = tree.path() + platform::kPathSeparator + std::string(200, 'd');
+    fs::create_directory(deep);
+    std::strcpy(root, "stale");
+    EXPECT_FALSE(platform::getPresetRootPathUnder(deep.c_str(), "Orvanne", root, sizeof(root)));
+    EXPECT_STREQ(root, "");
+    EXPECT_FALSE(fs::exists(fs::path(deep) / "Tarvelle"));
+
+    // An output buffer too small for the root is refused as well.
+    char tiny[8] = "stale";
+    EXPECT_FALSE(platform::getPresetRootPathUnder(tree.path().c_str(), "X", tiny, sizeof(tiny)));
+    EXPECT_STREQ(tiny, "");
+    EXPECT_FALSE(platform::getPresetRootPathUnder(nullptr, "Orvanne", root, sizeof(root)));
+}
+
+#if !defined(_WIN32)
+// The data folder stands in for the program-files folder on Linux.
+class DataFolder : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        save("XDG_DATA_HOME", xdg, hadXdg);
+        save("HOME", home, hadHome);
+    }
+    void TearDown() override
+    {
+        restore("XDG_DATA_HOME", xdg, hadXdg);
+        restore("HOME", home, hadHome);
+    }
+    static void save(const char* name, std::string& value, bool& had)
+    {
+        const char* v = std::getenv(name);
+        had = v != nullptr;
+        value = had ? v : "";
+    }
+    static void restore(const char* name, const std::string& value, bool had)
+    {
+        if (had)
+            setenv(name, value.c_str(), 1);
+        else
+            unsetenv(name);
+    }
+    std::string xdg, home;
+    bool hadXdg = false, hadHome = false;
+    TempTree tree;
+};
+
+TEST_F(DataFolder, UsesAnAbsoluteXdgDataHome)
+{
+    std::string data = (tree / "data").string();
+    setenv("XDG_DATA_HOME", (data + "/").c_str(), 1);
+    char out[256];
+    ASSERT_TRUE(platform::programFilesFolder(out, sizeof(out)));
+    EXPECT_EQ(std::string(out), data);
+    EXPECT_TRUE(fs::is_directory(data));
+
+    char root[256];
+    ASSERT_TRUE(platform::getPresetRootPath("Orvanne", root, sizeof(root)));
+    EXPECT_EQ(std::string(root), data + "/Tarvelle/Plug-In Settings/Orvanne/");
+    EXPECT_TRUE(fs::is_directory(data + "/Tarvelle/Plug-In Settings/Orvanne/00-User Presets"));
+}
+
+TEST_F(DataFolder, FallsBackToTheHomeFolderForARelativeOrMissingXdgDataHome)
+{
+    setenv("HOME", tree.path().c_str(), 1);
+    for (bool relative : {true, false}) {
+        if (relative)
+            setenv("XDG_DATA_HOME", "relative/data", 1);
+        else
+            unsetenv("XDG_DATA_HOME");
+        char out[256];
+        ASSERT_TRUE(platform::programFilesFolder(out, sizeof(out)));
+        EXPECT_EQ(std::string(out), tree.path() + "/.local/share");
+    }
+    unsetenv("HOME");
+    char out[256] = "stale";
+    EXPECT_FALSE(platform::programFilesFolder(out, sizeof(out)));
+    EXPECT_STREQ(out, "stale");
+    char root[256] = "stale";
+    EXPECT_FALSE(platform::getPresetRootPath("Orvanne", root, sizeof(root)));
+    EXPECT_STREQ(root, "");
+}
+#endif
+
+class RecordingPresenter : public platform::MessagePresenter {
+public:
+    void showError(const char* caption, const char* text) override
+    {
+        shown.push_back(std::string(caption) + "|" + text);
+    }
+    std::vector<std::string> shown;
+};
+
+TEST(Messages, GoToTheInstalledPresenter)
+{
+    RecordingPresenter presenter;
+    platform::MessagePresenter* previous = platform::setMessagePresenter(&presenter);
+    platform::showErrorMessage("Caption", "Text");
+    platform::showErrorMessage(nullptr, nullptr);
+    EXPECT_EQ(platform::setMessagePresenter(previous), &presenter);
+    EXPECT_EQ(presenter.shown, (std::vector<std::string>{"Caption|Text", "|"}));
+}
+
+class StoppedClock : public platform::Clock {
+public:
+    uint32_t tickCount() override { return 42; }
+    void sleepMilliseconds(uint32_t ms) override { slept += ms; }
+    uint32_t slept = 0;
+};
+
+TEST(Clock, CanBeReplacedAndRestored)
+{
+    StoppedClock stopped;
+    platform::Clock* previous = platform::setClock(&stopped);
+    EXPECT_EQ(platform::clock().tickCount(), 42u);
+    platform::clock().sleepMilliseconds(4);
+    EXPECT_EQ(stopped.slept, 4u);
+    platform::setClock(previous);
+    EXPECT_NE(&platform::clock(), &stopped);
+}
+
+TEST(OpenUrl, RefusesNothingOrAnOptionLikeText)
+{
+    EXPECT_FALSE(platform::openUrl(nullptr));
+    EXPECT_FALSE(platform::openUrl(""));
+#if !defined(_WIN32)
+    EXPECT_FALSE(platform::openUrl("--help"));
+#endif
+}
+
+} // namespace
