@@ -1,0 +1,30 @@
+// The command line of orvanne-render.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace render {
+
+struct Options {
+    std::string plugin;  // empty: the built Orvanne plug-in
+    std::vector<std::pair<std::string, std::string>> settings; // --set NAME=VALUE, in order
+    int blockSize = 512;
+    bool compensate = false;
+    std::string plot;
+    bool list = false;
+    bool demo = false;   // render the built-in demo; a single file name is then the output
+    bool quiet = false;  // no progress bar
+    bool help = false;
+    std::string input;   // empty: the built-in demo
+    std::string output = "out.wav";
+};
+
+constexpr int maxBlockSize = 65536;
+
+// Throws RenderError with a one-line reason.
+Options parseOptions(const std::vector<std::string>& arguments);
+std::string usageText();
+
+} // namespace render
