@@ -30,6 +30,10 @@ struct HostRecord {
     int idleCount = 0;
     int getTimeCount = 0;
     VstTimeInfo timeInfo = {};
+    // Host state the callback answers from; samplePos advances with every processed frame.
+    VstInt32 blockSize = 1024;
+    int ioChangedCount = 0;
+    int sizeWindowCount = 0;
 };
 
 class PluginHost {
@@ -50,7 +54,7 @@ public:
                        float opt = 0.0f);
 
     // Conveniences over dispatch and the record's entries.
-    int numParams() const { return aeffect->numParams; }
+    int numParams() const { return closed ? 0 : aeffect->numParams; }
     float getParameter(VstInt32 index);
     void setParameter(VstInt32 index, float value);
     std::string parameterName(VstInt32 index);
@@ -63,18 +67,51 @@ public:
     // Finds a parameter by the name the plug-in reports; -1 when there is none.
     int findParameter(const std::string& name);
 
-    // effSetSampleRate, effSetBlockSize, then effMainsChanged(1).
+    // effOpen, then effSetSampleRate, effSetBlockSize and effMainsChanged(1). effOpen is sent
+    // only once per instance (here or through open() or dispatch).
     void start(float sampleRate, VstInt32 blockSize);
     // effMainsChanged(0).
     void stop();
     void processReplacing(float** inputs, float** outputs, VstInt32 frames);
 
+    // Additions.
+    void open(); // effOpen, once
+    bool isOpen() const { return opened; }
+    bool isRunning() const { return running; }
+    bool isClosed() const { return closed; }
+    std::string productString();
+    VstInt32 latency() const { return closed ? 0 : aeffect->initialDelay; }
+    float sampleRate() const { return static_cast<float>(hostRecord.timeInfo.sampleRate); }
+    // Stereo in, stereo out, whatever the plug-in's channel counts: inputs beyond the
+    // second repeat the right channel (a single input gets the left one), a single output
+    // goes to both sides, outputs beyond the second are discarded. Runs in pieces of at most
+    // the block size given to start(); allocates nothing.
+    void processStereo(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
+                       VstInt32 frames);
+    // effGetChunk: a copy of the plug-in's state (empty when it gives none).
+    std::vector<unsigned char> getChunk(bool preset = false);
+    // effSetChunk: the plug-in's answer.
+    VstIntPtr setChunk(const void* data, size_t size, bool preset = false);
+
 private:
     PluginHost() = default;
+    static VstIntPtr VSTCALLBACK hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                              void* ptr, float opt);
+    VstIntPtr answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
+    std::string text(VstInt32 opcode, VstInt32 index = 0);
+    void reserveScratch(VstInt32 frames);
+    void unload();
 
     void* module = nullptr;
     AEffect* aeffect = nullptr;
     HostRecord hostRecord;
+    bool opened = false;
+    bool running = false;
+    bool closed = false;
+    // Scratch channels for processStereo, sized by start().
+    std::vector<std::vector<float>> scratchIn, scratchOut;
+    std::vector<float*> inPointers, outPointers;
+    VstInt32 scratchFrames = 0;
 };
 
 } // namespace vsthost
