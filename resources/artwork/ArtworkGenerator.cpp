@@ -771,7 +771,8 @@ void drawReductionNeedle(cairo_t* cr, double reading)
 {
     const Box& b = kReduction;
     cairo_save(cr);
-    roundedRect(cr, b.left, b.top, b.width(), b.height(), 3.0);
+    // Inside the face's outermost pixels, which stay exactly as the panel has them.
+    roundedRect(cr, b.left + 1, b.top + 1, b.width() - 2, b.height() - 2, 2.0);
     cairo_clip(cr);
     const double a = needleAngle(reading);
     double x0, y0, x1, y1;
