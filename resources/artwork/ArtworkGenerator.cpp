@@ -361,7 +361,7 @@ void drawLevelScaleAt(cairo_t* cr, double cx, double cy)
         const double a = knobAngle((db + 20) / 40.0);
         double x, y;
         polar(cx, cy, a, 58.5, x, y);
-        char label[8];
+        char label[16];
         if (db > 0)
             std::snprintf(label, sizeof label, "+%d", db);
         else
@@ -630,7 +630,7 @@ void drawMeterScale(cairo_t* cr, const Box& meter, double column, bool numbersRi
         cairo_line_to(cr, tickX + 3, y);
         setColour(cr, kText, 0.7);
         cairo_stroke(cr);
-        char label[8];
+        char label[16];
         std::snprintf(label, sizeof label, "%d", db);
         text(cr, label, numberX, y + 2.7, kScaleFont, Align::Centre, kText, false, 0.9);
     }
@@ -740,7 +740,7 @@ void drawReductionFace(cairo_t* cr)
         cairo_stroke(cr);
         double tx, ty;
         needlePoint(a, kScaleRadius + 10, tx, ty);
-        char label[8];
+        char label[16];
         std::snprintf(label, sizeof label, "%d", db);
         text(cr, label, tx, ty + 2.6, Font{7.0, true, 0.0}, Align::Centre, kText, false);
     }
@@ -1052,7 +1052,7 @@ void drawAboutBadge(cairo_t* cr)
 
 void drawNamePlate(cairo_t* cr)
 {
-    const double base = kNamePlateTop + 42;
+    const double base = kNamePlateTop + 38;
     drawEmblem(cr, 36, base - 10, 15, 1.0);
     text(cr, "Orvanne", 62, base, Font{30.0, false, 1.0}, Align::Left, {0.86, 0.86, 0.87}, true);
     text(cr, "STEREO LOOK-AHEAD LEVELER", 64, base + 17, Font{7.5, true, 2.2}, Align::Left, kTextDim, false);
@@ -1071,7 +1071,7 @@ void drawBackground(cairo_t* cr)
     const double titleY = 52;
     text(cr, "INPUT THRES", kInputKnob.cx(), titleY, kLabelFont, Align::Centre);
     text(cr, "RECOVERY", kRecoveryKnob.cx(), titleY, kLabelFont, Align::Centre);
-    text(cr, "OUTPUT", kReduction.cx(), 40, kLabelFont, Align::Centre);
+    text(cr, "OUTPUT", kReduction.cx(), titleY, kLabelFont, Align::Centre);
     text(cr, "POWER", kPowerLamp.cx(), titleY, kLabelFont, Align::Centre);
     text(cr, "OUT CEILING", kCeilingKnob.cx(), titleY, kLabelFont, Align::Centre);
 
