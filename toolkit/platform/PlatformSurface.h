@@ -85,7 +85,7 @@ public:
 
     // Screen position of the window's top-left corner; (0,0) without a window.
     virtual CPoint getWindowOrigin() = 0;
-    // The native target: Win32 HDC, Cairo cairo_t*; may be null.
+    // The native target: Win32 HDC, Cairo the cairo_surface_t* drawn into; may be null.
     virtual void* getNativeContext() = 0;
 
     // State, called only on a real change.
@@ -103,7 +103,8 @@ public:
     virtual void drawText(const char* text, const CRect& r, bool opaque, int32_t alignment) = 0;
 
     // Bitmaps: dst is the destination rectangle (its size is the copied size), src the
-    // top-left pixel in the bitmap. A null bitmap draws nothing.
+    // top-left pixel in the bitmap. A null bitmap or an empty dst draws nothing; only the part
+    // whose source pixels lie inside the bitmap is drawn, the rest of dst stays unchanged.
     virtual void drawBitmap(PlatformBitmap* bitmap, const CRect& dst, const CPoint& src) = 0;
     virtual void drawBitmapKeyed(PlatformBitmap* bitmap, const CRect& dst, const CPoint& src,
                                  const CColor& key) = 0;
@@ -112,7 +113,7 @@ public:
                                  uint8_t alpha) = 0;
 
     // Copies dst's size of pixels from src in this surface to dst in the destination surface
-    // (one block copy).
+    // (one block copy), within the destination's clip and both surfaces' bounds.
     virtual void copyTo(PlatformSurface* destination, const CRect& dst, const CPoint& src) = 0;
 };
 

@@ -1,0 +1,162 @@
+// The frame with an editor: edits, idle during tracking, knob mode, resizing, cursor.
+#include "ToolkitTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace toolkit_test;
+
+namespace {
+
+class FrameWithEditor : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        InputState::current().reset();
+        effect = new TestEffect(nullptr);
+        editor = new TestEditor(effect);
+        frame = new CFrame(CRect(0, 0, 923, 278), nullptr, editor);
+        editor->setFrame(frame);
+    }
+    void TearDown() override
+    {
+        editor->setFrame(nullptr);
+        delete frame;
+        delete effect; // deletes the editor
+        InputState::current().reset();
+    }
+    TestEffect* effect = nullptr;
+    TestEditor* editor = nullptr;
+    CFrame* frame = nullptr;
+};
+
+TEST_F(FrameWithEditor, EditsAndIdleGoThroughTheEditor)
+{
+    EXPECT_EQ(frame->getEditor(), editor);
+    frame->beginEdit(3);
+    EXPECT_EQ(effect->host.beginEdits, 1);
+    EXPECT_EQ(effect->host.lastEditIndex, 3);
+    frame->endEdit(4);
+    EXPECT_EQ(effect->host.endEdits, 1);
+    EXPECT_EQ(effect->host.lastEditIndex, 4);
+
+    globalKnobMode = 2;
+    EXPECT_EQ(frame->getKnobMode(), 2);
+    globalKnobMode = 0;
+    EXPECT_EQ(frame->getKnobMode(), 0);
+
+    InputState::current().manualTicks = true;
+    InputState::current().ticks = 1234;
+    EXPECT_EQ(frame->getTicks(), 1234u);
+
+    // A tracking loop's idle reaches the host's idle.
+    const int32_t before = effect->host.idles;
+    frame->doIdleStuff();
+    EXPECT_GE(effect->host.idles, before);
+
+    // Keys arrive through the editor base.
+    ProbeView* v = new ProbeView(CRect(0, 0, 10, 10), nullptr, "v");
+    v->keyResult = 1;
+    frame->addView(v);
+    frame->setFocusView(v);
+    VstKeyCode k{};
+    EXPECT_TRUE(editor->onKeyDown(k));
+    v->keyResult = 5;
+    EXPECT_FALSE(editor->onKeyUp(k));
+}
+
+TEST_F(FrameWithEditor, SetSizeAsksTheHostFirst)
+{
+    EXPECT_FALSE(frame->setSize(923, 278));
+    effect->host.canSizeWindow = true;
+    effect->host.acceptSize = true;
+    EXPECT_TRUE(frame->setSize(400, 200));
+    EXPECT_EQ(effect->host.sizeRequests, 1);
+    CRect r;
+    frame->getViewSize(r);
+    EXPECT_EQ(r, CRect(0, 0, 400, 200));
+    EXPECT_EQ(cairo_image_surface_get_width(CairoFrame::of(frame)->getImage()), 400);
+
+    // A refusing host: the frame resizes its own window.
+    effect->host.acceptSize = false;
+    EXPECT_TRUE(frame->setSize(300, 100));
+    EXPECT_EQ(effect->host.sizeRequests, 2);
+    frame->getViewSize(r);
+    EXPECT_EQ(r, CRect(0, 0, 300, 100));
+
+    // setViewSize goes through setSize; a closed frame changes nothing.
+    frame->setViewSize(CRect(0, 0, 200, 100));
+    frame->getViewSize(r);
+    EXPECT_EQ(r.width(), 200);
+    frame->windowDestroyed();
+    EXPECT_FALSE(frame->isOpen());
+    EXPECT_FALSE(frame->setSize(500, 100));
+    int32_t x = 0, y = 0;
+    EXPECT_FALSE(frame->getPosition(x, y));
+    frame->setOpenFlag(true);
+}
+
+TEST(Frame, WithoutEditorOrWindow)
+{
+    InputState::current().reset();
+    CFrame* frame = new CFrame(CRect(0, 0, 50, 40), nullptr, nullptr);
+    EXPECT_EQ(frame->getTicks(), 0u);
+    EXPECT_EQ(frame->getWindow(), nullptr);
+    EXPECT_FALSE(frame->isDropActive());
+    EXPECT_FALSE(frame->setDropActive(true)); // no window to accept drops
+    EXPECT_TRUE(frame->setDropActive(false));
+    EXPECT_FALSE(frame->open());
+    EXPECT_FALSE(frame->close());
+    EXPECT_FALSE(frame->setPosition(1, 2));
+    CRect r;
+    EXPECT_FALSE(frame->getSize(r));
+    EXPECT_EQ(frame->getFrame(), frame);
+    frame->doIdleStuff();
+    frame->beginEdit(1);
+    frame->endEdit(1);
+    EXPECT_TRUE(frame->setSize(60, 40)); // no host to ask: the window itself
+    frame->getViewSize(r);
+    EXPECT_EQ(r, CRect(0, 0, 60, 40));
+
+    frame->setCursor(kCursorHand);
+    EXPECT_EQ(CairoFrame::of(frame)->getCursor(), kCursorHand);
+
+    // drawView draws a direct child, anything else means the whole frame.
+    std::vector<std::string> log;
+    ProbeView* v = new ProbeView(CRect(0, 0, 10, 10), &log, "v");
+    ProbeView* stranger = new ProbeView(CRect(0, 0, 10, 10), &log, "stranger");
+    frame->addView(v);
+    frame->drawView(v);
+    frame->drawView(stranger);
+    EXPECT_EQ(joined(log), "draw v|draw v");
+    EXPECT_FALSE(frame->isFirstDraw());
+    stranger->release();
+
+    InputState::current().position = CPoint(7, 8);
+    CPoint where;
+    EXPECT_TRUE(frame->getCurrentLocation(where));
+    EXPECT_EQ(where, CPoint(7, 8));
+    delete frame;
+    EXPECT_EQ(CairoFrame::of(nullptr), nullptr);
+}
+
+TEST(Frame, DestructionReleasesTheWholeTree)
+{
+    bool innerGone = false;
+    CFrame* frame = new CFrame(CRect(0, 0, 50, 40), nullptr, nullptr);
+    CViewContainer* box = new CViewContainer(CRect(0, 0, 20, 20), frame);
+    ProbeView* inner = new ProbeView(CRect(0, 0, 5, 5), nullptr, "inner");
+    inner->destroyed = &innerGone;
+    inner->setWantsFocus(true);
+    frame->addView(box);
+    box->addView(inner);
+    frame->setFocusView(inner);
+    // Removing the container takes the focus that lay inside it.
+    box->retain();
+    frame->removeView(box, true);
+    EXPECT_EQ(frame->getFocusView(), nullptr);
+    frame->addView(box); // the test's own reference is now the creator's
+    delete frame;
+    EXPECT_TRUE(innerGone);
+}
+
+} // namespace

@@ -1,0 +1,46 @@
+// The Cairo layer's frame window. Without a system window (the only kind so far) the frame
+// draws into an image of its own size, which can be read back or written as a PNG file.
+#pragma once
+
+#include "platform/PlatformFrame.h"
+
+#include <cairo.h>
+
+namespace VSTGUI {
+
+class CairoFrame : public PlatformFrame {
+public:
+    CairoFrame(CFrame* frame, int32_t width, int32_t height);
+    ~CairoFrame() override;
+
+    void* getWindow() override { return nullptr; }
+    CPoint getWindowOrigin() override { return CPoint(); }
+    void resizeWindow(int32_t width, int32_t height) override;
+    bool resizeWindowChain(int32_t width, int32_t height) override;
+    bool getPosition(int32_t& x, int32_t& y) override;
+    bool getSize(CRect& rect) override;
+    void setCursor(int32_t type) override { cursor = type; }
+    void registerDropTarget(CDropTarget* target) override { dropTarget = target; }
+    void revokeDropTarget() override { dropTarget = nullptr; }
+
+    // The frame's picture (RGB24); null when the frame has no area.
+    cairo_surface_t* getImage() const { return image; }
+    // 0x00RRGGBB of one pixel of the picture; 0 outside it.
+    uint32_t pixel(int32_t x, int32_t y) const;
+    bool writePNG(const char* path) const;
+    int32_t getCursor() const { return cursor; }
+    CDropTarget* getDropTarget() const { return dropTarget; }
+
+    // The layer of a frame (every frame of this build has one).
+    static CairoFrame* of(CFrame* frame);
+
+private:
+    void makeImage(int32_t width, int32_t height);
+
+    CFrame* frame;
+    cairo_surface_t* image = nullptr;
+    int32_t cursor = 0;
+    CDropTarget* dropTarget = nullptr;
+};
+
+} // namespace VSTGUI

@@ -1,0 +1,34 @@
+// The pointer, button and modifier state the Cairo layer reports, set by tests (and later by
+// a real window). One per process; everything runs on one thread.
+#pragma once
+
+#include "CPoint.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace VSTGUI {
+
+struct InputState {
+    // Pointer position in screen coordinates (a window-less frame sits at the screen's origin).
+    CPoint position;
+    // MouseLeft, MouseMiddle, MouseRight, ModShift, ModControl, ModAlt.
+    int32_t buttons = 0;
+    // When set, platformTicks answers ticks instead of the system's monotonic clock.
+    bool manualTicks = false;
+    uint32_t ticks = 0;
+    // Called before every button query: lets a test move the pointer or release the button
+    // while a control follows the mouse in its own loop.
+    std::function<void(InputState&)> onButtonsQuery;
+
+    static InputState& current();
+    // Back to the initial state.
+    void reset();
+};
+
+// A drag handed to CDropTarget::dragEnter on Linux: platformDrag points to one of these.
+struct CairoDragData {
+    int32_t itemCount = 0;
+};
+
+} // namespace VSTGUI
