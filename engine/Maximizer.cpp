@@ -382,29 +382,126 @@ float CMaximizer::process(float inLeft, float inRight, float& outLeft, float& ou
     return st.gain;
 }
 
+namespace {
+
+// Weighted squared peak of one stereo frame, float(p) with p = (max(a², b²) + 1e-30) × ig.
+// Only float(p) is needed: `blockPeak < p` and `blockPeak < float(p)` differ only for a p that
+// rounds to blockPeak itself, where storing float(p) changes nothing.
+inline float framePeak(float a, float b, double ig) {
+    const double a2 = static_cast<double>(a) * a;
+    const double b2 = static_cast<double>(b) * b;
+    return static_cast<float>(((b2 > a2 ? b2 : a2) + kDetectFloor) * ig);
+}
+
+// The gain a rising ramp may not pass: unity while the slope is positive, none otherwise.
+// min(limit, gain + slope) is the step and its cap in one operation; the slope itself is only
+// cleared when the running state is stored, which gives the same gains (a capped gain of 1
+// plus a positive slope caps to 1 again).
+inline float rampLimit(float slope) { return slope > 0.0f ? 1.0f : INFINITY; }
+
+}  // namespace
+
 void CMaximizer::processBlock(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
                               float* gains, int32_t frames) {
     constexpr int32_t kChunk = 64;
     const Controls c = loadControls();
-    Running st = loadRunning();
-    for (int32_t start = 0; start < frames; start += kChunk) {
-        const int32_t n = (frames - start < kChunk) ? frames - start : kChunk;
+    const uint32_t ringSize = c.mask + 1u;
+    // A chunk reads its delayed samples before it writes its inputs, which is the
+    // per-frame order as long as the two ranges cannot meet inside one chunk.
+    uint32_t span = c.lookahead < ringSize - c.lookahead ? c.lookahead : ringSize - c.lookahead;
+    span = span < 1u ? 1u : (span > static_cast<uint32_t>(kChunk) ? static_cast<uint32_t>(kChunk) : span);
+
+    float g = gain;
+    float sm = smoothedGain;
+    float slope = gainSlope;
+    float peak = blockPeak;
+    float limit = rampLimit(slope);
+    bool capped = false;
+    uint32_t counter = blockCounter;
+    uint32_t write = asUnsigned(writeIndex);
+
+    for (int32_t start = 0; start < frames;) {
+        const int32_t n = (frames - start < static_cast<int32_t>(span)) ? frames - start : static_cast<int32_t>(span);
         alignas(16) float dl[kChunk];
         alignas(16) float dr[kChunk];
         alignas(16) float sg[kChunk];
-        // The serial part: every input of the chunk is read before any output is written,
-        // so the outputs may be the inputs themselves.
-        for (int32_t i = 0; i < n; ++i) {
-            levelFront(st, c, inLeft[start + i], inRight[start + i], dl[i], dr[i]);
-            sg[i] = st.smoothed;
-            if (gains) gains[start + i] = st.gain;
+        alignas(16) float pk[kChunk];
+        const float* a = inLeft + start;
+        const float* b = inRight + start;
+
+        // Detection, independent per frame.
+        int32_t i = 0;
+#if ORVANNE_ENGINE_SSE2
+        const __m128d ig2 = _mm_set1_pd(c.inputGainD);
+        const __m128d floor2 = _mm_set1_pd(kDetectFloor);
+        for (; i + 2 <= n; i += 2) {
+            const __m128 a4 = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(a + i)));
+            const __m128 b4 = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(b + i)));
+            const __m128d ad = _mm_cvtps_pd(a4);
+            const __m128d bd = _mm_cvtps_pd(b4);
+            const __m128d sq = _mm_max_pd(_mm_mul_pd(bd, bd), _mm_mul_pd(ad, ad));
+            _mm_storel_pi(reinterpret_cast<__m64*>(pk + i), _mm_cvtpd_ps(_mm_mul_pd(_mm_add_pd(sq, floor2), ig2)));
         }
+#endif
+        for (; i < n; ++i) pk[i] = framePeak(a[i], b[i], c.inputGainD);
+
+        // The ring: delayed samples out, weighted inputs in (each in at most two runs).
+        const uint32_t r0 = (write - c.lookahead) & c.mask;
+        const uint32_t w0 = write & c.mask;
+        const uint32_t count = static_cast<uint32_t>(n);
+        const uint32_t rFirst = ringSize - r0 < count ? ringSize - r0 : count;
+        for (uint32_t k = 0; k < rFirst; ++k) {
+            dl[k] = c.left[r0 + k];
+            dr[k] = c.right[r0 + k];
+        }
+        for (uint32_t k = rFirst; k < count; ++k) {
+            dl[k] = c.left[k - rFirst];
+            dr[k] = c.right[k - rFirst];
+        }
+        const uint32_t wFirst = ringSize - w0 < count ? ringSize - w0 : count;
+        for (uint32_t k = 0; k < wFirst; ++k) {
+            c.left[w0 + k] = a[k] * c.inputGain;
+            c.right[w0 + k] = b[k] * c.inputGain;
+        }
+        for (uint32_t k = wFirst; k < count; ++k) {
+            c.left[k - wFirst] = a[k] * c.inputGain;
+            c.right[k - wFirst] = b[k] * c.inputGain;
+        }
+        write += count;
+
+        // The serial part: block peak, gain ramp, smoothing and the re-plan.
+        for (i = 0; i < n; ++i) {
+            // Plain selects, which compile to MAXSS and MINSS: MAXSS(pk, peak) keeps the peak
+            // unless pk is larger, MINSS(limit, stepped) keeps stepped unless it passes limit.
+            peak = pk[i] > peak ? pk[i] : peak;
+            const float stepped = static_cast<float>(static_cast<double>(g) + static_cast<double>(slope));
+            g = limit < stepped ? limit : stepped;
+            capped |= stepped > limit;
+            sm = static_cast<float>(kSmoothKeep * static_cast<double>(sm) + kSmoothTake * static_cast<double>(g));
+            sg[i] = sm;
+            if (gains) gains[start + i] = g;
+            const uint32_t counted = counter;
+            counter = counted + 1u;
+            if (__builtin_expect(counted >= c.blockLength, 0)) {
+                gain = g;
+                blockPeak = peak;
+                replan();
+                slope = gainSlope;
+                limit = rampLimit(slope);
+                capped = false;
+                peak = blockPeak;
+                counter = blockCounter;
+            }
+        }
+
+        // Output stage, independent per frame. The outputs may be the inputs: every input of
+        // the chunk has been read by now.
         float* ol = outLeft + start;
         float* orr = outRight + start;
+        i = 0;
 #if ORVANNE_ENGINE_SSE2
         const __m128 og = _mm_set1_ps(c.outputGain);
         const __m128 clipOn = clipMask(c.clip);
-        int32_t i = 0;
         for (; i + 4 <= n; i += 4) {
             const __m128 g4 = _mm_load_ps(sg + i);
             _mm_storeu_ps(ol + i, guard4(levelOutput(_mm_load_ps(dl + i), g4, og, clipOn)));
@@ -417,13 +514,20 @@ void CMaximizer::processBlock(const float* inLeft, const float* inRight, float* 
             orr[i] = _mm_cvtss_f32(_mm_shuffle_ps(out, out, 1));
         }
 #else
-        for (int32_t i = 0; i < n; ++i) {
+        for (; i < n; ++i) {
             ol[i] = levelOutput(dl[i], sg[i], c.outputGain, c.clip);
             orr[i] = levelOutput(dr[i], sg[i], c.outputGain, c.clip);
         }
 #endif
+        start += n;
     }
-    storeRunning(st);
+
+    gain = g;
+    smoothedGain = sm;
+    gainSlope = capped ? 0.0f : slope;
+    blockPeak = peak;
+    blockCounter = counter;
+    writeIndex = asSigned(write);
 }
 
 float CMaximizer::processDelayOnly(float inLeft, float inRight, float& outLeft, float& outRight) {
