@@ -69,8 +69,14 @@ template <typename Same>
 float middleOfSetting(ParameterProbe& probe, const std::vector<Sample>& scan, size_t first, size_t last,
                       Same same)
 {
+    // A setting that reaches an end of the range is taken at that end ("20 dB" of -20..20
+    // is 1.0, not the middle of what displays "20.00").
+    if (first == 0)
+        return scan[first].x;
+    if (last + 1 == scan.size())
+        return scan[last].x;
     float low = scan[first].x;
-    if (first > 0) {
+    {
         float outside = scan[first - 1].x, inside = low;
         for (int i = 0; i < refineSteps; ++i) {
             const float mid = 0.5f * (outside + inside);
@@ -81,7 +87,7 @@ float middleOfSetting(ParameterProbe& probe, const std::vector<Sample>& scan, si
         low = inside;
     }
     float high = scan[last].x;
-    if (last + 1 < scan.size()) {
+    {
         float inside = high, outside = scan[last + 1].x;
         for (int i = 0; i < refineSteps; ++i) {
             const float mid = 0.5f * (outside + inside);

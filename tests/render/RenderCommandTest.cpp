@@ -1,0 +1,269 @@
+// orvanne-render run as a user runs it, on small generated files.
+#include "ToolRunner.h"
+
+#include <cairo.h>
+#include <gtest/gtest.h>
+#include <sndfile.h>
+#include <sys/stat.h>
+
+#include <cmath>
+#include <fstream>
+#include <regex>
+
+using namespace rendertest;
+
+namespace {
+
+const std::string orvanne = ORVANNE_PLUGIN;
+const std::string oddPlugin = RENDER_ODD_PLUGIN;
+const std::string nullPlugin = RENDER_NULL_PLUGIN;
+constexpr int orvanneLatency = 220; // at 44.1 kHz
+
+bool exists(const std::string& path)
+{
+    struct stat status;
+    return stat(path.c_str(), &status) == 0;
+}
+
+// Expects a failed run with one line on stderr containing `reason`, and no file left
+// in the folder but `keep`.
+void expectFailure(const ToolRun& run, const std::string& reason, const TempFolder& folder,
+                   const std::vector<std::string>& keep)
+{
+    EXPECT_NE(run.status, 0);
+    EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_EQ(folder.names(), keep);
+}
+
+// Output equals input delayed by `delay` frames (zeros before), channel by channel.
+void expectDelayed(const Sound& out, const Sound& in, int64_t delay, int outChannel, int inChannel)
+{
+    ASSERT_EQ(out.frames(), in.frames());
+    for (int64_t f = 0; f < out.frames(); ++f) {
+        const float expected = f < delay ? 0.0f : in.at(f - delay, inChannel);
+        ASSERT_NEAR(out.at(f, outChannel), expected, 1e-6) << "frame " << f << " channel " << outChannel;
+    }
+}
+
+double summaryNumber(const std::string& text, const std::string& pattern)
+{
+    std::smatch match;
+    if (!std::regex_search(text, match, std::regex(pattern)))
+        return NAN;
+    return std::stod(match[1].str());
+}
+
+} // namespace
+
+TEST(RenderCommand, RoundTripWithDefaultsIsTheInputDelayedByTheLatency)
+{
+    TempFolder folder;
+    const Sound in = testSignal(2, 5000, 0.25); // -12 dBFS: nothing for the leveler to do
+    writeSound(folder.path("in.wav"), in);
+
+    ToolRun run = runTool({"--plugin", orvanne, folder.path("in.wav"), folder.path("out.wav")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(summaryNumber(run.out, R"(latency\s+(\d+) samples)"), orvanneLatency) << run.out;
+    Sound out = readSound(folder.path("out.wav"));
+    ASSERT_EQ(out.channels, 2);
+    EXPECT_EQ(out.rate, 44100);
+    expectDelayed(out, in, orvanneLatency, 0, 0);
+    expectDelayed(out, in, orvanneLatency, 1, 1);
+
+    // Compensated, with blocks that do not divide the length: the same length, aligned.
+    run = runTool({"--plugin", orvanne, "--compensate", "--block", "333", folder.path("in.wav"), folder.path("c.wav")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    out = readSound(folder.path("c.wav"));
+    expectDelayed(out, in, 0, 0, 0);
+    expectDelayed(out, in, 0, 1, 1);
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"c.wav", "in.wav", "out.wav"}));
+}
+
+TEST(RenderCommand, MonoFeedsBothInputsAndWideFilesUseTheirFirstTwoChannels)
+{
+    TempFolder folder;
+    const Sound mono = testSignal(1, 3000, 0.2, 48000);
+    writeSound(folder.path("mono.flac"), mono, SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+    ToolRun run = runTool({"--compensate", "--plugin", orvanne, folder.path("mono.flac"), folder.path("m.wav")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    Sound out = readSound(folder.path("m.wav"));
+    ASSERT_EQ(out.channels, 2);
+    EXPECT_EQ(out.rate, 48000); // rendered at the file's own rate
+    const Sound decoded = readSound(folder.path("mono.flac"), false);
+    expectDelayed(out, decoded, 0, 0, 0);
+    expectDelayed(out, decoded, 0, 1, 0);
+
+    const Sound wide = testSignal(4, 2000, 0.2);
+    writeSound(folder.path("wide.wav"), wide);
+    run = runTool({"--compensate", "--plugin", orvanne, folder.path("wide.wav"), folder.path("w.wav")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("first two"), std::string::npos) << run.err;
+    out = readSound(folder.path("w.wav"));
+    ASSERT_EQ(out.channels, 2);
+    expectDelayed(out, wide, 0, 0, 0);
+    expectDelayed(out, wide, 0, 1, 1);
+}
+
+TEST(RenderCommand, SetsParametersInUnitsWordsAndNormalisedValues)
+{
+    TempFolder folder;
+    const Sound loud = testSignal(2, 20000, 2.0); // about +5 dBFS
+    writeSound(folder.path("loud.wav"), loud);
+
+    ToolRun run = runTool({"--plugin", orvanne, "--set", "Out Ceiling=-6dB", "--set", "input thres=0.75",
+                           "--set", "Recovery=3", "--set", "Power=off", folder.path("loud.wav"), folder.path("a.wav")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Out Ceiling = -6.00 dB (0.3500)"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Input Thres = 10.00 dB (0.7500)"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Recovery = 3.00 (0.5001)"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Power = Off"), std::string::npos) << run.out;
+    const double lowered = peakDb(readSound(folder.path("a.wav")));
+    EXPECT_LT(lowered, -5.0);
+    EXPECT_GT(summaryNumber(run.out, R"(max gain reduction\s+([0-9.]+) dB)"), 5.0) << run.out;
+
+    // "Power" On is the plug-in's bypass: the loud input passes unchanged.
+    run = runTool({"--plugin", orvanne, "--compensate", "--set", "power=on", folder.path("loud.wav"),
+                   folder.path("b.wav")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Power = On (1.0000)"), std::string::npos) << run.out;
+    expectDelayed(readSound(folder.path("b.wav")), loud, 0, 0, 0);
+    EXPECT_NEAR(summaryNumber(run.out, R"(max gain reduction\s+([0-9.]+) dB)"), 0.0, 0.01) << run.out;
+}
+
+TEST(RenderCommand, BadSettingsFailWithoutOutput)
+{
+    TempFolder folder;
+    writeSound(folder.path("in.wav"), testSignal(2, 1000, 0.5));
+    const std::vector<std::string> keep{"in.wav"};
+    auto render = [&](const std::string& setting) {
+        return runTool({"--plugin", orvanne, "--set", setting, "--plot", folder.path("p.png"), folder.path("in.wav"),
+                        folder.path("out.wav")});
+    };
+    expectFailure(render("Threshold=3dB"), "unknown parameter 'Threshold'", folder, keep);
+    expectFailure(render("Input Thres=25dB"), "out of range for 'Input Thres' (-20 to 20 dB)", folder, keep);
+    expectFailure(render("Input Thres=-6Hz"), "'Input Thres' is in dB, not Hz", folder, keep);
+    expectFailure(render("Recovery=9"), "out of range for 'Recovery'", folder, keep);
+    expectFailure(render("Power=Maybe"), "'Power' has no setting 'Maybe'", folder, keep);
+    expectFailure(render("Power=1.5n"), "outside 0..1", folder, keep);
+    expectFailure(render("Power"), "NAME=VALUE", folder, keep);
+}
+
+TEST(RenderCommand, BadInputsFailWithoutOutput)
+{
+    TempFolder folder;
+    expectFailure(runTool({"--plugin", orvanne, folder.path("missing.wav"), folder.path("out.wav")}),
+                  "cannot open input", folder, {});
+
+    { std::ofstream(folder.path("junk.wav")) << "this is not a sound file at all, just text\n"; }
+    expectFailure(runTool({"--plugin", orvanne, folder.path("junk.wav"), folder.path("out.wav")}),
+                  "not a readable sound file", folder, {"junk.wav"});
+
+    // A stream cut short after its header: the render starts, then stops, and the partial
+    // output is removed.
+    writeSound(folder.path("cut.flac"), testSignal(2, 40000, 0.5), SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+    struct stat status;
+    ASSERT_EQ(stat(folder.path("cut.flac").c_str(), &status), 0);
+    ASSERT_EQ(truncate(folder.path("cut.flac").c_str(), status.st_size / 2), 0);
+    expectFailure(runTool({"--plugin", orvanne, "--block", "64", folder.path("cut.flac"), folder.path("out.wav")}),
+                  "truncated or corrupt", folder, {"cut.flac", "junk.wav"});
+
+    writeSound(folder.path("in.wav"), testSignal(2, 100, 0.5));
+    const std::vector<std::string> keep{"cut.flac", "in.wav", "junk.wav"};
+    for (const char* block : {"0", "-5", "12x", "65537", ""})
+        expectFailure(runTool({"--plugin", orvanne, "--block", block, folder.path("in.wav"), folder.path("out.wav")}),
+                      "--block", folder, keep);
+    expectFailure(runTool({"--plugin", orvanne, folder.path("in.wav"), folder.path("no-such-folder/out.wav")}),
+                  "cannot write output", folder, keep);
+    expectFailure(runTool({"--frobnicate", folder.path("in.wav")}), "unknown option", folder, keep);
+}
+
+TEST(RenderCommand, PluginsThatDoNotLoadFailWithoutOutput)
+{
+    TempFolder folder;
+    writeSound(folder.path("in.wav"), testSignal(2, 100, 0.5));
+    const std::vector<std::string> keep{"in.wav"};
+    auto render = [&](const std::string& plugin) {
+        return runTool({"--plugin", plugin, folder.path("in.wav"), folder.path("out.wav")});
+    };
+    expectFailure(render(folder.path("nothing.so")), "cannot load plug-in", folder, keep);
+    expectFailure(render(folder.path("in.wav")), "cannot load plug-in", folder, keep); // not a binary
+    expectFailure(render(nullPlugin), "cannot load plug-in", folder, keep);             // entry answers null
+}
+
+TEST(RenderCommand, OtherChannelCountsAndLatenciesWork)
+{
+    TempFolder folder;
+    const Sound in = testSignal(2, 3000, 0.5);
+    writeSound(folder.path("in.wav"), in);
+    ToolRun run = runTool({"--plugin", oddPlugin, "--set", "gain=1.5x", "--compensate", "--block", "100",
+                           folder.path("in.wav"), folder.path("out.wav")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Gain = 1.50 x (0.7500)"), std::string::npos) << run.out;
+    EXPECT_EQ(summaryNumber(run.out, R"(latency\s+(\d+) samples)"), 7);
+    const Sound out = readSound(folder.path("out.wav"));
+    ASSERT_EQ(out.channels, 3); // the plug-in's own output count
+    ASSERT_EQ(out.frames(), in.frames());
+    for (int64_t f = 0; f < out.frames(); ++f) {
+        ASSERT_FLOAT_EQ(out.at(f, 0), 0.75f * in.at(f, 0)) << f; // the plug-in reads input 0 only
+        ASSERT_FLOAT_EQ(out.at(f, 1), -in.at(f, 0)) << f;
+        ASSERT_FLOAT_EQ(out.at(f, 2), 0.5f * in.at(f, 0)) << f;
+    }
+}
+
+TEST(RenderCommand, ListsParametersAndDrawsAPlot)
+{
+    ToolRun run = runTool({"--plugin", orvanne, "--list"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\"Input Thres\""), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("0.00 dB"), std::string::npos) << run.out;
+
+    TempFolder folder;
+    writeSound(folder.path("in.wav"), testSignal(2, 30000, 2.0));
+    run = runTool({"--plugin", orvanne, "--plot", folder.path("plot.png"), folder.path("in.wav"),
+                   folder.path("out.wav")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    cairo_surface_t* png = cairo_image_surface_create_from_png(folder.path("plot.png").c_str());
+    ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
+    EXPECT_GE(cairo_image_surface_get_width(png), 800);
+    EXPECT_GE(cairo_image_surface_get_height(png), 400);
+    cairo_surface_destroy(png);
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"in.wav", "out.wav", "plot.png"}));
+}
+
+TEST(RenderCommand, DemoPeaksAboveFullScaleAndTheSummaryReportsIt)
+{
+    TempFolder folder;
+    const ToolRun run = runTool({"--plugin", orvanne, "--demo", folder.path("demo.wav")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const double inPeak = summaryNumber(run.out, R"(sample peak\s+([-+0-9.]+) dBFS)");
+    EXPECT_NEAR(inPeak, 5.0, 0.01) << run.out;
+    EXPECT_GT(summaryNumber(run.out, R"(true peak\s+([-+0-9.]+) dBTP)"), inPeak) << run.out;
+    EXPECT_LT(summaryNumber(run.out, R"(loudness\s+([-+0-9.]+) LUFS)"), -3.0) << run.out;
+    EXPECT_GT(summaryNumber(run.out, R"(speed\s+([0-9.]+)x real time)"), 0.0) << run.out;
+    const Sound out = readSound(folder.path("demo.wav"));
+    EXPECT_EQ(out.frames(), 441000);
+    EXPECT_LE(peakDb(out), 0.001);
+}
+
+// A stereo limiter of another maker, if installed: its threshold must pull the output peak down.
+TEST(RenderCommand, ThirdPartyLimiterThresholdLowersThePeak)
+{
+    const std::string limiter = "/usr/lib/vst/lsp-plugins/limiter-stereo.so";
+    if (!exists(limiter))
+        GTEST_SKIP() << "lsp-plugins-vst is not installed";
+    TempFolder folder;
+    writeSound(folder.path("loud.wav"), testSignal(2, 44100, 2.0));
+    auto peakWith = [&](const std::string& threshold) {
+        const std::string output = folder.path("out" + threshold + ".wav");
+        const ToolRun run = runTool({"--plugin", limiter, "--set", "th=" + threshold, "--set", "boost=off",
+                                     "--compensate", folder.path("loud.wav"), output});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.out.find("th = " + threshold.substr(0, threshold.size() - 2)), std::string::npos) << run.out;
+        return peakDb(readSound(output));
+    };
+    const double gentle = peakWith("-3dB");
+    const double hard = peakWith("-12dB");
+    EXPECT_LT(gentle, 0.0);
+    EXPECT_LT(hard, gentle - 6.0);
+}
