@@ -5,7 +5,7 @@ CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=Release
 NATIVE := build/linux
 ASAN := build/asan
 
-.PHONY: setup build build-native build-asan build-win32 build-win64 test test-native test-asan test-wine run clean
+.PHONY: setup build build-native build-asan build-win32 build-win64 test test-native test-asan test-wine test-fuzz run clean
 
 setup:
 	@bash tools/setup-deps.sh
@@ -44,6 +44,22 @@ test-asan:
 test-wine:
 	ctest --test-dir build/win32 --output-on-failure
 	ctest --test-dir build/win64 --output-on-failure
+
+# libFuzzer targets, built natively with clang under AddressSanitizer, each run for a bounded
+# time from the checked-in seeds; any crash fails the run.
+FUZZ := build/fuzz
+FUZZ_TIME ?= 30
+FUZZ_TARGETS := ChunkFuzz PresetFileFuzz
+test-fuzz:
+	cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+	  -DORVANNE_FUZZ=ON "-DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address -fno-omit-frame-pointer" \
+	  -DORVANNE_DIST_DIR=$(CURDIR)/$(FUZZ)/dist
+	cmake --build $(FUZZ) -j $(JOBS) --target $(FUZZ_TARGETS)
+	for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ)/corpus/$$t && \
+	  $(FUZZ)/tests/fuzz/$$t -max_total_time=$(FUZZ_TIME) -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+	    $(FUZZ)/corpus/$$t tests/fuzz/seeds/$$t || exit 1; \
+	done
 
 run: build
 	dist/linux/orvanne-render --plot dist/demo.png dist/demo.wav

@@ -40,8 +40,11 @@ public:
 
 private:
     void* handle = nullptr;
+#if defined(_WIN32)
+    // The search API hands over the first entry when the listing opens.
     bool pendingFirst = false;
     DirectoryEntry first = {};
+#endif
 };
 
 // Creates one folder (its parent must exist). True when it was created.
