@@ -1,0 +1,118 @@
+#include "Win32TestSupport.h"
+
+#include <cstdlib>
+
+namespace win32_test {
+
+namespace {
+
+const char* hostClass()
+{
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+        windowClass.lpszClassName = "OrvanneTestHost";
+        RegisterClassA(&windowClass);
+        registered = true;
+    }
+    return "OrvanneTestHost";
+}
+
+} // namespace
+
+HostWindow::HostWindow(int clientWidth, int clientHeight)
+{
+    RECT r = {0, 0, clientWidth, clientHeight};
+    AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
+    window = CreateWindowExA(0, hostClass(), "Host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, r.right - r.left,
+                             r.bottom - r.top, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ShowWindow(window, SW_SHOWNORMAL);
+    pumpMessages();
+}
+
+HostWindow::~HostWindow()
+{
+    if (window != nullptr)
+        DestroyWindow(window);
+    pumpMessages();
+}
+
+void pumpMessages()
+{
+    MSG message;
+    for (int round = 0; round < 6; ++round) {
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(15);
+    }
+}
+
+scene::Image readWindow(HWND window)
+{
+    scene::Image image;
+    RECT client;
+    if (!GetClientRect(window, &client))
+        return image;
+    const int width = client.right;
+    const int height = client.bottom;
+    HDC windowDC = GetDC(window);
+    HDC memory = CreateCompatibleDC(windowDC);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(windowDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (dib != nullptr && bits != nullptr) {
+        HGDIOBJ previous = SelectObject(memory, dib);
+        BitBlt(memory, 0, 0, width, height, windowDC, 0, 0, SRCCOPY);
+        GdiFlush();
+        image.width = width;
+        image.height = height;
+        const auto* pixels = static_cast<const uint32_t*>(bits);
+        image.pixels.assign(pixels, pixels + size_t(width) * size_t(height));
+        for (uint32_t& p : image.pixels)
+            p &= 0x00ffffffu;
+        SelectObject(memory, previous);
+    }
+    if (dib != nullptr)
+        DeleteObject(dib);
+    DeleteDC(memory);
+    ReleaseDC(window, windowDC);
+    return image;
+}
+
+int gdiObjects()
+{
+    const DWORD counted = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    if (counted != 0)
+        return int(counted);
+    // Wine does not count; its handle table answers for handles given by index alone.
+    int live = 0;
+    for (ULONG_PTR handle = 1; handle < 0x10000; ++handle)
+        if (GetObjectType(reinterpret_cast<HGDIOBJ>(handle)) != 0)
+            ++live;
+    return live;
+}
+
+std::string pathFromEnvironment(const char* name)
+{
+    const char* value = std::getenv(name);
+    if (value == nullptr || value[0] == 0)
+        return std::string();
+    std::string path = value;
+    // An absolute Unix path: through Wine's drive for the root.
+    if (path[0] == '/')
+        path = "Z:" + path;
+    return path;
+}
+
+} // namespace win32_test

@@ -1,0 +1,41 @@
+// Helpers of the Windows layer's tests: a host window, the message pump, reading a window's
+// pixels back, the process's GDI object count.
+#pragma once
+
+#include "SceneImage.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace win32_test {
+
+// A top-level window with a caption, standing in for the host's editor window; its client
+// area has the given size.
+class HostWindow {
+public:
+    HostWindow(int clientWidth, int clientHeight);
+    ~HostWindow();
+    HostWindow(const HostWindow&) = delete;
+    HostWindow& operator=(const HostWindow&) = delete;
+    HWND get() const { return window; }
+
+private:
+    HWND window = nullptr;
+};
+
+// Dispatches every pending message, a few rounds with short pauses so the window system
+// delivers paints.
+void pumpMessages();
+
+// The client area's pixels, read from the window's device context.
+scene::Image readWindow(HWND window);
+
+// Live GDI objects of the process (GetGuiResources where the system counts them, otherwise by
+// asking the handle table about every handle).
+int gdiObjects();
+
+// A Unix path from the environment as Wine sees it; empty when the variable is not set.
+std::string pathFromEnvironment(const char* name);
+
+} // namespace win32_test
