@@ -13,6 +13,7 @@ namespace {
 
 constexpr double kInputGuard = 1e-18;
 constexpr double kMeterFloor = 1e-24;
+constexpr float kFloorReach = 0x1p-55f; // below this, adding kMeterFloor changes a float
 constexpr double kOverThreshold = 1.0; // 10^(0/20)
 constexpr double kHalfDecibel = 0.05756462732485114; // ln(10) / 40: readings are shown +0.5 dB
 
@@ -23,9 +24,15 @@ inline float conditionInput(float x)
     return static_cast<float>(static_cast<double>(up) - kInputGuard);
 }
 
+// float(meter + 1e-24). The sum rounds back to the meter itself for every float at or above
+// 2^-55, so only meters resting near the floor need the add. Taken as a branch, which predicts
+// well (a meter stays on one side for long stretches), it keeps the add out of the meter's
+// per-frame dependency chain.
 inline float withFloor(float meter)
 {
-    return static_cast<float>(static_cast<double>(meter) + kMeterFloor);
+    if (__builtin_expect(meter < kFloorReach, 0))
+        return static_cast<float>(static_cast<double>(meter) + kMeterFloor);
+    return meter;
 }
 
 inline float decay(float meter, double fall)
@@ -69,6 +76,14 @@ void CTarvelleVST::processBlock(float** inputs, float** outputs, VstInt32 frames
 template <bool StereoOut>
 void CTarvelleVST::levelFrames(const float* inL, const float* inR, float* outL, float* outR, VstInt32 frames)
 {
+    // The engine levels a chunk at a time from conditioned copies of the inputs (so in-place
+    // host buffers are fine) and reports each frame's gain; the meters then follow the chunk.
+    constexpr VstInt32 kChunk = 256;
+    alignas(16) float xL[kChunk];
+    alignas(16) float xR[kChunk];
+    alignas(16) float gains[kChunk];
+    alignas(16) float spareR[StereoOut ? 1 : kChunk]; // the right output when the host has none
+
     float peakL = outPeakLeft;
     float peakR = outPeakRight;
     float overL = overLeft;
@@ -78,31 +93,33 @@ void CTarvelleVST::levelFrames(const float* inL, const float* inR, float* outL, 
     const double fallOver = overFall;
     const double fallReduction = reductionFall;
 
-    for (VstInt32 i = 0; i < frames; ++i) {
-        const float xL = conditionInput(inL[i]);
-        const float xR = conditionInput(inR[i]);
-        float oL;
-        float oR;
-        const float g = engine.process(xL, xR, oL, oR);
-        outL[i] = oL;
-        if (StereoOut)
-            outR[i] = oR;
+    for (VstInt32 start = 0; start < frames; start += kChunk) {
+        const VstInt32 n = frames - start < kChunk ? frames - start : kChunk;
+        for (VstInt32 i = 0; i < n; ++i) {
+            xL[i] = conditionInput(inL[start + i]);
+            xR[i] = conditionInput(inR[start + i]);
+        }
+        float* oL = outL + start;
+        float* oR = StereoOut ? outR + start : spareR;
+        engine.processBlock(xL, xR, oL, oR, gains, n);
 
-        const float r = std::fabs(static_cast<float>(1.0 - static_cast<double>(g)));
-        reduction = reduction < r ? r : decay(reduction, fallReduction);
+        for (VstInt32 i = 0; i < n; ++i) {
+            const float r = std::fabs(static_cast<float>(1.0 - static_cast<double>(gains[i])));
+            reduction = reduction < r ? r : decay(reduction, fallReduction);
 
-        const float aL = std::fabs(oL);
-        const float aR = std::fabs(oR);
-        peakL = peakL < aL ? aL : decay(peakL, fallPeak);
-        peakR = peakR < aR ? aR : decay(peakR, fallPeak);
-        // An over replaces the held value, even a larger one.
-        overL = aL >= kOverThreshold ? aL : decay(overL, fallOver);
-        overR = aR >= kOverThreshold ? aR : decay(overR, fallOver);
+            const float aL = std::fabs(oL[i]);
+            const float aR = std::fabs(oR[i]);
+            peakL = peakL < aL ? aL : decay(peakL, fallPeak);
+            peakR = peakR < aR ? aR : decay(peakR, fallPeak);
+            // An over replaces the held value, even a larger one.
+            overL = aL >= kOverThreshold ? aL : decay(overL, fallOver);
+            overR = aR >= kOverThreshold ? aR : decay(overR, fallOver);
 
-        peakL = withFloor(peakL);
-        peakR = withFloor(peakR);
-        overL = withFloor(overL);
-        overR = withFloor(overR);
+            peakL = withFloor(peakL);
+            peakR = withFloor(peakR);
+            overL = withFloor(overL);
+            overR = withFloor(overR);
+        }
     }
 
     outPeakLeft = peakL;

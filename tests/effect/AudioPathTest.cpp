@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -297,6 +298,36 @@ TEST_F(AudioPathTest, InPlaceBuffersGiveTheSameResult)
     second->processReplacing(buffers, buffers, static_cast<VstInt32>(left.size()));
     EXPECT_EQ(left, separate);
     delete second;
+}
+
+TEST_F(AudioPathTest, BlockSizesDoNotChangeOutputsOrMeters)
+{
+    const size_t frames = 6000;
+    std::vector<float> left(frames), right(frames);
+    for (size_t i = 0; i < frames; ++i) {
+        left[i] = 3.0f * static_cast<float>(std::sin(0.031 * static_cast<double>(i)));
+        right[i] = (i / 700) % 2 == 0 ? 0.2f : -1.7f;
+    }
+    std::vector<float> wholeLeft = run(left, right);
+    std::vector<float> wholeRight = outRight;
+
+    CTarvelleVST* other = createTestEffect();
+    std::vector<float> partLeft(frames), partRight(frames);
+    const size_t sizes[] = {1, 7, 255, 256, 257, 1000, 513, 2};
+    size_t done = 0;
+    for (size_t k = 0; done < frames; ++k) {
+        const size_t n = std::min(sizes[k % 8], frames - done);
+        float* in[2] = {left.data() + done, right.data() + done};
+        float* out[2] = {partLeft.data() + done, partRight.data() + done};
+        other->processReplacing(in, out, static_cast<VstInt32>(n));
+        done += n;
+    }
+    EXPECT_EQ(partLeft, wholeLeft);
+    EXPECT_EQ(partRight, wholeRight);
+    for (VstInt32 index = kReadingOutLeft; index <= kReadingGainReduction; ++index)
+        EXPECT_EQ(other->getMeterReading(index), effect->getMeterReading(index)) << index;
+    EXPECT_GT(effect->getMeterReading(kReadingGainReduction), 0.0f);
+    delete other;
 }
 
 // ---- Sample rate: latency, the real delay and the meter speed stay together ----
