@@ -3,6 +3,7 @@
 #include "RenderError.h"
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <cmath>
@@ -137,7 +138,9 @@ void waveform(cairo_t* cr, const Panel& p, const Envelope& e, int64_t frames, do
 
 } // namespace
 
-void writePlot(const std::string& path, const LevelTrace& trace, const PlotText& labels)
+namespace {
+
+void drawPlot(const std::string& path, const LevelTrace& trace, const PlotText& labels)
 {
     std::unique_ptr<cairo_surface_t, void (*)(cairo_surface_t*)> surface(
         cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height), cairo_surface_destroy);
@@ -218,6 +221,22 @@ void writePlot(const std::string& path, const LevelTrace& trace, const PlotText&
     const cairo_status_t status = cairo_surface_write_to_png(surface.get(), path.c_str());
     if (status != CAIRO_STATUS_SUCCESS)
         throw RenderError("cannot write plot '" + path + "': " + cairo_status_to_string(status));
+}
+
+} // namespace
+
+void writePlot(const std::string& path, const LevelTrace& trace, const PlotText& labels)
+{
+    // Cairo and fontconfig keep font caches for the life of the process; the plot is drawn
+    // once, so release them afterwards (the leak checker would otherwise report them).
+    struct ReleaseCaches {
+        ~ReleaseCaches()
+        {
+            cairo_debug_reset_static_data();
+            FcFini();
+        }
+    } release;
+    drawPlot(path, trace, labels);
 }
 
 } // namespace render
