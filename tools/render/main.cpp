@@ -148,8 +148,12 @@ int run(const Options& options)
     const std::string pluginPath = options.plugin.empty() ? defaultPlugin() : options.plugin;
     std::string error;
     std::unique_ptr<vsthost::PluginHost> plugin = vsthost::PluginHost::load(pluginPath, error);
-    if (!plugin)
+    if (!plugin) {
+        // The reason may name the path again.
+        if (error.compare(0, pluginPath.size() + 2, pluginPath + ": ") == 0)
+            error.erase(0, pluginPath.size() + 2);
         throw RenderError("cannot load plug-in '" + pluginPath + "': " + error);
+    }
     plugin->dispatch(effOpen);
     AEffect* effect = plugin->effect();
     if (effect->numOutputs < 1 || effect->numOutputs > 64 || effect->numInputs < 0 || effect->numInputs > 64)
