@@ -6,10 +6,34 @@ namespace win32_test {
 
 namespace {
 
+// Under Wine without a window manager, destroying a managed top-level window waits two
+// seconds for a state change that never comes. Windows of this test program (and only of
+// it) are made unmanaged; the setting must be in place before the first window exists.
+void unmanagedWindowsUnderWine()
+{
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    if (ntdll == nullptr || GetProcAddress(ntdll, "wine_get_version") == nullptr)
+        return;
+    char path[MAX_PATH] = {0};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const char* name = path;
+    for (const char* p = path; *p != 0; ++p)
+        if (*p == '\\' || *p == '/')
+            name = p + 1;
+    const std::string key = std::string("Software\\Wine\\AppDefaults\\") + name + "\\X11 Driver";
+    HKEY handle = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr)
+        == ERROR_SUCCESS) {
+        RegSetValueExA(handle, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
+        RegCloseKey(handle);
+    }
+}
+
 const char* hostClass()
 {
     static bool registered = false;
     if (!registered) {
+        unmanagedWindowsUnderWine();
         WNDCLASSA windowClass = {};
         windowClass.lpfnWndProc = DefWindowProcA;
         windowClass.hInstance = GetModuleHandleA(nullptr);
