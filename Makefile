@@ -62,7 +62,7 @@ test-fuzz:
 	done
 
 run: build
-	dist/linux/orvanne-render --plot dist/demo.png dist/demo.wav
+	dist/linux/orvanne-render --demo --plot dist/demo.png dist/demo.wav
 
 clean:
 	rm -rf build dist
