@@ -233,10 +233,12 @@ void CKnob::mouse(CDrawContext* context, CPoint& where, int32_t buttons)
             } else {
                 CPoint local(where.h - size.left, where.v - size.top);
                 value = valueFromPoint(local);
+                // A jump by more than half the range means the pointer crossed the gap at the
+                // bottom: stay at the end the drag came from until it comes back.
                 if (value - old > middle)
-                    value = maxValue;
-                else if (old - value > middle)
                     value = minValue;
+                else if (old - value > middle)
+                    value = maxValue;
                 else
                     old = value;
             }
