@@ -271,3 +271,41 @@ TEST(RenderCommand, ThirdPartyLimiterThresholdLowersThePeak)
     EXPECT_LT(gentle, 0.0);
     EXPECT_LT(hard, gentle - 6.0);
 }
+
+TEST(RenderCommand, SavesAndLoadsThePluginState)
+{
+    TempFolder folder;
+    const Sound loud = testSignal(2, 8000, 2.0);
+    writeSound(folder.path("loud.wav"), loud);
+
+    // Render with settings and keep the state.
+    ToolRun run = runTool({"--plugin", orvanne, "--set", "Out Ceiling=-6dB", "--set", "Recovery=@3",
+                           "--save-state", folder.path("state.chunk"), folder.path("loud.wav"),
+                           folder.path("a.wav")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    struct stat status;
+    ASSERT_EQ(stat(folder.path("state.chunk").c_str(), &status), 0);
+    EXPECT_EQ(status.st_size, 56);
+
+    // The same state loaded into a fresh instance gives the same audio without any --set.
+    run = runTool({"--plugin", orvanne, "--load-state", folder.path("state.chunk"), folder.path("loud.wav"),
+                   folder.path("b.wav")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readSound(folder.path("a.wav")).samples, readSound(folder.path("b.wav")).samples);
+
+    // A state file the plug-in rejects is an error, and leaves no output behind.
+    {
+        std::ofstream bad(folder.path("bad.chunk"), std::ios::binary);
+        bad << std::string(57, 'x');
+    }
+    run = runTool({"--plugin", orvanne, "--load-state", folder.path("bad.chunk"), folder.path("loud.wav"),
+                   folder.path("c.wav")});
+    EXPECT_NE(run.status, 0);
+    EXPECT_NE(run.err.find("rejected"), std::string::npos) << run.err;
+    EXPECT_FALSE(exists(folder.path("c.wav")));
+
+    run = runTool({"--plugin", orvanne, "--load-state", folder.path("missing.chunk"), folder.path("loud.wav"),
+                   folder.path("d.wav")});
+    EXPECT_NE(run.status, 0);
+    EXPECT_FALSE(exists(folder.path("d.wav")));
+}

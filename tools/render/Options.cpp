@@ -76,6 +76,16 @@ Options parseOptions(const std::vector<std::string>& arguments)
             options.compensate = true;
         else if (name == "--plot")
             options.plot = takeValue();
+        else if (name == "--load-state") {
+            options.loadState = takeValue();
+            if (options.loadState.empty())
+                throw RenderError("--load-state needs a file name");
+        }
+        else if (name == "--save-state") {
+            options.saveState = takeValue();
+            if (options.saveState.empty())
+                throw RenderError("--save-state needs a file name");
+        }
         else if (name == "--list")
             options.list = true;
         else if (name == "--demo")
@@ -125,6 +135,9 @@ Options:
   --compensate       trim the plug-in's latency so the output lines up with the input
                      (the same length: the tail is rendered from extra silence)
   --plot FILE.png    draw input, output and gain reduction over time
+  --load-state FILE  apply a saved state (a chunk file or a ".prg" preset) before
+                     rendering; --set settings apply after it
+  --save-state FILE  write the plug-in's state (its chunk) after rendering
   --list             list the plug-in's parameters with their current values and exit
   --demo             render the built-in demo; a single file name is then OUTPUT
   -q, --quiet        no progress bar

@@ -13,6 +13,8 @@ struct Options {
     int blockSize = 512;
     bool compensate = false;
     std::string plot;
+    std::string loadState; // chunk or ".prg" file applied before rendering
+    std::string saveState; // the plug-in's chunk written here after rendering
     bool list = false;
     bool demo = false;   // render the built-in demo; a single file name is then the output
     bool quiet = false;  // no progress bar

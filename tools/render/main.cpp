@@ -9,6 +9,7 @@
 #include "PluginHost.h"
 #include "RenderError.h"
 #include "Renderer.h"
+#include "StateFile.h"
 
 #include <unistd.h>
 
@@ -167,6 +168,9 @@ int run(const Options& options)
         return 0;
     }
 
+    if (!options.loadState.empty() && !state::loadState(effect, options.loadState, error))
+        throw RenderError(error);
+
     std::vector<std::string> settingTexts;
     for (const auto& setting : options.settings) {
         const int index = findParameter(*plugin, setting.first);
@@ -213,6 +217,8 @@ int run(const Options& options)
         text.detail += format(", max gain reduction %.2f dB", result.maxGainReductionDb);
         writePlot(plotFile->temporaryPath(), trace, text);
     }
+    if (!options.saveState.empty() && !state::saveState(effect, options.saveState, error))
+        throw RenderError(error);
     output.commit();
     if (plotFile)
         plotFile->commit();
@@ -228,6 +234,10 @@ int run(const Options& options)
                 static_cast<double>(result.framesWritten) / source->rate());
     if (!options.plot.empty())
         std::printf("plot      %s\n", options.plot.c_str());
+    if (!options.loadState.empty())
+        std::printf("state     loaded from %s\n", options.loadState.c_str());
+    if (!options.saveState.empty())
+        std::printf("state     saved to %s\n", options.saveState.c_str());
     std::printf("\n                    input         output\n");
     std::printf("sample peak   %14s %14s\n", decibels(result.inPeakDb, "dBFS").c_str(),
                 decibels(result.outPeakDb, "dBFS").c_str());
