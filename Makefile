@@ -32,7 +32,7 @@ build-win64:
 	cmake --build build/win64 -j $(JOBS)
 
 test: build build-asan
-	$(MAKE) --no-print-directory test-native test-asan test-wine
+	$(MAKE) --no-print-directory test-native test-asan test-wine test-fuzz
 
 test-native:
 	ctest --test-dir $(NATIVE) --output-on-failure -j $(JOBS)
