@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -187,6 +188,22 @@ TEST_F(DisplayTest, VuMeterQuantisesTheLevelAndFallsByTheDecreaseStep)
     frame->idle();
     EXPECT_FALSE(meter->isDirty());
     EXPECT_TRUE(meter->isTypeOf("CVuMeter"));
+}
+
+TEST_F(DisplayTest, MeterShowsNothingForAnUnusableLevel)
+{
+    CBitmap* on = makeBitmap(10, 100, [](int32_t, int32_t) { return 0x00ff00u; });
+    auto* meter = new CVuMeter(CRect(50, 50, 60, 150), on, nullptr, 10, StyleVertical);
+    on->release();
+    frame->addView(meter);
+    frame->paint();
+    meter->setValue(std::nanf(""));
+    meter->setDirty(true);
+    frame->idle();
+    EXPECT_EQ(meter->getRectOn().top, 100);
+    meter->setValue(1e30f);
+    frame->idle();
+    EXPECT_EQ(meter->getRectOn().top, 0);
 }
 
 TEST_F(DisplayTest, HorizontalMeterFillsFromTheLeftWithoutOffscreen)

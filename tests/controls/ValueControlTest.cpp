@@ -416,3 +416,35 @@ TEST_F(ControlFixture, KickButtonReportsOneWhilePressedInsideAndAlwaysAFinalZero
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ControlFixture, OddValuesAndRangesDrawWithoutFault)
+{
+    // An empty range, huge and non-numeric values: the controls draw and toggle sanely.
+    auto* knob = new CKnob(CRect(0, 0, 40, 40), &listener, 1, nullptr, nullptr);
+    knob->setMin(0.5f);
+    knob->setMax(0.5f);
+    knob->setStartAngle(knob->getStartAngle());
+    knob->setValue(0.5f);
+    frame->addView(knob);
+    auto* button = new COnOffButton(CRect(50, 0, 60, 10), &listener, 2, nullptr);
+    frame->addView(button);
+    frame->paint();
+    CPoint p;
+    knob->valueToPoint(p);
+    EXPECT_GE(p.h, 0);
+    EXPECT_LE(p.h, 40);
+
+    button->setValue(3e10f);
+    click(CPoint(55, 5), MouseLeft, {});
+    EXPECT_FLOAT_EQ(button->getValue(), 0.f);
+    button->setValue(std::nanf(""));
+    click(CPoint(55, 5), MouseLeft, {});
+    EXPECT_FLOAT_EQ(button->getValue(), 1.f);
+    button->setValue(-1.f);
+    click(CPoint(55, 5), MouseLeft, {});
+    EXPECT_FLOAT_EQ(button->getValue(), 0.f);
+}
+
+} // namespace

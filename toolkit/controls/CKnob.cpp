@@ -72,7 +72,10 @@ void CKnob::compute()
 
 void CKnob::valueToPoint(CPoint& point) const
 {
-    const float alpha = (value - bCoef) / aCoef;
+    float alpha = (value - bCoef) / aCoef;
+    // An empty range (or an unusable value) leaves the handle at the start angle.
+    if (!std::isfinite(alpha))
+        alpha = startAngle;
     point.h = int32_t(radius + std::cos(alpha) * (radius - float(inset)) + 0.5f);
     point.v = int32_t(radius - std::sin(alpha) * (radius - float(inset)) + 0.5f);
 }

@@ -3,6 +3,7 @@
 #include "CBitmap.h"
 #include "CDrawContext.h"
 
+#include <cmath>
 #include <cstring>
 
 namespace VSTGUI {
@@ -55,7 +56,7 @@ void COnOffButton::mouse(CDrawContext* context, CPoint& where, int32_t buttons)
     if (modifierClickConsumed(context, buttons))
         return;
     // On means an integer part other than 0, as the stepped parameter it edits reads it.
-    value = int32_t(value) != 0 ? 0.f : 1.f;
+    value = std::fabs(value) >= 1.f ? 0.f : 1.f;
     if (listenerTiming == kPreListenerUpdate)
         notifyListener(context);
     doIdleStuff();

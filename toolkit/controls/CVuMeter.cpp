@@ -4,6 +4,7 @@
 #include "COffscreenContext.h"
 #include "controls/CParamDisplay.h"
 
+#include <cmath>
 #include <cstring>
 
 namespace VSTGUI {
@@ -68,6 +69,8 @@ void CVuMeter::draw(CDrawContext* context)
 {
     if (onBitmap == nullptr || nbLed <= 0)
         return;
+    if (std::isnan(value))
+        value = minValue; // an unusable level shows as silence
     bounceValue();
     float shown = oldValue - decreaseStep;
     if (shown < value)
