@@ -1,6 +1,7 @@
 // The controls on the Windows layer under Wine: the control scene painted into a real window
 // equals the Linux rendering outside text, and a real pop-up menu with a submenu is operated
 // with the keys a person would press (and by posting the menu command).
+#include "CDrawContext.h"
 #include "CFrame.h"
 #include "ControlsScene.h"
 #include "SceneImage.h"
