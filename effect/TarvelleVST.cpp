@@ -3,6 +3,7 @@
 #include "TarvelleVST.h"
 
 #include "AEffEditor.h"
+#include "CVSTEditor.h"
 #include "PluginFactory.h"
 #include "TextCopy.h"
 
@@ -70,9 +71,9 @@ CTarvelleVST::CTarvelleVST(audioMasterCallback audioMaster)
 
     paramTable = new (std::nothrow) ParamRecord[kNumParams]();
 
-    // The editor is created here and attaches itself to the effect:
-    //     setEditor(new CVSTEditor(this));
-    // Until then the effect runs without one (effFlagsHasEditor stays clear).
+    // The editor attaches itself to the effect (which sets effFlagsHasEditor) and lives as
+    // long as the effect.
+    new CVSTEditor(this);
 
     presetTable = new (std::nothrow) PresetRecord[kPresetTableSize]();
     presetFolderNames = new (std::nothrow) char[kPresetFolderCount][kPresetNameSize]();

@@ -69,8 +69,8 @@ TEST(Construction, RecordDescribesAStereoEffectWithChunksAndItsLatency)
     EXPECT_EQ(record->version, 1);
     EXPECT_EQ(record->initialDelay, 220);
     EXPECT_EQ(record->ioRatio, 1.0f);
-    // No editor yet: mono, replacing and chunks only.
-    EXPECT_EQ(record->flags, 0x38);
+    // Its own editor, mono, replacing and chunks.
+    EXPECT_EQ(record->flags, 0x39);
     EXPECT_EQ(effect->getSampleRate(), 44100.0f);
     EXPECT_EQ(effect->getRateHz(), 44100);
 }
@@ -78,6 +78,8 @@ TEST(Construction, RecordDescribesAStereoEffectWithChunksAndItsLatency)
 TEST(Construction, AnAttachedEditorSetsTheEditorFlag)
 {
     EffectPtr effect(createTestEffect());
+    delete effect->getEditor(); // the effect's own editor detaches itself
+    EXPECT_EQ(effect->getAeffect()->flags, 0x38);
     new RecordingEditor(effect.get()); // owned by the effect from here on
     EXPECT_EQ(effect->getAeffect()->flags, 0x39);
 }

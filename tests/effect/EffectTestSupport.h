@@ -49,10 +49,11 @@ RecordingHost& recordingHost();
 VstIntPtr VSTCALLBACK recordingHostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                                             void* ptr, float opt);
 
-// A trivial editor: attaches itself, can be "opened", and records the effect's notifications.
+// A trivial editor: takes the place of the effect's own editor (which it deletes), can be
+// "opened", and records the effect's notifications.
 class RecordingEditor : public AEffEditor, public EffectEditorLink {
 public:
-    explicit RecordingEditor(CTarvelleVST* effect) : AEffEditor(effect)
+    explicit RecordingEditor(CTarvelleVST* effect) : AEffEditor(withoutOwnEditor(effect))
     {
         effect->setEditor(this);
         effect->setEditorLink(this);
@@ -73,6 +74,13 @@ public:
     std::vector<Change> parameters;
     int meterUpdates = 0;
     int presetNameUpdates = 0;
+
+private:
+    static CTarvelleVST* withoutOwnEditor(CTarvelleVST* effect)
+    {
+        delete effect->getEditor();
+        return effect;
+    }
 };
 
 // Creates an effect through the factory with the recording host (reset first).

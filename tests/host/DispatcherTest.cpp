@@ -91,7 +91,8 @@ TEST_F(DispatcherTest, OpcodesWithoutAnAnswerOfTheirOwnAnswerZero)
                             effStopProcess, effBeginLoadProgram, effSetProcessPrecision, effIdle, effVendorSpecific,
                             effGetNumMidiInputChannels, effGetNumMidiOutputChannels, 80, 1000, -1, 0x7fffffff})
         EXPECT_EQ(dispatch(opcode, 1, 1, nullptr, 1.0f), 0) << opcode;
-    // Editor opcodes without an editor.
+    // Editor opcodes without an editor (the effect's own one taken away).
+    delete effect()->getEditor();
     int window = 0;
     ERect* rect = nullptr;
     EXPECT_EQ(dispatch(effEditOpen, 0, 0, &window), 0);

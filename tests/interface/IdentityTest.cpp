@@ -38,8 +38,8 @@ TEST(EntryPoint, IdentityAndFlags)
     EXPECT_EQ(e->numPrograms, 1);
     EXPECT_EQ(e->numInputs, 2);
     EXPECT_EQ(e->numOutputs, 2);
-    // Can mono, replacing, program chunks; the editor bit comes with the editor.
-    EXPECT_EQ(e->flags & ~effFlagsHasEditor, 0x38);
+    // Has an editor, can mono, replacing, program chunks.
+    EXPECT_EQ(e->flags, 0x39);
     EXPECT_EQ(e->uniqueID, 0x4F72766E);
     EXPECT_EQ(e->version, 1);
     EXPECT_EQ(e->initialDelay, 220);

@@ -1,0 +1,402 @@
+// CVSTEditor: the window's construction and layout, parameter and meter updates, the idle
+// work and the read-out, and the control listener.
+#include "CVSTEditor.h"
+
+#include "CBitmap.h"
+#include "CDrawContext.h"
+#include "CFrame.h"
+#include "EditorDialogs.h"
+#include "Readout.h"
+#include "controls/CAboutScreen.h"
+#include "controls/CAnimKnob.h"
+#include "controls/CButtonMenu.h"
+#include "controls/CKickButton.h"
+#include "controls/CMovieBitmap.h"
+#include "controls/COnOffButton.h"
+#include "controls/CStaticText.h"
+#include "controls/CVuMeter.h"
+#include "platform/PlatformInput.h"
+
+using namespace VSTGUI;
+
+namespace {
+
+constexpr int32_t kWindowWidth = 923;
+constexpr int32_t kWindowHeight = 278;
+const CColor kTextGrey = makeColor(187, 187, 187, 255);
+
+// A control's rectangle at (x, y) with the picture's width and one frame's height.
+CRect pictureRect(int32_t x, int32_t y, const CBitmap* bitmap, int32_t frames)
+{
+    const int32_t frameHeight = frames > 0 ? bitmap->getHeight() / frames : bitmap->getHeight();
+    return CRect(x, y, x + bitmap->getWidth(), y + frameHeight);
+}
+
+} // namespace
+
+CVSTEditor::CVSTEditor(CTarvelleVST* effect) : AEffGUIEditor(effect), owner(effect)
+{
+    editorOpen = false;
+    backgroundBitmap = new CBitmap(kPictureBackground);
+    // A module without its background still gets a window of the layout's size.
+    const int32_t width = backgroundBitmap->getWidth() > 0 ? backgroundBitmap->getWidth() : kWindowWidth;
+    const int32_t height = backgroundBitmap->getHeight() > 0 ? backgroundBitmap->getHeight() : kWindowHeight;
+    editorRect.top = 0;
+    editorRect.left = 0;
+    editorRect.bottom = static_cast<int16_t>(height);
+    editorRect.right = static_cast<int16_t>(width);
+    lastTouchedIndex = 0;
+    if (owner != nullptr) {
+        owner->setEditorLink(this);
+        owner->setPresetMenuTarget(this);
+    }
+}
+
+CVSTEditor::~CVSTEditor()
+{
+    // An editor deleted while its window is open takes the window along.
+    if (toolkitFrame != nullptr)
+        close();
+    if (owner != nullptr) {
+        owner->setEditorLink(nullptr);
+        owner->setPresetMenuTarget(nullptr);
+    }
+    if (backgroundBitmap != nullptr) {
+        backgroundBitmap->release();
+        backgroundBitmap = nullptr;
+    }
+}
+
+bool CVSTEditor::open(void* window)
+{
+    // A second open without a close in between replaces the first window.
+    if (toolkitFrame != nullptr)
+        close();
+    parentWindow = window;
+    setKnobMode(2);
+
+    const int32_t width = editorRect.right - editorRect.left;
+    const int32_t height = editorRect.bottom - editorRect.top;
+    toolkitFrame = new CFrame(CRect(0, 0, width, height), window, this);
+    frame = toolkitFrame;
+    toolkitFrame->setBackground(backgroundBitmap);
+
+    CBitmap* previousArrow = new CBitmap(kPicturePreviousArrow);
+    CBitmap* nextArrow = new CBitmap(kPictureNextArrow);
+    CBitmap* levelKnob = new CBitmap(kPictureLevelKnob);
+    CBitmap* recoveryKnob = new CBitmap(kPictureRecoveryKnob);
+    CBitmap* powerSwitch = new CBitmap(kPicturePowerSwitch);
+    CBitmap* powerLamp = new CBitmap(kPicturePowerLamp);
+    CBitmap* reduction = new CBitmap(kPictureReductionMeter);
+    CBitmap* meterLeftOff = new CBitmap(kPictureMeterLeftOff);
+    CBitmap* meterLeftOn = new CBitmap(kPictureMeterLeftOn);
+    CBitmap* meterRightOff = new CBitmap(kPictureMeterRightOff);
+    CBitmap* meterRightOn = new CBitmap(kPictureMeterRightOn);
+    CBitmap* overLeft = new CBitmap(kPictureOverLeft);
+    CBitmap* overRight = new CBitmap(kPictureOverRight);
+
+    // 1: save menu.
+    saveMenu = new CButtonMenu(CRect(314, 2, 352, 19), this, kTagSaveMenu, nullptr, nullptr, StylePopup);
+    saveMenu->addEntry("Save New Preset As...");
+    saveMenu->addEntry("Save Current Preset");
+    toolkitFrame->addView(saveMenu);
+
+    // 2: the current preset's name, under the preset menu.
+    presetNameText = new CStaticText(CRect(376, 2, 546, 17), nullptr, 0);
+    presetNameText->setFont(kSystemFont);
+    presetNameText->setFontColor(kTextGrey);
+    presetNameText->setTextStyle(kBoldFace);
+    char programName[kPathSize] = {};
+    owner->getProgramName(programName);
+    presetNameText->setText(programName);
+    toolkitFrame->addView(presetNameText);
+
+    // 3: preset menu over the name; its entries come from buildPresetMenu.
+    presetMenu = new CButtonMenu(CRect(376, 2, 546, 17), this, kTagPresetMenu, nullptr, nullptr, StylePopup);
+    toolkitFrame->addView(presetMenu);
+
+    // 4, 5: the arrows.
+    previousPresetButton = new CKickButton(pictureRect(355, 1, previousArrow, 2), this, kTagPreviousPreset,
+                                           previousArrow->getHeight() / 2, previousArrow, CPoint(0, 0));
+    previousPresetButton->setValue(0.f);
+    toolkitFrame->addView(previousPresetButton);
+    nextPresetButton = new CKickButton(pictureRect(549, 1, nextArrow, 2), this, kTagNextPreset,
+                                       nextArrow->getHeight() / 2, nextArrow, CPoint(0, 0));
+    nextPresetButton->setValue(0.f);
+    toolkitFrame->addView(nextPresetButton);
+
+    // 6: links menu.
+    linksMenu = new CButtonMenu(CRect(569, 1, 608, 19), this, kTagLinksMenu, nullptr, nullptr, StylePopup);
+    for (const char* entry : {"About Orvanne...", "-", "Tarvelle Website", "-", "Online Support", "Online Store",
+                              "-", "Check Updates"})
+        linksMenu->addEntry(entry);
+    toolkitFrame->addView(linksMenu);
+
+    // 7: the read-out, over its own piece of the background.
+    paramDisplay = new CParamDisplay(CRect(622, 1, 869, 19), backgroundBitmap, 0);
+    paramDisplay->setBackOffset(CPoint(622, 1));
+    paramDisplay->setHoriAlign(kLeftText);
+    paramDisplay->setFont(kSmallerFont);
+    paramDisplay->setFontColor(kTextGrey);
+    paramDisplay->setValueToTextWithData(formatReadout, &lastTouchedIndex);
+    toolkitFrame->addView(paramDisplay);
+
+    // 8, 9: power switch and its lamp.
+    addOnOffButton(629, 136, kParamPower, powerSwitch, false, true);
+    powerIndicator = new CMovieBitmap(pictureRect(627, 88, powerLamp, 2), this, kParamPower, 2,
+                                      powerLamp->getHeight() / 2, powerLamp, CPoint(0, 0));
+    powerIndicator->setValue(1.f - owner->getParameter(kParamPower));
+    toolkitFrame->addView(powerIndicator);
+
+    // 10 to 12: the knobs.
+    addAnimKnob(106, 81, kParamInputThres, 101, levelKnob, false, true);
+    addAnimKnob(716, 81, kParamOutCeiling, 101, levelKnob, false, true);
+    addAnimKnob(255, 105, kParamRecovery, 5, recoveryKnob, false, true);
+
+    // 13, 14: output meters.
+    outputMeterLeft = new CVuMeter(pictureRect(350, 58, meterLeftOn, 1), meterLeftOn, meterLeftOff, 100, StyleVertical);
+    toolkitFrame->addView(outputMeterLeft);
+    outputMeterRight =
+        new CVuMeter(pictureRect(546, 58, meterRightOn, 1), meterRightOn, meterRightOff, 100, StyleVertical);
+    toolkitFrame->addView(outputMeterRight);
+
+    // 15, 16: over lamps.
+    overIndicatorLeft = new CMovieBitmap(pictureRect(347, 47, overLeft, 6), this, kTagOverLeft, 6,
+                                         overLeft->getHeight() / 6, overLeft, CPoint(0, 0));
+    overIndicatorLeft->setValue(0.f);
+    toolkitFrame->addView(overIndicatorLeft);
+    overIndicatorRight = new CMovieBitmap(pictureRect(546, 47, overRight, 6), this, kTagOverRight, 6,
+                                          overRight->getHeight() / 6, overRight, CPoint(0, 0));
+    overIndicatorRight->setValue(0.f);
+    toolkitFrame->addView(overIndicatorRight);
+
+    // 17: gain-reduction meter.
+    reductionMeter = new CMovieBitmap(pictureRect(412, 83, reduction, 101), this, kTagReduction, 101,
+                                      reduction->getHeight() / 101, reduction, CPoint(0, 0));
+    toolkitFrame->addView(reductionMeter);
+
+    // 18: the About hot spot.
+    CBitmap* about = new CBitmap(kPictureAbout);
+    const int32_t aboutWidth = about->getWidth() > 0 ? about->getWidth() : width;
+    const int32_t aboutHeight = about->getHeight() > 0 ? about->getHeight() : height;
+    aboutScreen = new CAboutScreen(CRect(9, 122, 47, 204), this, kTagAbout, about, CRect(0, 0, aboutWidth, aboutHeight),
+                                   CPoint(0, 0));
+    toolkitFrame->addView(aboutScreen);
+
+    for (CBitmap* bitmap : {previousArrow, nextArrow, levelKnob, recoveryKnob, powerSwitch, powerLamp, reduction,
+                            meterLeftOff, meterLeftOn, meterRightOff, meterRightOn, overLeft, overRight, about})
+        bitmap->release();
+
+    editorOpen = true;
+    buildPresetMenu(false, "");
+    return true;
+}
+
+void CVSTEditor::addAnimKnob(int32_t x, int32_t y, int32_t tag, int32_t frameCount, CBitmap* bitmap, bool transparent,
+                             bool attach)
+{
+    if (bitmap == nullptr || tag <= 0 || tag >= kTagSlots)
+        return;
+    if (frameCount < 1)
+        frameCount = 1;
+    const int32_t frameHeight = bitmap->getHeight() / frameCount;
+    CAnimKnob* knob = new CAnimKnob(CRect(x, y, x + bitmap->getWidth(), y + frameHeight), this, tag, frameCount,
+                                    frameHeight, bitmap, CPoint(0, 0));
+    controlsByTag[tag] = knob;
+    knob->setValue(owner->getParameter(tag));
+    knob->setDefaultValue(owner->getParameter(tag));
+    if (transparent) {
+        bitmap->setTransparentColor(colorGreen);
+        knob->setTransparency(true);
+    }
+    if (attach && toolkitFrame != nullptr)
+        toolkitFrame->addView(knob);
+}
+
+void CVSTEditor::addOnOffButton(int32_t x, int32_t y, int32_t tag, CBitmap* bitmap, bool transparent, bool attach)
+{
+    if (bitmap == nullptr || tag <= 0 || tag >= kTagSlots)
+        return;
+    COnOffButton* button = new COnOffButton(CRect(x, y, x + bitmap->getWidth(), y + bitmap->getHeight() / 2), this,
+                                            tag, bitmap, COnOffButton::kPostListenerUpdate);
+    controlsByTag[tag] = button;
+    button->setValue(owner->getParameter(tag));
+    if (transparent) {
+        bitmap->setTransparentColor(colorGreen);
+        button->setTransparency(true);
+    }
+    if (attach && toolkitFrame != nullptr)
+        toolkitFrame->addView(button);
+}
+
+void CVSTEditor::close()
+{
+    editorOpen = false;
+    if (toolkitFrame != nullptr) {
+        CFrame* closing = toolkitFrame;
+        toolkitFrame = nullptr;
+        frame = nullptr;
+        delete closing;
+    }
+    parentWindow = nullptr;
+    aboutScreen = nullptr;
+    for (CControl*& control : controlsByTag)
+        control = nullptr;
+    paramDisplay = nullptr;
+    outputMeterLeft = outputMeterRight = nullptr;
+    linksMenu = presetMenu = saveMenu = nullptr;
+    for (CButtonMenu*& menu : folderMenus)
+        menu = nullptr;
+    folderMenuCount = 0;
+    presetNameText = nullptr;
+    previousPresetButton = nextPresetButton = nullptr;
+    reductionMeter = powerIndicator = nullptr;
+    overIndicatorLeft = overIndicatorRight = nullptr;
+}
+
+CControl* CVSTEditor::getControl(int32_t tag) const
+{
+    return tag >= 0 && tag < kTagSlots ? controlsByTag[tag] : nullptr;
+}
+
+CButtonMenu* CVSTEditor::getFolderMenu(int32_t k) const
+{
+    return k >= 0 && k < folderMenuCount ? folderMenus[k] : nullptr;
+}
+
+int32_t CVSTEditor::getFolderFirstIndex(int32_t k) const
+{
+    return k >= 0 && k < kMaxFolderMenus ? folderFirstIndex[k] : 0;
+}
+
+void CVSTEditor::markFrameDirty()
+{
+    if (toolkitFrame != nullptr)
+        toolkitFrame->setDirty(true);
+}
+
+bool CVSTEditor::aboutShowing() const
+{
+    return aboutScreen != nullptr && aboutScreen->isOverlayShown();
+}
+
+void CVSTEditor::setParameter(VstInt32 index, float value)
+{
+    if (toolkitFrame == nullptr || !editorOpen)
+        return;
+    if (index > 5)
+        return;
+    lastTouchedIndex = index;
+    if (index >= 1 && index <= 4) {
+        if (controlsByTag[index] != nullptr)
+            controlsByTag[index]->setValue(value);
+        if (paramDisplay != nullptr)
+            paramDisplay->setValue(value);
+    }
+    if (index == kParamPower && powerIndicator != nullptr)
+        powerIndicator->setValue(1.f - value);
+    toolkitFrame->setDirty(true);
+}
+
+void CVSTEditor::valueChanged(CDrawContext* context, CControl* control)
+{
+    (void)context;
+    if (control == nullptr)
+        return;
+    const int32_t tag = control->getTag();
+    if (tag >= kTagFirstFolder && tag < kTagFirstFolder + kFolderMenuLimit) {
+        folderMenuChosen(tag - kTagFirstFolder, static_cast<int32_t>(control->getValue()));
+    } else if (tag == kTagPresetMenu || tag == kTagSaveMenu || tag == kTagLinksMenu) {
+        const int32_t entry = static_cast<int32_t>(control->getValue());
+        if (tag == kTagPresetMenu) {
+            presetMenuChosen(entry);
+        } else {
+            char text[COptionMenu::kEntryTextSize] = {};
+            COptionMenu* menu = static_cast<COptionMenu*>(control);
+            if (menu->getEntry(entry, text)) {
+                if (tag == kTagSaveMenu)
+                    saveMenuChosen(text);
+                else
+                    linksMenuChosen(text);
+            }
+        }
+    } else if (tag == kTagNextPreset || tag == kTagPreviousPreset) {
+        arrowReported(tag == kTagNextPreset);
+    }
+    if (tag > 0 && tag < 5)
+        owner->setParameterAutomated(tag, control->getValue());
+}
+
+void CVSTEditor::idle()
+{
+    if (!editorOpen)
+        return;
+    if (aboutShowing())
+        return;
+    AEffGUIEditor::idle();
+    // The host may close the window from inside the frame's work.
+    if (!editorOpen)
+        return;
+    updateMeters();
+    if (isUserInteracting())
+        return;
+    lastTouchedIndex = 0;
+    CView* view = toolkitFrame != nullptr ? toolkitFrame->getCurrentView() : nullptr;
+    // Only controls carry a tag; any other view (the About picture before it is drawn) counts
+    // as no view.
+    CControl* control = view != nullptr && view->isTypeOf("CControl") ? static_cast<CControl*>(view) : nullptr;
+    if (paramDisplay == nullptr)
+        return;
+    if (control != nullptr) {
+        lastTouchedIndex = control->getTag();
+        const float v = owner->getParameter(lastTouchedIndex);
+        paramDisplay->setValue(v == 0.f ? 1e-8f : v);
+    } else {
+        paramDisplay->setValue(0.f);
+    }
+}
+
+void CVSTEditor::arrowReported(bool next)
+{
+    CKickButton* arrow = next ? nextPresetButton : previousPresetButton;
+    if (arrow == nullptr)
+        return;
+    bool& armed = arrowArmed[next ? 1 : 0];
+    if (arrow->getValue() >= 0.5f) {
+        armed = true;
+        return;
+    }
+    // A report of 0 steps at the release, and once when the pointer leaves the pressed arrow.
+    // While the pointer stays outside, the arrow repeats its 0 on every pass of its loop until
+    // the window is redrawn; those repeats do not step again.
+    const bool held = (platformMouseButtons() & MouseLeft) != 0;
+    if (held && !armed)
+        return;
+    armed = !held;
+    if (next)
+        owner->nextPreset();
+    else
+        owner->previousPreset();
+}
+
+bool CVSTEditor::isUserInteracting()
+{
+    const int32_t held = platformMouseButtons();
+    return (held & (MouseLeft | MouseMiddle | MouseRight | ModShift | ModControl | ModAlt)) != 0;
+}
+
+void CVSTEditor::updateMeters()
+{
+    if (!editorOpen || aboutShowing())
+        return;
+    if (reductionMeter != nullptr)
+        reductionMeter->setValue(owner->getParameter(kReadingGainReduction));
+    if (outputMeterLeft != nullptr)
+        outputMeterLeft->setValue(owner->getParameter(kReadingOutLeft));
+    if (outputMeterRight != nullptr)
+        outputMeterRight->setValue(owner->getParameter(kReadingOutRight));
+    if (overIndicatorLeft != nullptr)
+        overIndicatorLeft->setValue(owner->getParameter(kReadingOverLeft));
+    if (overIndicatorRight != nullptr)
+        overIndicatorRight->setValue(owner->getParameter(kReadingOverRight));
+}

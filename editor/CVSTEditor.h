@@ -1,0 +1,165 @@
+// The plug-in's editor: a fixed window painted from the module's pictures, with the knobs,
+// the power switch and lamp, the meters, the read-out, the preset bar with its menus and the
+// About hot spot. It reads and writes parameters through the effect only.
+#pragma once
+
+#include "AEffGUIEditor.h"
+#include "TarvelleVST.h"
+#include "controls/CControlListener.h"
+
+namespace VSTGUI {
+class CAboutScreen;
+class CAnimKnob;
+class CBitmap;
+class CButtonMenu;
+class CControl;
+class CFrame;
+class CKickButton;
+class CMovieBitmap;
+class COnOffButton;
+class CParamDisplay;
+class CStaticText;
+class CVuMeter;
+} // namespace VSTGUI
+
+// Control tags beyond the parameter indices 1 to 4.
+enum EditorTag : int32_t {
+    kTagPresetMenu = 6,
+    kTagSaveMenu = 7,
+    kTagNextPreset = 8,
+    kTagPreviousPreset = 9,
+    kTagLinksMenu = 10,
+    kTagOverLeft = 13,
+    kTagOverRight = 14,
+    kTagReduction = 15,
+    kTagAbout = 16,
+    kTagFirstFolder = 5000,
+};
+
+// Picture resources of the editor.
+enum EditorPicture : int32_t {
+    kPictureBackground = 10001,
+    kPictureAbout = 10002,
+    kPictureLevelKnob = 10010,
+    kPictureRecoveryKnob = 10011,
+    kPicturePowerSwitch = 10200,
+    kPicturePowerLamp = 10201,
+    kPicturePreviousArrow = 10300,
+    kPictureNextArrow = 10301,
+    kPictureReductionMeter = 30000,
+    kPictureMeterLeftOff = 30001,
+    kPictureMeterLeftOn = 30002,
+    kPictureMeterRightOff = 30003,
+    kPictureMeterRightOn = 30004,
+    kPictureOverLeft = 30005,
+    kPictureOverRight = 30006,
+};
+
+// The maker's web site; the links menu opens pages under it.
+extern const char* const kMakerWebSite;
+
+class CVSTEditor : public AEffGUIEditor,
+                   public VSTGUI::CControlListener,
+                   public EffectEditorLink,
+                   public PresetMenuTarget {
+public:
+    static constexpr int32_t kTagSlots = 17;
+    static constexpr int32_t kMaxFolderMenus = 128;
+    // Submenus one build makes at most (tags 5000 to 5126).
+    static constexpr int32_t kFolderMenuLimit = 127;
+    static constexpr int32_t kTypedNameSize = 32;
+
+    explicit CVSTEditor(CTarvelleVST* effect);
+    ~CVSTEditor() override;
+
+    bool open(void* window) override;
+    void close() override;
+    bool isOpen() override { return editorOpen; }
+    void idle() override;
+    // From the effect after any change of a parameter, on whatever thread made it.
+    void setParameter(VstInt32 index, float value) override;
+    void valueChanged(VSTGUI::CDrawContext* context, VSTGUI::CControl* control) override;
+
+    virtual bool isUserInteracting();
+    // save false: rebuilds the preset menu and reloads the user presets into the effect's
+    // table; save true: saves the current state as name in "00-User Presets".
+    virtual void buildPresetMenu(bool save, const char* name);
+    void updatePresetNameDisplay() override;
+    // The Save-As prompt; true when a name was typed (typedPresetName).
+    virtual bool askPresetName();
+
+    void updateMeters() override;
+    void addPresetEntry(int32_t menuIndex, const char* label) override;
+
+    void addAnimKnob(int32_t x, int32_t y, int32_t tag, int32_t frameCount, VSTGUI::CBitmap* bitmap,
+                     bool transparent, bool attach);
+    void addOnOffButton(int32_t x, int32_t y, int32_t tag, VSTGUI::CBitmap* bitmap, bool transparent, bool attach);
+
+    // Finds or creates the preset folder chain for product and writes its root (with a trailing
+    // separator) into out (kPathSize bytes). False, with out empty, when it cannot.
+    static bool getPresetRootPath(const char* product, char* out);
+    // Opens url in the browser; null does nothing.
+    static void openWebPage(const char* url);
+
+    // For tests and tools.
+    VSTGUI::CFrame* getToolkitFrame() const { return toolkitFrame; }
+    VSTGUI::CControl* getControl(int32_t tag) const;
+    VSTGUI::CParamDisplay* getParamDisplay() const { return paramDisplay; }
+    VSTGUI::CVuMeter* getOutputMeter(int side) const { return side == 0 ? outputMeterLeft : outputMeterRight; }
+    VSTGUI::CMovieBitmap* getPowerIndicator() const { return powerIndicator; }
+    VSTGUI::CMovieBitmap* getOverIndicator(int side) const { return side == 0 ? overIndicatorLeft : overIndicatorRight; }
+    VSTGUI::CMovieBitmap* getReductionMeter() const { return reductionMeter; }
+    VSTGUI::CButtonMenu* getPresetMenu() const { return presetMenu; }
+    VSTGUI::CButtonMenu* getSaveMenu() const { return saveMenu; }
+    VSTGUI::CButtonMenu* getLinksMenu() const { return linksMenu; }
+    VSTGUI::CButtonMenu* getFolderMenu(int32_t k) const;
+    int32_t getFolderFirstIndex(int32_t k) const;
+    VSTGUI::CStaticText* getPresetNameText() const { return presetNameText; }
+    VSTGUI::CKickButton* getArrow(bool next) const { return next ? nextPresetButton : previousPresetButton; }
+    VSTGUI::CAboutScreen* getAboutScreen() const { return aboutScreen; }
+    VSTGUI::CBitmap* getBackgroundBitmap() const { return backgroundBitmap; }
+    int32_t getLastTouchedIndex() const { return lastTouchedIndex; }
+    const char* getTypedPresetName() const { return typedPresetName; }
+
+private:
+    bool aboutShowing() const;
+    // A report of one of the arrows (value 1 pressed, 0 released or left).
+    void arrowReported(bool next);
+    void presetMenuChosen(int32_t entry);
+    void folderMenuChosen(int32_t folder, int32_t entry);
+    void saveMenuChosen(const char* entry);
+    void linksMenuChosen(const char* entry);
+    void releaseFolderMenus();
+    void markFrameDirty();
+
+    CTarvelleVST* owner;
+    VSTGUI::CFrame* toolkitFrame = nullptr;
+
+    char typedPresetName[kTypedNameSize] = {};
+    bool editorOpen = false;
+    int32_t lastTouchedIndex = 0;
+    VSTGUI::CAboutScreen* aboutScreen = nullptr;
+    VSTGUI::CControl* controlsByTag[kTagSlots] = {};
+    VSTGUI::CParamDisplay* paramDisplay = nullptr;
+    VSTGUI::CVuMeter* outputMeterLeft = nullptr;
+    VSTGUI::CVuMeter* outputMeterRight = nullptr;
+    VSTGUI::CButtonMenu* linksMenu = nullptr;
+    VSTGUI::CButtonMenu* presetMenu = nullptr;
+    VSTGUI::CButtonMenu* saveMenu = nullptr;
+    // Held by presetMenu (its submenus); valid from one rebuild to the next.
+    VSTGUI::CButtonMenu* folderMenus[kMaxFolderMenus] = {};
+    int32_t folderFirstIndex[kMaxFolderMenus] = {};
+    int32_t folderMenuCount = 0;
+    // Whether the last rebuild listed the host's state as entry 2.
+    bool hostEntryListed = false;
+    VSTGUI::CStaticText* presetNameText = nullptr;
+    VSTGUI::CKickButton* previousPresetButton = nullptr;
+    VSTGUI::CKickButton* nextPresetButton = nullptr;
+    // Whether the arrow's next report of 0 while the button is held steps (previous, next).
+    bool arrowArmed[2] = {true, true};
+    VSTGUI::CMovieBitmap* reductionMeter = nullptr;
+    VSTGUI::CMovieBitmap* powerIndicator = nullptr;
+    VSTGUI::CMovieBitmap* overIndicatorLeft = nullptr;
+    VSTGUI::CMovieBitmap* overIndicatorRight = nullptr;
+    VSTGUI::CBitmap* backgroundBitmap = nullptr;
+};

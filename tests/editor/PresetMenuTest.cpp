@@ -1,0 +1,268 @@
+// The preset, save and links menus: folders on disk, numbering, choices, the Save-As prompt.
+#include "EditorTestSupport.h"
+
+#include "CFrame.h"
+#include "controls/CButtonMenu.h"
+#include "controls/CStaticText.h"
+
+#include <cstring>
+#include <string>
+
+using namespace editor_test;
+
+namespace {
+
+std::vector<std::string> entries(COptionMenu* menu)
+{
+    std::vector<std::string> texts;
+    char text[256];
+    for (int32_t i = 0; i < menu->getNbEntries(); ++i) {
+        menu->getEntry(i, text);
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+const float kValues[5] = {0.f, 1.f, 0.1f, 0.2f, 0.5f};
+
+class PresetMenuTest : public EditorTest {
+protected:
+    // Chooses entry `path` of the pop-up opened by a click at where.
+    void choose(CPoint where, std::initializer_list<const char*> path)
+    {
+        ScriptedMenuPresenter& menus = ScriptedMenuPresenter::instance();
+        std::vector<const char*> texts(path);
+        menus.chooser = [texts](const PopupMenu& menu, const PopupPlacement&) {
+            const PopupMenu* level = &menu;
+            int32_t id = -1;
+            for (size_t i = 0; i < texts.size() && level != nullptr; ++i) {
+                const PopupMenu* nextLevel = nullptr;
+                for (const PopupMenuItem& item : level->items) {
+                    if (item.text == texts[i]) {
+                        id = item.id;
+                        nextLevel = item.submenu.get();
+                        break;
+                    }
+                }
+                level = nextLevel;
+            }
+            return id;
+        };
+        leftClick(where);
+        menus.chooser = nullptr;
+    }
+    void choosePreset(std::initializer_list<const char*> path) { choose(CPoint(450, 8), path); }
+    void chooseSave(const char* entry) { choose(CPoint(330, 8), {entry}); }
+    void chooseLink(const char* entry) { choose(CPoint(580, 8), {entry}); }
+};
+
+} // namespace
+
+TEST_F(PresetMenuTest, FirstOpenCreatesTheFolderChainAndAnEmptyUserSubmenu)
+{
+    EXPECT_FALSE(fileExists(presetRoot()));
+    openEditor();
+    EXPECT_TRUE(fileExists(userFolder()));
+    EXPECT_EQ(entries(editor->getPresetMenu()),
+              (std::vector<std::string>{"Factory Setting", "-", "-M00-User Presets"}));
+    ASSERT_NE(editor->getFolderMenu(0), nullptr);
+    EXPECT_EQ(editor->getFolderMenu(0)->getNbEntries(), 0);
+    EXPECT_EQ(editor->getFolderMenu(0)->getNbItemsPerColumn(), 32);
+    EXPECT_EQ(editor->getFolderMenu(0)->getTag(), 5000);
+    EXPECT_EQ(effect->getPresetCount(), 2);
+    EXPECT_GE(host().count(audioMasterUpdateDisplay), 1);
+}
+
+TEST_F(PresetMenuTest, FoldersNumberTheTableAndABadFileShiftsNothing)
+{
+    // Two folders of three valid presets each, plus a file of each kind that fails to load.
+    openEditor();
+    const std::string second = presetRoot() + "Second Folder/";
+    makeFolder(second);
+    makeFolder(presetRoot() + ".hidden");
+    makeFolder(presetRoot() + "ab"); // too short to be a preset folder
+    for (const std::string& folder : {userFolder(), second}) {
+        for (int i = 0; i < 3; ++i) {
+            float values[5] = {0.f, 1.f, 0.1f * float(i + 1), folder == second ? 0.9f : 0.3f, 0.25f};
+            std::string name = (folder == second ? "S" : "U") + std::to_string(i);
+            writePreset(folder + name + ".prg", name.c_str(), values);
+        }
+        writePreset(folder + "Foreign.prg", "Foreign", kValues, 0x12345678);
+        std::FILE* shortFile = std::fopen((folder + "Short.prg").c_str(), "wb");
+        std::fputs("short", shortFile);
+        std::fclose(shortFile);
+    }
+    editor->buildPresetMenu(false, "");
+    ASSERT_EQ(editor->getPresetMenu()->getNbEntries(), 4);
+    EXPECT_EQ(effect->getPresetCount(), 8);
+    EXPECT_EQ(editor->getFolderFirstIndex(0), 2);
+    EXPECT_EQ(editor->getFolderFirstIndex(1), 5);
+    ASSERT_EQ(editor->getFolderMenu(1)->getNbEntries(), 3);
+    EXPECT_EQ(editor->getFolderMenu(1)->getTag(), 5001);
+
+    // The second entry of the second folder is table record 2 + 3 + 1.
+    const char* secondFolderName = effect->getPresetFolderName(1);
+    char label[256];
+    editor->getFolderMenu(1)->getEntry(1, label);
+    choosePreset({secondFolderName, label});
+    EXPECT_EQ(effect->getCurrentPresetIndex(), 6);
+    char name[32];
+    effect->getCurrentPresetName(name);
+    EXPECT_STREQ(name, label);
+    EXPECT_STREQ(editor->getPresetNameText()->getText(), label);
+
+    // Back to the factory setting.
+    choosePreset({"Factory Setting"});
+    EXPECT_EQ(effect->getCurrentPresetIndex(), 0);
+    EXPECT_FLOAT_EQ(effect->getParameter(kParamInputThres), 0.5f);
+}
+
+TEST_F(PresetMenuTest, TheHostsStateIsListedAsSavedAndRecallsRecordOne)
+{
+    PresetRecord record = effect->getPresetRecord(0);
+    std::snprintf(record.presetName, sizeof(record.presetName), "Mix Bus");
+    record.presetValues[kParamInputThres] = 0.8f;
+    ASSERT_EQ(effect->setChunk(&record, sizeof(record)), 1);
+    openEditor();
+    EXPECT_EQ(entries(editor->getPresetMenu()),
+              (std::vector<std::string>{"Factory Setting", "-", "Saved : Mix Bus", "-", "-M00-User Presets"}));
+    choosePreset({"Factory Setting"});
+    EXPECT_FLOAT_EQ(effect->getParameter(kParamInputThres), 0.5f);
+    choosePreset({"Saved : Mix Bus"});
+    EXPECT_EQ(effect->getCurrentPresetIndex(), 1);
+    EXPECT_FLOAT_EQ(effect->getParameter(kParamInputThres), 0.8f);
+    EXPECT_FLOAT_EQ(editor->getControl(2)->getValue(), 0.8f);
+}
+
+TEST_F(PresetMenuTest, RebuildsReleaseTheFormerSubmenus)
+{
+    openEditor();
+    CButtonMenu* old = editor->getFolderMenu(0);
+    old->retain();
+    EXPECT_EQ(old->getNbReference(), 2);
+    editor->buildPresetMenu(false, "");
+    EXPECT_EQ(old->getNbReference(), 1); // only the test's own
+    old->release();
+    EXPECT_NE(editor->getFolderMenu(0), nullptr);
+}
+
+TEST_F(PresetMenuTest, EveryFolderSubmenuWorksUpTo127)
+{
+    openEditor();
+    for (int k = 0; k < 130; ++k) {
+        char folder[32];
+        std::snprintf(folder, sizeof(folder), "F%03d", k);
+        makeFolder(presetRoot() + folder);
+        float values[5] = {0.f, 1.f, float(k) / 200.f, 0.5f, 0.f};
+        writePreset(presetRoot() + folder + "/P" + std::to_string(k) + ".prg", folder, values);
+    }
+    editor->buildPresetMenu(false, "");
+    EXPECT_EQ(editor->getPresetMenu()->getNbSubMenus(), 127);
+    EXPECT_EQ(editor->getFolderMenu(127), nullptr);
+    // A folder past the hundredth: its entry recalls its preset.
+    CButtonMenu* late = editor->getFolderMenu(110);
+    ASSERT_NE(late, nullptr);
+    EXPECT_EQ(late->getTag(), 5110);
+    late->setValue(0.f);
+    editor->valueChanged(context, late);
+    EXPECT_EQ(effect->getCurrentPresetIndex(), editor->getFolderFirstIndex(110));
+    EXPECT_STREQ(editor->getPresetNameText()->getText(), effect->getPresetFolderName(110));
+}
+
+TEST_F(PresetMenuTest, SaveCurrentAsksTheWarningQuestion)
+{
+    openEditor();
+    const std::string file = userFolder() + "Factory Setting.prg";
+    dialogs.questionAnswers = {false};
+    chooseSave("Save Current Preset");
+    ASSERT_EQ(dialogs.log.size(), 1u);
+    EXPECT_EQ(dialogs.log[0], "question Warning: Are you sure you want to save/overwite the current preset to the "
+                              "User Presets Folder?");
+    EXPECT_FALSE(fileExists(file));
+
+    dialogs.questionAnswers = {true};
+    chooseSave("Save Current Preset");
+    EXPECT_TRUE(fileExists(file));
+    // The rebuild lists it at once.
+    ASSERT_EQ(editor->getFolderMenu(0)->getNbEntries(), 1);
+    char label[256];
+    editor->getFolderMenu(0)->getEntry(0, label);
+    EXPECT_STREQ(label, "Factory Setting");
+    EXPECT_EQ(effect->getPresetCount(), 3);
+}
+
+TEST_F(PresetMenuTest, SaveAsTakesTheTypedNameCutTo31AndCancelSavesNothing)
+{
+    openEditor();
+    effect->setCurrentPresetName("Untitled");
+    dialogs.typedNames = {"Loud Master"};
+    chooseSave("Save Current Preset"); // "Untitled" asks for a name instead
+    EXPECT_EQ(dialogs.log, (std::vector<std::string>{"save as"}));
+    EXPECT_TRUE(fileExists(userFolder() + "Loud Master.prg"));
+    EXPECT_STREQ(editor->getPresetNameText()->getText(), "Loud Master");
+
+    const std::string forty(40, 'n');
+    dialogs.typedNames = {forty};
+    chooseSave("Save New Preset As...");
+    EXPECT_STREQ(editor->getTypedPresetName(), std::string(31, 'n').c_str());
+    EXPECT_TRUE(fileExists(userFolder() + std::string(31, 'n') + ".prg"));
+
+    // Cancel after a successful Save-As writes nothing.
+    dialogs.typedNames = {"<cancel>"};
+    const int before = effect->getPresetCount();
+    chooseSave("Save New Preset As...");
+    EXPECT_STREQ(editor->getTypedPresetName(), "");
+    EXPECT_STREQ(editor::dialogName(), "");
+    EXPECT_EQ(effect->getPresetCount(), before);
+
+    // OK with an empty field: nothing either.
+    dialogs.typedNames = {""};
+    chooseSave("Save New Preset As...");
+    EXPECT_EQ(effect->getPresetCount(), before);
+}
+
+TEST_F(PresetMenuTest, ATypedNameWithAFolderInItWritesNoFileOutsideTheUserFolder)
+{
+    openEditor();
+    dialogs.typedNames = {"../Escaped"};
+    chooseSave("Save New Preset As...");
+    EXPECT_FALSE(fileExists(presetRoot() + "Escaped.prg"));
+    EXPECT_FALSE(fileExists(userFolder() + "../Escaped.prg"));
+    char name[32];
+    effect->getCurrentPresetName(name);
+    EXPECT_STREQ(name, "../Escaped");
+}
+
+TEST_F(PresetMenuTest, LinksShowTheAboutMessageAndOpenTheMakersPages)
+{
+    openEditor();
+    chooseLink("About Orvanne...");
+    ASSERT_EQ(dialogs.log.size(), 1u);
+    EXPECT_EQ(dialogs.log[0].rfind("information : About Orvanne\n\nVersion 1.1\n\n", 0), 0u) << dialogs.log[0];
+    dialogs.log.clear();
+    chooseLink("Tarvelle Website");
+    chooseLink("Online Support");
+    chooseLink("Online Store");
+    chooseLink("Check Updates");
+    EXPECT_EQ(dialogs.log, (std::vector<std::string>{"open http://www.tarvelle.example/index.html",
+                                                      "open http://www.tarvelle.example/support/index.html",
+                                                      "open http://www.tarvelle.example/onlinestore/index.html",
+                                                      "open http://www.tarvelle.example/downloads/index.html"}));
+    CVSTEditor::openWebPage(nullptr);
+    EXPECT_EQ(dialogs.log.size(), 4u);
+}
+
+TEST_F(PresetMenuTest, WithoutADataFolderNothingIsListedOrSaved)
+{
+    ::setenv("XDG_DATA_HOME", "relative", 1);
+    const char* home = std::getenv("HOME");
+    std::string savedHome = home != nullptr ? home : "";
+    ::setenv("HOME", "relative", 1);
+    openEditor();
+    EXPECT_EQ(entries(editor->getPresetMenu()), (std::vector<std::string>{"Factory Setting", "-"}));
+    dialogs.questionAnswers = {true};
+    chooseSave("Save Current Preset");
+    EXPECT_EQ(effect->getPresetCount(), 2);
+    if (home != nullptr)
+        ::setenv("HOME", savedHome.c_str(), 1);
+}
