@@ -315,6 +315,24 @@ TEST_F(NestedMenuTest, RemovingASubmenuEntryKeepsTheOthersPaired)
     EXPECT_EQ(menu->getNbSubMenus(), 0);
 }
 
+TEST_F(MenuTest, TheCurrentEntryIsDrawnWithoutItsNumber)
+{
+    auto* numbered = new COptionMenu(CRect(40, 60, 140, 80), nullptr, 0);
+    numbered->setPrefixNumbers(3);
+    numbered->addEntry("WWW");
+    menu->addEntry("WWW");
+    frame->addView(numbered);
+    auto* empty = new COptionMenu(CRect(40, 90, 140, 110), nullptr, 0);
+    frame->addView(empty);
+    frame->paint();
+    const CRect plain = frame->boxWhere(CRect(41, 31, 139, 49), whitish);
+    const CRect skipped = frame->boxWhere(CRect(41, 61, 139, 79), whitish);
+    ASSERT_FALSE(plain.isEmpty());
+    EXPECT_EQ(skipped.width(), plain.width());
+    EXPECT_EQ(skipped.left, plain.left);
+    EXPECT_TRUE(frame->boxWhere(CRect(41, 91, 139, 109), whitish).isEmpty()); // no entry: no text
+}
+
 TEST_F(MenuTest, ButtonMenuDrawsOnlyItsBitmapAndStillOpens)
 {
     auto* button = new CButtonMenu(CRect(200, 100, 240, 120), &listener, 10, nullptr, nullptr, StylePopup);

@@ -448,3 +448,46 @@ TEST_F(ControlFixture, OddValuesAndRangesDrawWithoutFault)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(KnobTest, HandleIsAShadowLineAndALightLineToTheCentre)
+{
+    knob->setValue(0.5f);
+    frame->paint();
+    // Shadow from (124, 53) down to the centre (124, 75); the light line one pixel right and up.
+    EXPECT_EQ(frame->pixel(124, 53), 0x7f7f7fu);
+    EXPECT_EQ(frame->pixel(124, 74), 0x7f7f7fu);
+    EXPECT_EQ(frame->pixel(125, 52), 0xffffffu);
+    EXPECT_EQ(frame->pixel(125, 73), 0xffffffu);
+    EXPECT_NE(frame->pixel(125, 74), 0xffffffu); // the end point is not drawn
+    EXPECT_EQ(frame->count(CRect(100, 50, 150, 100), 0xffffffu), 22);
+
+    // A handle bitmap is drawn keyed, centred on the handle point.
+    CBitmap* dot = makeBitmap(5, 5, [](int32_t x, int32_t y) { return x == 2 && y == 2 ? 0x00ff00u : 0xffffffu; });
+    knob->setHandleBitmap(dot);
+    dot->release();
+    knob->setDirty(true);
+    frame->idle();
+    CPoint p;
+    knob->valueToPoint(p);
+    EXPECT_EQ(p, CPoint(25, 5)); // inset 5 * 0.5 + 2.5 = 5
+    EXPECT_EQ(frame->pixel(100 + 25, 50 + 5), 0x00ff00u);
+    EXPECT_EQ(frame->count(CRect(100, 50, 150, 100), 0x00ff00u), 1);
+    EXPECT_EQ(frame->count(CRect(100, 50, 150, 100), 0xffffffu), 0);
+}
+
+TEST_F(ControlFixture, KickButtonShowsThePressedImageOneImageLower)
+{
+    CBitmap* art = makeBitmap(10, 30, [](int32_t, int32_t y) { return y < 5 ? 0x111111u : (y < 15 ? 0x0000ffu : 0xffff00u); });
+    auto* button = new CKickButton(CRect(20, 20, 30, 30), &listener, 5, 10, art, CPoint(0, 5));
+    art->release();
+    frame->addView(button);
+    frame->paint();
+    EXPECT_EQ(frame->count(CRect(20, 20, 30, 30), 0x0000ffu), 100);
+    button->setValue(1.f);
+    frame->idle();
+    EXPECT_EQ(frame->count(CRect(20, 20, 30, 30), 0xffff00u), 100);
+}
+
+} // namespace
