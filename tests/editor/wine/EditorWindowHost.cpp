@@ -1,0 +1,165 @@
+// orvanne-editor-window: a Windows command-line host that loads a plug-in, opens its editor
+// in a real top-level window and idles it about 50 times a second, as a host does, until a
+// stop file appears (or a time limit passes). Then it writes the window's picture as a PPM
+// and a report of the parameters and of what the plug-in reported to the host.
+//
+// usage: orvanne-editor-window PLUGIN.dll OUT.ppm REPORT.txt STOPFILE [SECONDS]
+#include "PluginHost.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kWindowClass = "OrvanneEditorHostWindow";
+const char* const kWindowTitle = "Orvanne Editor Host";
+
+LRESULT CALLBACK hostWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CLOSE)
+        return 0; // the run ends through the stop file only
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool fileExists(const char* path)
+{
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool writeWindowPicture(HWND window, const char* path)
+{
+    RECT client;
+    if (!GetClientRect(window, &client))
+        return false;
+    const int width = client.right;
+    const int height = client.bottom;
+    HDC windowDC = GetDC(window);
+    HDC memory = CreateCompatibleDC(windowDC);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(windowDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool written = false;
+    if (dib != nullptr && bits != nullptr) {
+        HGDIOBJ previous = SelectObject(memory, dib);
+        BitBlt(memory, 0, 0, width, height, windowDC, 0, 0, SRCCOPY);
+        GdiFlush();
+        std::FILE* file = std::fopen(path, "wb");
+        if (file != nullptr) {
+            std::fprintf(file, "P6\n%d %d\n255\n", width, height);
+            const auto* pixels = static_cast<const uint32_t*>(bits);
+            for (int i = 0; i < width * height; ++i) {
+                const uint32_t p = pixels[i];
+                const unsigned char rgb[3] = {static_cast<unsigned char>(p >> 16), static_cast<unsigned char>(p >> 8),
+                                              static_cast<unsigned char>(p)};
+                std::fwrite(rgb, 1, 3, file);
+            }
+            written = std::fclose(file) == 0;
+        }
+        SelectObject(memory, previous);
+    }
+    if (dib != nullptr)
+        DeleteObject(dib);
+    DeleteDC(memory);
+    ReleaseDC(window, windowDC);
+    return written;
+}
+
+void pumpAndIdle(vsthost::PluginHost& host, DWORD milliseconds)
+{
+    const DWORD start = GetTickCount();
+    do {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        host.dispatch(effEditIdle);
+        Sleep(20);
+    } while (GetTickCount() - start < milliseconds);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 5) {
+        std::fprintf(stderr, "usage: orvanne-editor-window PLUGIN.dll OUT.ppm REPORT.txt STOPFILE [SECONDS]\n");
+        return 2;
+    }
+    const DWORD limit = argc > 5 ? DWORD(std::atoi(argv[5])) * 1000u : 120000u;
+    std::string error;
+    std::unique_ptr<vsthost::PluginHost> host = vsthost::PluginHost::load(argv[1], error);
+    if (!host) {
+        std::fprintf(stderr, "cannot load %s: %s\n", argv[1], error.c_str());
+        return 1;
+    }
+    host->start(44100.0f, 512);
+    if ((host->effect()->flags & effFlagsHasEditor) == 0) {
+        std::fprintf(stderr, "the plug-in has no editor\n");
+        return 1;
+    }
+    ERect* rect = nullptr;
+    host->dispatch(effEditGetRect, 0, 0, &rect);
+    if (rect == nullptr) {
+        std::fprintf(stderr, "no editor rectangle\n");
+        return 1;
+    }
+    const int width = rect->right - rect->left;
+    const int height = rect->bottom - rect->top;
+
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = hostWindowProcedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kWindowClass;
+    RegisterClassA(&windowClass);
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    RECT outer = {0, 0, width, height};
+    AdjustWindowRect(&outer, style, FALSE);
+    HWND window = CreateWindowA(kWindowClass, kWindowTitle, style, 40, 40, outer.right - outer.left,
+                                outer.bottom - outer.top, nullptr, nullptr, windowClass.hInstance, nullptr);
+    if (window == nullptr)
+        return 1;
+    ShowWindow(window, SW_SHOWNORMAL);
+    host->dispatch(effEditOpen, 0, 0, window);
+    UpdateWindow(window);
+    pumpAndIdle(*host, 200);
+    POINT origin = {0, 0};
+    ClientToScreen(window, &origin);
+    std::printf("client %d %d %d %d\n", int(origin.x), int(origin.y), width, height);
+    std::fflush(stdout);
+
+    const DWORD start = GetTickCount();
+    while (!fileExists(argv[4]) && GetTickCount() - start < limit)
+        pumpAndIdle(*host, 50);
+    // Let the last redraws land, then read the editor's window back.
+    pumpAndIdle(*host, 300);
+    HWND editorWindow = GetWindow(window, GW_CHILD);
+    const bool pictureWritten = writeWindowPicture(editorWindow != nullptr ? editorWindow : window, argv[2]);
+
+    std::FILE* report = std::fopen(argv[3], "w");
+    if (report != nullptr) {
+        for (VstInt32 i = 1; i <= 4; ++i)
+            std::fprintf(report, "param %d %.9g\n", int(i), double(host->getParameter(i)));
+        for (const vsthost::EditEvent& e : host->record().edits)
+            std::fprintf(report, "%s %d\n", e.begin ? "begin" : "end", int(e.index));
+        for (const vsthost::AutomationEvent& a : host->record().automation)
+            std::fprintf(report, "automate %d %.9g\n", int(a.index), double(a.value));
+        std::fprintf(report, "picture %s\n", pictureWritten ? "written" : "missing");
+        std::fclose(report);
+    }
+    host->dispatch(effEditClose);
+    DestroyWindow(window);
+    host.reset();
+    return pictureWritten ? 0 : 1;
+}

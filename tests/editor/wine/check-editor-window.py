@@ -1,0 +1,66 @@
+#!/usr/bin/env python3
+"""Checks one run of the Windows editor host: the knob rose with its automation inside one
+edit gesture, Power toggled, and the window's picture equals the Linux rendering of the same
+state outside the two text fields (preset name and read-out)."""
+import sys
+
+
+def read_ppm(path):
+    with open(path, 'rb') as f:
+        data = f.read()
+    parts = data.split(b'\n', 3)
+    width, height = map(int, parts[1].split())
+    return width, height, parts[3]
+
+
+def main(report_path, linux_path, windows_path):
+    lines = [l.split() for l in open(report_path)]
+    params = {int(l[1]): float(l[2]) for l in lines if l[0] == 'param'}
+    failures = []
+    if not params[2] > 0.6:
+        failures.append('Input Thres did not rise: %g' % params[2])
+    if params[1] != 1.0:
+        failures.append('Power was not switched on: %g' % params[1])
+    # One edit gesture on index 2 (the host keeps edits and automation in separate lists, so
+    # their interleaving is checked by the native tests), with rising automation of 2 after
+    # the five values of the construction.
+    events = [l for l in lines if l[0] in ('begin', 'end', 'automate')]
+    for index, name in (('2', 'Input Thres'), ('1', 'Power')):
+        if [e for e in events if e[0] in ('begin', 'end') and e[1] == index] != [['begin', index], ['end', index]]:
+            failures.append('not exactly one edit gesture on ' + name)
+    knob = [float(e[2]) for e in events[:] if e[0] == 'automate' and e[1] == '2'][1:]
+    automated = len(knob)
+    if knob != sorted(knob) or (knob and abs(knob[-1] - params[2]) > 1e-6):
+        failures.append('automation of Input Thres does not rise to its final value: %s' % knob)
+    if automated == 0:
+        failures.append('no automation of Input Thres reported')
+    if not any(e[0] == 'automate' and e[1] == '1' for e in events):
+        failures.append('no automation of Power reported')
+
+    lw, lh, lpix = read_ppm(linux_path)
+    ww, wh, wpix = read_ppm(windows_path)
+    if (lw, lh) != (ww, wh):
+        failures.append('picture sizes differ: %dx%d and %dx%d' % (lw, lh, ww, wh))
+    else:
+        text = [(376, 2, 546, 17), (622, 1, 869, 19)]
+        differing = 0
+        first = None
+        for y in range(lh):
+            for x in range(lw):
+                if any(l <= x < r and t <= y < b for (l, t, r, b) in text):
+                    continue
+                i = 3 * (y * lw + x)
+                if lpix[i:i + 3] != wpix[i:i + 3]:
+                    differing += 1
+                    if first is None:
+                        first = (x, y, lpix[i:i + 3].hex(), wpix[i:i + 3].hex())
+        if differing:
+            failures.append('%d pixels differ outside text, first at %s' % (differing, first))
+    for f in failures:
+        print('FAIL:', f)
+    print('editor window: %s' % ('ok' if not failures else 'failed'))
+    return 1 if failures else 0
+
+
+if __name__ == '__main__':
+    sys.exit(main(*sys.argv[1:4]))

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Runs the Windows editor host under Wine on a virtual X display and works its window with a
+# real pointer (xdotool), as a person would: drags "Input Thres" upward, clicks "Power",
+# opens the About picture and closes it. Then compares the window's picture with the Linux
+# layer's rendering of the same state and checks what the host was told.
+#
+# usage: drive-editor-window.sh HOST.exe PLUGIN.dll SNAPSHOT-PROGRAM WORKDIR
+set -euo pipefail
+program=$1 plugin=$2 snapshot=$3 work=$4
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../../.." && pwd)
+mkdir -p "$work"
+rm -f "$work"/stop "$work"/windows.ppm "$work"/report.txt "$work"/linux.ppm
+
+# A Wine prefix of this test's own: its desktop process belongs to this run's display, and the
+# run waits for its server to end, so runs one after another start clean.
+export WINEPREFIX="$work/wineprefix"
+if [ -z "${DISPLAY:-}" ] || [ "${ORVANNE_INSIDE_XVFB:-}" != 1 ]; then
+  exec env ORVANNE_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" "$@"
+fi
+
+# The host prints the screen position of its window's client area once the editor is open.
+# (A Wine start that fails at once, e.g. while an earlier wineserver shuts down, is retried.)
+start_host() {
+  "$root/tools/wine-run.sh" "$program" "$plugin" "Z:$work/windows.ppm" "Z:$work/report.txt" "Z:$work/stop" 150 \
+    > "$work/host.log" 2>&1 &
+  host_pid=$!
+  for _ in $(seq 1 600); do
+    grep -q '^client ' "$work/host.log" 2>/dev/null && return 0
+    kill -0 "$host_pid" 2>/dev/null || return 1
+    sleep 0.2
+  done
+  return 1
+}
+start_host || { sleep 3; start_host; } || { echo "the host did not open its window"; cat "$work/host.log"; exit 1; }
+read -r _ X Y _ _ < <(grep '^client ' "$work/host.log")
+echo "client area at $X,$Y"
+sleep 1
+at() { xdotool mousemove --sync $((X + $1)) $((Y + $2)); }
+# A click as a hand makes it: the button stays down for a moment.
+press() { at "$1" "$2"; sleep 0.3; xdotool mousedown 1; sleep 0.25; xdotool mouseup 1; sleep 1.0; }
+
+# "Input Thres": press on the knob, move up 60 pixels in steps, release.
+at 156 131; sleep 0.3
+xdotool mousedown 1; sleep 0.3
+for dy in 10 20 30 40 50 60; do at 156 $((131 - dy)); sleep 0.15; done
+sleep 0.3; xdotool mouseup 1; sleep 0.5
+# "Power".
+press 644 158
+# The About picture: open it, then close it with a click anywhere.
+press 28 160
+press 700 240
+# Park the pointer outside the window and let the read-out settle.
+xdotool mousemove 1200 1000; sleep 0.8
+
+touch "$work/stop"
+wait "$host_pid" || { echo "host failed"; cat "$work/host.log"; exit 1; }
+wineserver -w || true
+cat "$work/report.txt"
+
+p() { awk -v i="$1" '$1 == "param" && $2 == i { print $3 }' "$work/report.txt"; }
+"$snapshot" "$work/linux.ppm" --param 1="$(p 1)" --param 2="$(p 2)" --param 3="$(p 3)" --param 4="$(p 4)"
+python3 "$here/check-editor-window.py" "$work/report.txt" "$work/linux.ppm" "$work/windows.ppm"
