@@ -135,35 +135,39 @@ void CairoSurface::lineTo(const CPoint& p)
         return;
     }
     cairo_surface_flush(target);
-    // One pixel per step along the major axis, the end point left out.
+    // One pixel per step along the major axis, the end point left out. Exact half-pixel
+    // ties go the way GDI takes them: lines heading into the lower half-plane of their
+    // major axis (octants 3, 5, 6 and 8, counted counter-clockwise from +x with y down)
+    // step on a tie, the others do not.
     int32_t x = from.h;
     int32_t y = from.v;
     const int32_t dx = std::abs(p.h - from.h);
     const int32_t dy = std::abs(p.v - from.v);
     const int32_t sx = p.h > from.h ? 1 : -1;
     const int32_t sy = p.v > from.v ? 1 : -1;
-    if (dx >= dy) {
-        int32_t err = dx / 2;
-        for (int32_t i = 0; i < dx; ++i) {
-            plot(x, y);
-            x += sx;
-            err -= dy;
-            if (err < 0) {
+    const bool xMajor = dx >= dy;
+    const bool right = p.h >= from.h;
+    const bool down = p.v >= from.v;
+    // Octant 3: left, down, y-major; 5: left, up, x-major; 6: left, up, y-major; 8: right, up, x-major.
+    const bool bias = (!right && down && !xMajor) || (!right && !down) || (right && !down && xMajor);
+    const int32_t major = xMajor ? dx : dy;
+    const int32_t minor = xMajor ? dy : dx;
+    int32_t err = 2 * minor - major;
+    for (int32_t i = 0; i < major; ++i) {
+        plot(x, y);
+        if (err + (bias ? 1 : 0) > 0) {
+            if (xMajor)
                 y += sy;
-                err += dx;
-            }
-        }
-    } else {
-        int32_t err = dy / 2;
-        for (int32_t i = 0; i < dy; ++i) {
-            plot(x, y);
-            y += sy;
-            err -= dx;
-            if (err < 0) {
+            else
                 x += sx;
-                err += dy;
-            }
+            err += 2 * minor - 2 * major;
+        } else {
+            err += 2 * minor;
         }
+        if (xMajor)
+            x += sx;
+        else
+            y += sy;
     }
     cairo_surface_mark_dirty(target);
 }
