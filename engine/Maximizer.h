@@ -3,6 +3,16 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
+
+#if (defined(__SSE2__) || defined(_M_X64)) && !defined(ORVANNE_ENGINE_PORTABLE)
+#include <emmintrin.h>
+#define ORVANNE_ENGINE_SSE2 1
+#else
+#define ORVANNE_ENGINE_SSE2 0
+#endif
+
+#define ORVANNE_ENGINE_INLINE inline __attribute__((always_inline))
 
 class CMaximizer {
 public:
@@ -17,9 +27,9 @@ public:
     virtual void setParam(int32_t code, float value);
     // Levels one stereo sample; returns the raw gain after this sample's step.
     virtual float process(float inLeft, float inRight, float& outLeft, float& outRight);
-    // The same as `frames` calls of process(), bit for bit, with the state kept in registers:
-    // the fast path for a whole audio block. `gains` (may be null) receives each frame's
-    // returned gain. The outputs may be the inputs themselves but must not otherwise overlap.
+    // The same as `frames` calls of process(), bit for bit, with the state kept in registers.
+    // `gains` (may be null) receives each frame's returned gain. The outputs may be the inputs
+    // themselves but must not otherwise overlap.
     void processBlock(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
                       float* gains, int32_t frames);
     // Passes one stereo sample through the same delay rings only; returns 0.
@@ -48,18 +58,15 @@ public:
     static constexpr int32_t kDelaySize = 4096;
     static constexpr int32_t kHistorySize = 16;
 
-private:
-    struct Running;
-    struct Controls;
-    Running loadRunning() const;
-    void storeRunning(const Running& st);
-    Controls loadControls() const;
-    void levelFront(Running& st, const Controls& c, float a, float b, float& dl, float& dr);
+    // A run of consecutive frames with the running state held in locals (see below).
+    class Frames;
 
+private:
     // lookahead and blockLength from sampleRate, bounded to the ring.
     void deriveGeometry();
-    // The once-per-block slope plan; kept out of line so the per-sample path stays short.
-    __attribute__((noinline)) void replan();
+    // The once-per-block slope plan from the gain and block peak of the block's last frame;
+    // answers the new slope. Kept out of line so the per-frame path stays short.
+    __attribute__((noinline)) float replan(float newGain, float newPeak);
 
     float sampleRate;
     double recoveryTime;
@@ -81,3 +88,441 @@ private:
     float outputGain;
     float ceilingClip;
 };
+
+// The arithmetic of one frame, shared by process(), processBlock() and audio loops that keep
+// further per-frame state of their own next to the engine's (the effect's meters), so that the
+// independent recurrences of both run in one loop and overlap.
+//
+// The SSE2 forms are bit-identical to the plain ones: a product of two floats is exact in
+// double, so float(x*y) is the float product, and double rounding is harmless for one add or
+// subtract of two floats; only the detection, the smoothing and the guards, whose constants
+// are not floats, need double arithmetic. Selects are compares and masks, never branches.
+namespace maximizer_detail {
+
+constexpr double kTiny = 1e-18;         // output and slope guard
+constexpr double kDetectFloor = 1e-30;  // added to squared peaks and bypass input
+constexpr double kSmoothKeep = 0.9;
+constexpr double kSmoothTake = 0.1;
+
+// float(float(v + 1e-18) - 1e-18): leaves anything above ~1e-10 unchanged and turns
+// vanishing values into the residual float(1e-18) - 1e-18, keeping them out of denormals.
+inline float guardTiny(double v) {
+    const float up = static_cast<float>(v + kTiny);
+    return static_cast<float>(static_cast<double>(up) - kTiny);
+}
+
+#if ORVANNE_ENGINE_SSE2
+// The tiny-value guard float(float(y + 1e-18) - 1e-18) on the two low lanes.
+ORVANNE_ENGINE_INLINE __m128 guard2(__m128 y) {
+    const __m128d tiny = _mm_set1_pd(kTiny);
+    const __m128 up = _mm_cvtpd_ps(_mm_add_pd(_mm_cvtps_pd(y), tiny));
+    return _mm_cvtpd_ps(_mm_sub_pd(_mm_cvtps_pd(up), tiny));
+}
+
+// Smoothed gain, output gain and ceiling on every lane:
+// y = d*sg*og; s = y < 0 ? -og : og; u = y*s; e = u > 1 ? u - 1 : 0; y = s*(u - e).
+ORVANNE_ENGINE_INLINE __m128 levelOutput(__m128 delayed, __m128 sg, __m128 og, __m128 clipOn) {
+    const __m128 ones = _mm_set1_ps(1.0f);
+    const __m128 y = _mm_mul_ps(_mm_mul_ps(delayed, sg), og);
+    const __m128 negative = _mm_cmplt_ps(y, _mm_setzero_ps());
+    const __m128 s = _mm_xor_ps(og, _mm_and_ps(negative, _mm_set1_ps(-0.0f)));
+    const __m128 u = _mm_mul_ps(y, s);
+    const __m128 e = _mm_and_ps(_mm_cmpgt_ps(u, ones), _mm_sub_ps(u, ones));
+    const __m128 clipped = _mm_mul_ps(s, _mm_sub_ps(u, e));
+    return _mm_or_ps(_mm_and_ps(clipOn, clipped), _mm_andnot_ps(clipOn, y));
+}
+#else
+// Output gain and ceiling at T = 1.0: s = -og if y < 0 else +og; u = float(y*s);
+// e = u > T ? float(u - T) : 0; y = float(s * float(u - e)); then the guard.
+inline float levelOutput(float delayed, float sg, float og, bool clip) {
+    const float y = static_cast<float>(
+        static_cast<double>(static_cast<float>(static_cast<double>(delayed) * sg)) * og);
+    if (!clip) return guardTiny(y);
+    const double s = (y < 0.0f) ? -static_cast<double>(og) : static_cast<double>(og);
+    const float u = static_cast<float>(static_cast<double>(y) * s);
+    const double ud = u;
+    const float over = static_cast<float>(ud - 1.0);
+    const float e = (ud > 1.0) ? over : 0.0f;
+    const float kept = static_cast<float>(ud - static_cast<double>(e));
+    return guardTiny(static_cast<float>(s * static_cast<double>(kept)));
+}
+#endif
+
+}  // namespace maximizer_detail
+
+// Consecutive process() calls with the running state (gain, smoothed gain, slope, block peak,
+// counters) and the controls held in locals. Construct, call process() once per frame, then
+// finish(), which stores the state back; no other engine operation may run in between. The
+// once-per-block re-plan stays out of line in the engine.
+//
+// The ramp cap is applied as min(limit, gain + slope) with limit 1 while the slope is positive
+// (infinite otherwise); the slope itself is cleared only when the state is stored, which gives
+// the same gains, since a capped gain of 1 plus a positive slope caps to 1 again.
+class CMaximizer::Frames {
+public:
+    explicit Frames(CMaximizer& owner)
+        : engine(owner),
+          left(owner.delayLeft),
+          right(owner.delayRight),
+          mask(static_cast<uint32_t>(owner.delaySize - 1)),
+          lookahead(static_cast<uint32_t>(owner.lookahead)),
+          blockLength(static_cast<uint32_t>(owner.blockLength)),
+          counter(owner.blockCounter),
+          write(static_cast<uint32_t>(owner.writeIndex)) {
+#if ORVANNE_ENGINE_SSE2
+        gain = _mm_set_ss(owner.gain);
+        smoothed = _mm_set_ss(owner.smoothedGain);
+        setSlope(_mm_set_ss(owner.gainSlope));
+        peak = _mm_set_ss(owner.blockPeak);
+        inputGain = _mm_set1_ps(owner.inputGain);
+        inputGainD = _mm_set_sd(owner.inputGain);
+        outputGain = _mm_set1_ps(owner.outputGain);
+        clipOn = _mm_castsi128_ps(_mm_set1_epi32(owner.ceilingClip > 0.5f ? -1 : 0));
+#else
+        gain = owner.gain;
+        smoothed = owner.smoothedGain;
+        setSlope(owner.gainSlope);
+        peak = owner.blockPeak;
+        inputGain = owner.inputGain;
+        outputGain = owner.outputGain;
+        clip = owner.ceilingClip > 0.5f;
+#endif
+    }
+
+    Frames& operator=(const Frames&) = delete;
+
+    void finish() {
+#if ORVANNE_ENGINE_SSE2
+        engine.gain = _mm_cvtss_f32(gain);
+        engine.smoothedGain = _mm_cvtss_f32(smoothed);
+        engine.gainSlope = _mm_cvtss_f32(_mm_andnot_ps(capped, slope));
+        engine.blockPeak = _mm_cvtss_f32(peak);
+#else
+        engine.gain = gain;
+        engine.smoothedGain = smoothed;
+        engine.gainSlope = capped ? 0.0f : slope;
+        engine.blockPeak = peak;
+#endif
+        engine.blockCounter = counter;
+        engine.writeIndex = static_cast<int32_t>(write);
+    }
+
+#if ORVANNE_ENGINE_SSE2
+    // One frame on a pair: lanes 0 and 1 of `in` hold the left and right input (lanes 2 and 3
+    // should be zero); answers the outputs in lanes 0 and 1 (2 and 3 zero) and the returned
+    // gain in lane 0 of `gainOut`.
+    ORVANNE_ENGINE_INLINE __m128 processPair(__m128 in, __m128& gainOut) {
+        using namespace maximizer_detail;
+        // Detection: MAXSD(b², a²) answers b² only when b² > a², so a tie or a NaN takes a².
+        const __m128d squares = _mm_mul_pd(_mm_cvtps_pd(in), _mm_cvtps_pd(in));
+        const __m128d sq = _mm_max_sd(_mm_unpackhi_pd(squares, squares), squares);
+        const __m128d p = _mm_mul_sd(_mm_add_sd(sq, _mm_set_sd(kDetectFloor)), inputGainD);
+        step(_mm_cvtsd_ss(_mm_setzero_ps(), p));
+
+        // Read before this frame's write: exactly `lookahead` frames of delay.
+        const uint32_t r = (write - lookahead) & mask;
+        const uint32_t w = write & mask;
+        const __m128 delayed = _mm_unpacklo_ps(_mm_load_ss(left + r), _mm_load_ss(right + r));
+        const __m128 scaled = _mm_mul_ps(in, inputGain);
+        _mm_store_ss(left + w, scaled);
+        _mm_store_ss(right + w, _mm_shuffle_ps(scaled, scaled, _MM_SHUFFLE(3, 2, 0, 1)));
+        write += 1u;
+
+        gainOut = gain;
+        return guard2(levelOutput(delayed, _mm_shuffle_ps(smoothed, smoothed, 0), outputGain, clipOn));
+    }
+
+    // A run of frames four at a time. Detection, the ring and the output stage work on four
+    // frames at once; the block peak, the gain ramp and the smoothing go frame by frame. The
+    // loop is software-pipelined: while group j is being smoothed, group j+1 is read and
+    // group j-1 is output, so the vector work and the sink's own per-frame recurrences run in
+    // the shadow of the smoothing chain. The sink:
+    //   __m128 input(__m128 x)          input samples (each lane) as the engine is to see them
+    //   void gain(__m128 g)             each frame's returned gain in lane 0, in frame order
+    //   void outputs(int32_t i, __m128 left, __m128 right)   frames i..i+3, in frame order
+    //   void output(int32_t i, __m128 pair)                  frame i alone (lanes 0 and 1)
+    // Group j+1 is read before group j-1 is output, so in-place buffers are fine. Look-aheads
+    // shorter than a group fall back to single frames, which keeps the read-before-write order.
+    template <class Sink>
+    void processGroups(const float* inLeft, const float* inRight, int32_t frames, Sink& sink);
+
+    ORVANNE_ENGINE_INLINE float process(float a, float b, float& outLeft, float& outRight) {
+        __m128 g;
+        const __m128 out = processPair(_mm_unpacklo_ps(_mm_set_ss(a), _mm_set_ss(b)), g);
+        outLeft = _mm_cvtss_f32(out);
+        outRight = _mm_cvtss_f32(_mm_shuffle_ps(out, out, _MM_SHUFFLE(3, 2, 0, 1)));
+        return _mm_cvtss_f32(g);
+    }
+#else
+    ORVANNE_ENGINE_INLINE float process(float a, float b, float& outLeft, float& outRight) {
+        using namespace maximizer_detail;
+        const double ad = a;
+        const double bd = b;
+        const double a2 = ad * ad;
+        const double b2 = bd * bd;
+        const double sq = (b2 > a2) ? b2 : a2;
+        const double p = (sq + kDetectFloor) * static_cast<double>(inputGain);
+        peak = (static_cast<double>(peak) < p) ? static_cast<float>(p) : peak;
+
+        const float stepped = static_cast<float>(static_cast<double>(gain) + static_cast<double>(slope));
+        capped = capped || (stepped > limit);
+        gain = (limit < stepped) ? limit : stepped;
+        smoothed = static_cast<float>(kSmoothKeep * static_cast<double>(smoothed) +
+                                      kSmoothTake * static_cast<double>(gain));
+
+        const uint32_t counted = counter;
+        counter = counted + 1u;
+        if (counted >= blockLength) replan();
+
+        const uint32_t r = (write - lookahead) & mask;
+        const uint32_t w = write & mask;
+        const float dl = left[r];
+        const float dr = right[r];
+        left[w] = static_cast<float>(ad * static_cast<double>(inputGain));
+        right[w] = static_cast<float>(bd * static_cast<double>(inputGain));
+        write += 1u;
+
+        outLeft = levelOutput(dl, smoothed, outputGain, clip);
+        outRight = levelOutput(dr, smoothed, outputGain, clip);
+        return gain;
+    }
+#endif
+
+private:
+    // A working copy lives in a long loop's own locals, where nothing the loop stores through
+    // a float pointer can alias it (a __m128 may alias any float).
+    Frames(const Frames&) = default;
+    void copyStateFrom(const Frames& other) {
+        gain = other.gain;
+        smoothed = other.smoothed;
+        slope = other.slope;
+        limit = other.limit;
+        capped = other.capped;
+        peak = other.peak;
+        counter = other.counter;
+        write = other.write;
+    }
+
+#if ORVANNE_ENGINE_SSE2
+    ORVANNE_ENGINE_INLINE void setSlope(__m128 s) {
+        slope = s;
+        limit = _mm_or_ps(_mm_and_ps(_mm_cmpgt_ss(s, _mm_setzero_ps()), _mm_set_ss(1.0f)),
+                          _mm_andnot_ps(_mm_cmpgt_ss(s, _mm_setzero_ps()), _mm_set_ss(__builtin_inff())));
+        capped = _mm_setzero_ps();
+    }
+    // Block peak (p: the frame's float(p) in lane 0), gain step with its cap, smoothing and the
+    // block end. peak < p equals peak < float(p) except for a p that rounds to peak itself, so
+    // MAXSS(float(p), peak) stores the same bits, and keeps the peak when p is NaN.
+    // MINSS(limit, stepped) keeps stepped unless it passes the limit.
+    // Checked false: the caller knows this frame ends no block.
+    template <bool Checked = true>
+    ORVANNE_ENGINE_INLINE void step(__m128 p) {
+        using namespace maximizer_detail;
+        peak = _mm_max_ss(p, peak);
+        const __m128 stepped = _mm_add_ss(gain, slope);
+        capped = _mm_or_ps(capped, _mm_cmplt_ss(limit, stepped));
+        gain = _mm_min_ss(limit, stepped);
+        // Smoothing: float(0.9 * smoothed + 0.1 * gain) in double.
+        const __m128d keep = _mm_mul_sd(_mm_cvtss_sd(_mm_setzero_pd(), smoothed), _mm_set_sd(kSmoothKeep));
+        const __m128d take = _mm_mul_sd(_mm_cvtss_sd(_mm_setzero_pd(), gain), _mm_set_sd(kSmoothTake));
+        smoothed = _mm_cvtsd_ss(_mm_setzero_ps(), _mm_add_sd(keep, take));
+
+        const uint32_t counted = counter;
+        counter = counted + 1u;
+        if (Checked && __builtin_expect(counted >= blockLength, 0)) replan();
+    }
+
+    // The block end: the engine plans the next slope from this frame's gain and block peak.
+    ORVANNE_ENGINE_INLINE void replan() {
+        setSlope(_mm_set_ss(engine.replan(_mm_cvtss_f32(gain), _mm_cvtss_f32(peak))));
+        peak = _mm_setzero_ps();
+        counter = 0;
+    }
+#else
+    void setSlope(float s) {
+        slope = s;
+        limit = s > 0.0f ? 1.0f : __builtin_inff();
+        capped = false;
+    }
+    void replan() {
+        setSlope(engine.replan(gain, peak));
+        peak = 0.0f;
+        counter = 0;
+    }
+#endif
+
+    CMaximizer& engine;
+    float* left;
+    float* right;
+    uint32_t mask;
+    uint32_t lookahead;
+    uint32_t blockLength;
+    uint32_t counter;
+    uint32_t write;
+#if ORVANNE_ENGINE_SSE2
+    __m128 gain, smoothed, slope, limit, capped, peak;
+    __m128 inputGain, outputGain, clipOn;
+    __m128d inputGainD;
+#else
+    float gain, smoothed, slope, limit, peak;
+    bool capped;
+    float inputGain, outputGain;
+    bool clip;
+#endif
+};
+
+#if ORVANNE_ENGINE_SSE2
+namespace maximizer_detail {
+
+ORVANNE_ENGINE_INLINE __m128 guard4(__m128 y) {
+    return _mm_movelh_ps(guard2(y), guard2(_mm_movehl_ps(y, y)));
+}
+
+// The guard leaves every |y| >= 2^-30 as it is (infinities included): 1e-18 is far below half
+// a float step there, so both roundings land on y again. Only a lane below that, or a NaN,
+// needs the conversions.
+ORVANNE_ENGINE_INLINE bool guardChanges(__m128 y) {
+    const __m128 magnitude = _mm_andnot_ps(_mm_set1_ps(-0.0f), y);
+    return _mm_movemask_ps(_mm_cmpnge_ps(magnitude, _mm_set1_ps(0x1p-30f))) != 0;
+}
+
+ORVANNE_ENGINE_INLINE __m128 guard4Fast(__m128 y) {
+    return __builtin_expect(guardChanges(y), 0) ? guard4(y) : y;
+}
+
+// Weighted squared peaks of four frames, float((max(a², b²) + 1e-30) × ig); MAXPD(b², a²)
+// takes a² on a tie or a NaN.
+ORVANNE_ENGINE_INLINE __m128d peaks2(__m128 a, __m128 b, __m128d ig) {
+    const __m128d ad = _mm_cvtps_pd(a);
+    const __m128d bd = _mm_cvtps_pd(b);
+    const __m128d sq = _mm_max_pd(_mm_mul_pd(bd, bd), _mm_mul_pd(ad, ad));
+    return _mm_mul_pd(_mm_add_pd(sq, _mm_set1_pd(kDetectFloor)), ig);
+}
+
+ORVANNE_ENGINE_INLINE __m128 peaks4(__m128 a, __m128 b, __m128d ig) {
+    const __m128 low = _mm_cvtpd_ps(peaks2(a, b, ig));
+    const __m128 high = _mm_cvtpd_ps(peaks2(_mm_movehl_ps(a, a), _mm_movehl_ps(b, b), ig));
+    return _mm_movelh_ps(low, high);
+}
+
+}  // namespace maximizer_detail
+
+template <class Sink>
+void CMaximizer::Frames::processGroups(const float* inLeft, const float* inRight, int32_t frames, Sink& sinkRef) {
+    using namespace maximizer_detail;
+    // Working copies in locals (see the copy constructor); stored back at the end.
+    Frames run(*this);
+    Sink sink(sinkRef);
+
+    const uint32_t ringSize = run.mask + 1u;
+    const __m128d ig2 = _mm_unpacklo_pd(run.inputGainD, run.inputGainD);
+    int32_t groups = frames / 4;
+    if (frames < 0 || run.lookahead < 4u || run.lookahead > ringSize - 4u) groups = 0;
+
+    // Reads the four frames from `first`: inputs through the sink, their peaks, then the ring
+    // (the four delayed samples before the four new ones, as frame by frame since the
+    // look-ahead is at least 4). Answers the peaks; the delayed samples go to dl and dr.
+    auto read = [&](int32_t first, __m128& dl, __m128& dr) __attribute__((always_inline)) {
+        const __m128 x = sink.input(_mm_loadu_ps(inLeft + first));
+        const __m128 y = sink.input(_mm_loadu_ps(inRight + first));
+        const uint32_t r = (run.write - run.lookahead) & run.mask;
+        if (__builtin_expect(r <= ringSize - 4u, 1)) {
+            dl = _mm_loadu_ps(run.left + r);
+            dr = _mm_loadu_ps(run.right + r);
+        } else {
+            alignas(16) float tl[4];
+            alignas(16) float tr[4];
+            for (uint32_t k = 0; k < 4u; ++k) {
+                tl[k] = run.left[(r + k) & run.mask];
+                tr[k] = run.right[(r + k) & run.mask];
+            }
+            dl = _mm_load_ps(tl);
+            dr = _mm_load_ps(tr);
+        }
+        const __m128 sx = _mm_mul_ps(x, run.inputGain);
+        const __m128 sy = _mm_mul_ps(y, run.inputGain);
+        const uint32_t w = run.write & run.mask;
+        if (__builtin_expect(w <= ringSize - 4u, 1)) {
+            _mm_storeu_ps(run.left + w, sx);
+            _mm_storeu_ps(run.right + w, sy);
+        } else {
+            alignas(16) float tl[4];
+            alignas(16) float tr[4];
+            _mm_store_ps(tl, sx);
+            _mm_store_ps(tr, sy);
+            for (uint32_t k = 0; k < 4u; ++k) {
+                run.left[(w + k) & run.mask] = tl[k];
+                run.right[(w + k) & run.mask] = tr[k];
+            }
+        }
+        run.write += 4u;
+        return peaks4(x, y, ig2);
+    };
+    auto emit = [&](int32_t first, __m128 dl, __m128 dr, __m128 sg) __attribute__((always_inline)) {
+        sink.outputs(first, guard4Fast(levelOutput(dl, sg, run.outputGain, run.clipOn)),
+                     guard4Fast(levelOutput(dr, sg, run.outputGain, run.clipOn)));
+    };
+
+    // The group loop is split where blocks end: runs of groups in which no frame ends a block
+    // go through an inner loop without the re-plan call, so the chains stay in registers
+    // there; a group with a block end goes through the checked steps.
+    if (groups > 0) {
+        __m128 dl;
+        __m128 dr;
+        __m128 peaks = read(0, dl, dr);
+        __m128 lastLeft = _mm_setzero_ps();
+        __m128 lastRight = _mm_setzero_ps();
+        __m128 lastSmoothed = _mm_setzero_ps();
+        auto group = [&](int32_t j, auto checked) __attribute__((always_inline)) {
+            constexpr bool kChecked = decltype(checked)::value;
+            __m128 nextLeft = dl;
+            __m128 nextRight = dr;
+            __m128 nextPeaks = peaks;
+            if (j + 1 < groups) nextPeaks = read(4 * (j + 1), nextLeft, nextRight);
+
+            // The four smoothed gains are paired as soon as they exist, which keeps registers
+            // free for the chains.
+            run.template step<kChecked>(peaks);
+            sink.gain(run.gain);
+            const __m128 s0 = run.smoothed;
+            run.template step<kChecked>(_mm_shuffle_ps(peaks, peaks, _MM_SHUFFLE(3, 2, 1, 1)));
+            sink.gain(run.gain);
+            const __m128 s01 = _mm_unpacklo_ps(s0, run.smoothed);
+            run.template step<kChecked>(_mm_movehl_ps(peaks, peaks));
+            sink.gain(run.gain);
+            const __m128 s2 = run.smoothed;
+            run.template step<kChecked>(_mm_shuffle_ps(peaks, peaks, _MM_SHUFFLE(3, 2, 1, 3)));
+            sink.gain(run.gain);
+            const __m128 s23 = _mm_unpacklo_ps(s2, run.smoothed);
+
+            if (j > 0) emit(4 * (j - 1), lastLeft, lastRight, lastSmoothed);
+            lastLeft = dl;
+            lastRight = dr;
+            lastSmoothed = _mm_movelh_ps(s01, s23);
+            dl = nextLeft;
+            dr = nextRight;
+            peaks = nextPeaks;
+        };
+        for (int32_t j = 0; j < groups;) {
+            // Frames before the next block end: those counted below blockLength (unsigned).
+            const uint32_t clear = run.counter < run.blockLength ? run.blockLength - run.counter : 0u;
+            const uint32_t clearGroups = clear / 4u;
+            const int32_t end = clearGroups < static_cast<uint32_t>(groups - j) ? j + static_cast<int32_t>(clearGroups) : groups;
+            for (; j < end; ++j) group(j, std::false_type());
+            if (j < groups) group(j++, std::true_type());
+        }
+        emit(4 * (groups - 1), lastLeft, lastRight, lastSmoothed);
+    }
+
+    for (int32_t i = 4 * groups; i < frames; ++i) {
+        const __m128 in = sink.input(_mm_unpacklo_ps(_mm_load_ss(inLeft + i), _mm_load_ss(inRight + i)));
+        __m128 g;
+        const __m128 out = run.processPair(in, g);
+        sink.gain(g);
+        sink.output(i, out);
+    }
+
+    copyStateFrom(run);
+    sinkRef = sink;
+}
+#endif
