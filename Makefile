@@ -32,7 +32,7 @@ build-win64:
 	cmake --build build/win64 -j $(JOBS)
 
 test: build build-asan
-	$(MAKE) --no-print-directory test-native test-asan test-wine test-fuzz
+	$(MAKE) --no-print-directory -k test-native test-asan test-wine test-fuzz
 
 test-native:
 	ctest --test-dir $(NATIVE) --output-on-failure -j $(JOBS)
@@ -42,8 +42,10 @@ test-asan:
 	  ctest --test-dir $(ASAN) --output-on-failure -j $(JOBS) -LE nosan
 
 test-wine:
-	ctest --test-dir build/win32 --output-on-failure
-	ctest --test-dir build/win64 --output-on-failure
+	status=0; \
+	ctest --test-dir build/win32 --output-on-failure || status=1; \
+	ctest --test-dir build/win64 --output-on-failure || status=1; \
+	exit $$status
 
 # libFuzzer targets, built natively with clang under AddressSanitizer, each run for a bounded
 # time from the checked-in seeds; any crash fails the run.
