@@ -59,10 +59,11 @@ inline __m128 select(__m128 mask, __m128 whenSet, __m128 otherwise)
     return _mm_or_ps(_mm_and_ps(mask, whenSet), _mm_andnot_ps(mask, otherwise));
 }
 
-// decay on lane 0, and on lanes 0 and 1.
+// decay on lane 0 (lane 1 is converted along and stays 0 when it starts at 0), and on lanes
+// 0 and 1. The packed conversions write whole registers, so no merge copies are needed.
 inline __m128 decay(__m128 meter, __m128d fall)
 {
-    return _mm_cvtsd_ss(_mm_setzero_ps(), _mm_mul_sd(_mm_cvtss_sd(_mm_setzero_pd(), meter), fall));
+    return _mm_cvtpd_ps(_mm_mul_sd(_mm_cvtps_pd(meter), fall));
 }
 
 inline __m128 decayPair(__m128 meters, __m128d fall)
@@ -77,11 +78,6 @@ inline __m128 withFloorPair(__m128 meters)
     return select(_mm_cmplt_ps(meters, _mm_set1_ps(kFloorReach)), raised, meters);
 }
 
-inline bool anyBelow(__m128 meters, __m128 bound)
-{
-    return (_mm_movemask_ps(_mm_cmplt_ps(meters, bound)) & 3) != 0;
-}
-
 // A pair of level meters (lane 0 left, lane 1 right) with the same fall. Over meters take a
 // frame's level when it is at least 1.0, replacing the held value even when that is larger;
 // peak meters take it when it is above the held value. a >= 1.0 is tested as
@@ -89,70 +85,83 @@ inline bool anyBelow(__m128 meters, __m128 bound)
 //
 // Where a meter sits near the floor, every frame also adds the floor offset, which doubles the
 // length of its per-frame chain. Left alone, such a meter settles on a value the step maps to
-// itself; once a lane has been seen to do that, the value is remembered (`rest`), and a group
-// of frames that starts there and brings no new level leaves the pair as it is without any
-// arithmetic.
+// itself; once a lane has been seen to do that, the value is remembered (`rest`), and a chunk
+// of frames that starts there and brings no new level leaves the lane as it is.
 template <bool Over>
 struct MeterPair {
     __m128 value;
     __m128d fall;
     __m128 rest;
+    __m128 stays; // lanes that keep their resting value through the current chunk
 
     __m128 takes(__m128 level) const
     {
         return Over ? _mm_cmplt_ps(_mm_set1_ps(0x1.fffffep-1f), level) : _mm_cmplt_ps(value, level);
     }
 
-    // One frame for meters that cannot come near the floor.
-    void step(__m128 level) { value = select(takes(level), level, decayPair(value, fall)); }
+    // The meter after one frame, before any floor offset.
+    __m128 next(__m128 level) const
+    {
+        const __m128 taken = takes(level);
+        if (Over)
+            return select(taken, level, decayPair(value, fall));
+        // A peak meter is never negative and its fall lies in [0, 1], so a decayed value never
+        // exceeds the held one: where the level is taken it is above the decayed value too,
+        // and elsewhere the masked level is +0, which no decayed value is below. MAXPS answers
+        // its second operand for a NaN, which keeps a NaN meter NaN.
+        return _mm_max_ps(_mm_and_ps(taken, level), decayPair(value, fall));
+    }
+
+    // One frame for meters that stay clear of the floor.
+    void step(__m128 level) { value = next(level); }
 
     // One frame with the floor offset, learning resting values on the way.
     void stepWithFloor(__m128 level)
     {
         const __m128 taken = takes(level);
-        const __m128 next = withFloorPair(select(taken, level, decayPair(value, fall)));
-        const __m128 settled = _mm_andnot_ps(taken, _mm_cmpeq_ps(next, value));
+        const __m128 following = withFloorPair(next(level));
+        const __m128 settled = _mm_andnot_ps(taken, _mm_cmpeq_ps(following, value));
         rest = select(settled, value, rest);
-        value = next;
+        value = following;
     }
 
-    // Four frames, levels in lanes 0 and 1 of first, 2 and 3 of first, 0 and 1 of second and
-    // 2 and 3 of second. Lanes at or above `safe` (see safeForFourFrames) need no floor offset;
-    // a lane below it that rests and gets no new level keeps its value.
-    void group(__m128 first, __m128 second, __m128 safe)
+    // Before a chunk whose largest levels per lane are `largest`: true when its frames can go
+    // through step() followed by settle(). Lanes at or above `safe` (see safeForChunk) cannot
+    // reach the floor within a chunk; a lane below it that rests and is taken by no level of
+    // the chunk keeps its value. Otherwise the frames need stepWithFloor().
+    bool plainChunk(__m128 largest, __m128 safe)
     {
+        stays = _mm_setzero_ps();
         const __m128 low = _mm_cmplt_ps(value, safe);
-        if (_mm_movemask_ps(low) & 3) {
-            const __m128 held = _mm_movelh_ps(value, value);
-            const __m128 one = _mm_set1_ps(0x1.fffffep-1f);
-            const __m128 taken = Over ? _mm_or_ps(_mm_cmplt_ps(one, first), _mm_cmplt_ps(one, second))
-                                      : _mm_or_ps(_mm_cmplt_ps(held, first), _mm_cmplt_ps(held, second));
-            const __m128 stays = _mm_andnot_ps(_mm_or_ps(taken, _mm_movehl_ps(taken, taken)), _mm_cmpeq_ps(value, rest));
-            if (_mm_movemask_ps(_mm_andnot_ps(stays, low)) & 3) {
-                stepWithFloor(first);
-                stepWithFloor(_mm_movehl_ps(first, first));
-                stepWithFloor(second);
-                stepWithFloor(_mm_movehl_ps(second, second));
-                return;
-            }
-            steps(first, second);
-            value = select(stays, rest, value);
-            return;
+        if (__builtin_expect(_mm_movemask_ps(low) & 3, 0)) {
+            stays = _mm_andnot_ps(takes(largest), _mm_cmpeq_ps(value, rest));
+            return (_mm_movemask_ps(_mm_andnot_ps(stays, low)) & 3) == 0;
         }
-        steps(first, second);
+        return true;
     }
 
-    void steps(__m128 first, __m128 second)
-    {
-        step(first);
-        step(_mm_movehl_ps(first, first));
-        step(second);
-        step(_mm_movehl_ps(second, second));
-    }
+    void settle() { value = select(stays, rest, value); }
 };
 
+// Level meters at or above this stay at or above kFloorReach for a whole chunk, whatever comes
+// in (a rise only goes higher): a decay step keeps at least fall × (1 − 2^-24) of a meter.
+// Falls outside (0, 1] give a bound no meter reaches, which checks every frame.
+inline float safeForChunk(double fallPeak, double fallOver)
+{
+    const double fall = (fallPeak < fallOver ? fallPeak : fallOver) * (1.0 - 0x1p-22);
+    if (!(fall > 0.0 && fall <= 1.0))
+        return INFINITY;
+    double kept = 1.0;
+    for (int32_t i = 0; i < CMaximizer::Frames::kChunk; ++i)
+        kept *= fall;
+    const double bound = static_cast<double>(kFloorReach) / kept * 1.001;
+    return bound < 1e30 ? static_cast<float>(bound) : INFINITY;
+}
+
 // The engine's sink for the leveling path: conditions the inputs, writes the outputs and keeps
-// the five meters in registers, all inside the engine's loop.
+// the five meters. The level meters run one chunk behind the engine: while the engine steps
+// through chunk k frame by frame, frame() steps the meters through the outputs of chunk k-1,
+// so that their chains advance in the engine's serial loop.
 template <bool StereoOut>
 struct MeterSink {
     float* outL;
@@ -161,53 +170,116 @@ struct MeterSink {
     MeterPair<true> overs;
     __m128 reduction;
     __m128d fallReduction;
-    // Level meters at or above this stay at or above kFloorReach for four frames, whatever
-    // comes in (a rise only goes higher), so those frames need no floor offset.
-    __m128 safeForFour;
+    __m128 safe;
+    VstInt32 pending = 0; // frames of `levels` still to step
+    bool peaksFollow = false;
+    bool oversFollow = false;
+    // |left|, |right| per frame of a chunk (2 × kChunk floats, 16-byte aligned). Kept outside
+    // the sink, which then holds only values that can live in registers.
+    float* levels;
+
+    MeterSink(float* left, float* right, float* levelBuffer, __m128 peakValues, __m128 overValues,
+              __m128 reductionValue, double peakFall, double overFall, double reductionFall, __m128 peakRest,
+              __m128 overRest)
+        : outL(left),
+          outR(right),
+          levels(levelBuffer),
+          peaks{peakValues, _mm_set1_pd(peakFall), peakRest, _mm_setzero_ps()},
+          overs{overValues, _mm_set1_pd(overFall), overRest, _mm_setzero_ps()},
+          reduction(reductionValue),
+          fallReduction(_mm_set_sd(reductionFall)),
+          safe(_mm_set1_ps(safeForChunk(peakFall, overFall)))
+    {
+    }
 
     // The conditioning leaves |x| >= 2^-30 as it is (see maximizer_detail::guardChanges).
-    __m128 input(__m128 x) { return __builtin_expect(maximizer_detail::guardChanges(x), 0) ? conditionInputs(x) : x; }
-
-    // Gain reduction: r = |1 - g| (one float subtract is exact in double, then rounded).
-    void gain(__m128 g)
+    __m128 input(__m128 x)
     {
+        return __builtin_expect(maximizer_detail::guardChanges(x), 0) ? conditionInputs(x) : x;
+    }
+
+    void levelStep(VstInt32 i)
+    {
+        const __m128 a = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(levels + 2 * i)));
+        if (peaksFollow)
+            peaks.step(a);
+        if (oversFollow)
+            overs.step(a);
+    }
+
+    void frame(VstInt32 i, __m128 g)
+    {
+        // Gain reduction: r = |1 - g| (one float subtract is exact in double, then rounded).
+        // As for the peak meters: the reduction is never negative and its fall lies in [0, 1].
         const __m128 r = _mm_andnot_ps(_mm_set1_ps(-0.0f), _mm_sub_ss(_mm_set_ss(1.0f), g));
-        reduction = select(_mm_cmplt_ss(reduction, r), r, decay(reduction, fallReduction));
+        reduction = _mm_max_ss(_mm_and_ps(_mm_cmplt_ss(reduction, r), r), decay(reduction, fallReduction));
+        if (i < pending)
+            levelStep(i);
     }
 
-    void outputs(VstInt32 i, __m128 left, __m128 right)
+    // The rest of the previous chunk's levels.
+    void catchUp(VstInt32 from)
     {
-        _mm_storeu_ps(outL + i, left);
-        if (StereoOut)
-            _mm_storeu_ps(outR + i, right);
+        for (VstInt32 i = from; i < pending; ++i)
+            levelStep(i);
+        if (peaksFollow)
+            peaks.settle();
+        if (oversFollow)
+            overs.settle();
+        pending = 0;
+    }
+
+    void chunk(VstInt32 start, VstInt32 n, const float* left, const float* right)
+    {
+        catchUp(n);
         const __m128 signBit = _mm_set1_ps(-0.0f);
-        const __m128 first = _mm_andnot_ps(signBit, _mm_unpacklo_ps(left, right));
-        const __m128 second = _mm_andnot_ps(signBit, _mm_unpackhi_ps(left, right));
-        peaks.group(first, second, safeForFour);
-        overs.group(first, second, safeForFour);
+        __m128 largest = _mm_setzero_ps();
+        for (VstInt32 i = 0; i < n; i += 4) {
+            const __m128 l = _mm_load_ps(left + i);
+            const __m128 r = _mm_load_ps(right + i);
+            if (i + 4 <= n) {
+                _mm_storeu_ps(outL + start + i, l);
+                if (StereoOut)
+                    _mm_storeu_ps(outR + start + i, r);
+            } else {
+                for (VstInt32 k = i; k < n; ++k) {
+                    outL[start + k] = left[k];
+                    if (StereoOut)
+                        outR[start + k] = right[k];
+                }
+            }
+            // Levels of the padding frames go into `largest` too, which can only make the
+            // choice below more careful.
+            const __m128 first = _mm_andnot_ps(signBit, _mm_unpacklo_ps(l, r));
+            const __m128 second = _mm_andnot_ps(signBit, _mm_unpackhi_ps(l, r));
+            _mm_store_ps(levels + 2 * i, first);
+            _mm_store_ps(levels + 2 * i + 4, second);
+            largest = _mm_max_ps(first, largest); // MAXPS skips a NaN level
+            largest = _mm_max_ps(second, largest);
+        }
+        largest = _mm_max_ps(largest, _mm_movehl_ps(largest, largest));
+
+        peaksFollow = peaks.plainChunk(largest, safe);
+        oversFollow = overs.plainChunk(largest, safe);
+        if (__builtin_expect(!peaksFollow || !oversFollow, 0)) {
+            for (VstInt32 i = 0; i < n; ++i) {
+                const __m128 a = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(levels + 2 * i)));
+                if (!peaksFollow)
+                    peaks.stepWithFloor(a);
+                if (!oversFollow)
+                    overs.stepWithFloor(a);
+            }
+        }
+        pending = (peaksFollow || oversFollow) ? n : 0;
     }
 
-    void output(VstInt32 i, __m128 pair)
-    {
-        _mm_store_ss(outL + i, pair);
-        if (StereoOut)
-            _mm_store_ss(outR + i, _mm_shuffle_ps(pair, pair, _MM_SHUFFLE(3, 2, 0, 1)));
-        const __m128 level = _mm_andnot_ps(_mm_set1_ps(-0.0f), pair);
-        peaks.stepWithFloor(level);
-        overs.stepWithFloor(level);
-    }
+    void finish() { catchUp(0); }
 };
 
-// The bound above: a decay step keeps at least fall × (1 − 2^-24) of a meter, so four steps
-// keep more than (fall × (1 − 2^-22))^4 of it. Falls outside (0, 1] get a bound no meter
-// reaches, which checks every frame.
-inline float safeForFourFrames(double fallPeak, double fallOver)
+// The faster path relies on falls in [0, 1] (see MeterPair::next).
+inline bool fallsInRange(double a, double b, double c)
 {
-    const double fall = (fallPeak < fallOver ? fallPeak : fallOver) * (1.0 - 0x1p-22);
-    if (!(fall > 0.0 && fall <= 1.0))
-        return INFINITY;
-    const double bound = static_cast<double>(kFloorReach) / (fall * fall * fall * fall) * 1.001;
-    return bound < 1e30 ? static_cast<float>(bound) : INFINITY;
+    return a >= 0.0 && a <= 1.0 && b >= 0.0 && b <= 1.0 && c >= 0.0 && c <= 1.0;
 }
 #endif
 
@@ -247,30 +319,41 @@ void CTarvelleVST::processBlock(float** inputs, float** outputs, VstInt32 frames
 template <bool StereoOut>
 void CTarvelleVST::levelFrames(const float* inL, const float* inR, float* outL, float* outR, VstInt32 frames)
 {
-    // The engine's frame step and the meter updates share one loop: the smoothing inside the
-    // engine and the five meter recurrences are independent chains the processor overlaps.
-    // Inputs are read before the outputs of the same frames are written (in-place buffers).
-    CMaximizer::Frames run(engine);
+    // The engine's per-frame loop also steps the meters, so that the smoothing inside the
+    // engine and the five meter recurrences, independent chains, overlap in the processor.
 #if ORVANNE_ENGINE_SSE2
-    const __m128 unknown = _mm_set1_ps(NAN); // no resting value seen yet
-    MeterSink<StereoOut> sink{
-        outL,
-        outR,
-        {_mm_unpacklo_ps(_mm_set_ss(outPeakLeft), _mm_set_ss(outPeakRight)), _mm_set1_pd(peakFall), unknown},
-        {_mm_unpacklo_ps(_mm_set_ss(overLeft), _mm_set_ss(overRight)), _mm_set1_pd(overFall), unknown},
-        _mm_set_ss(gainReduction),
-        _mm_set_sd(reductionFall),
-        _mm_set1_ps(safeForFourFrames(peakFall, overFall))};
-    run.processGroups(inL, inR, frames, sink);
+    if (fallsInRange(peakFall, overFall, reductionFall)) {
+        if (meterRestFalls[0] != peakFall || meterRestFalls[1] != overFall) {
+            for (float& rest : meterRest)
+                rest = __builtin_nanf("");
+            meterRestFalls[0] = peakFall;
+            meterRestFalls[1] = overFall;
+        }
+        CMaximizer::Frames run(engine);
+        alignas(16) float levels[2 * CMaximizer::Frames::kChunk];
+        MeterSink<StereoOut> sink(outL, outR, levels, _mm_unpacklo_ps(_mm_set_ss(outPeakLeft), _mm_set_ss(outPeakRight)),
+                                  _mm_unpacklo_ps(_mm_set_ss(overLeft), _mm_set_ss(overRight)),
+                                  _mm_set_ss(gainReduction), peakFall, overFall, reductionFall,
+                                  _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(meterRest))),
+                                  _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(meterRest + 2))));
+        run.processChunks(inL, inR, frames, sink);
+        sink.finish();
+        run.finish();
+        _mm_storel_pi(reinterpret_cast<__m64*>(meterRest), sink.peaks.rest);
+        _mm_storel_pi(reinterpret_cast<__m64*>(meterRest + 2), sink.overs.rest);
 
-    const __m128 peaks = sink.peaks.value;
-    const __m128 overs = sink.overs.value;
-    outPeakLeft = _mm_cvtss_f32(peaks);
-    outPeakRight = _mm_cvtss_f32(_mm_shuffle_ps(peaks, peaks, _MM_SHUFFLE(3, 2, 0, 1)));
-    overLeft = _mm_cvtss_f32(overs);
-    overRight = _mm_cvtss_f32(_mm_shuffle_ps(overs, overs, _MM_SHUFFLE(3, 2, 0, 1)));
-    gainReduction = _mm_cvtss_f32(sink.reduction);
-#else
+        const __m128 peaks = sink.peaks.value;
+        const __m128 overs = sink.overs.value;
+        outPeakLeft = _mm_cvtss_f32(peaks);
+        outPeakRight = _mm_cvtss_f32(_mm_shuffle_ps(peaks, peaks, _MM_SHUFFLE(3, 2, 0, 1)));
+        overLeft = _mm_cvtss_f32(overs);
+        overRight = _mm_cvtss_f32(_mm_shuffle_ps(overs, overs, _MM_SHUFFLE(3, 2, 0, 1)));
+        gainReduction = _mm_cvtss_f32(sink.reduction);
+        return;
+    }
+#endif
+    // Frame by frame (also the form for builds without SSE2).
+    CMaximizer::Frames run(engine);
     float peakL = outPeakLeft;
     float peakR = outPeakRight;
     float overL = overLeft;
@@ -281,6 +364,7 @@ void CTarvelleVST::levelFrames(const float* inL, const float* inR, float* outL, 
     const double fallReduction = reductionFall;
 
     for (VstInt32 i = 0; i < frames; ++i) {
+        // Both inputs of a frame are read before its outputs are written (in-place buffers).
         const float xL = conditionInput(inL[i]);
         const float xR = conditionInput(inR[i]);
         float oL;
@@ -300,14 +384,13 @@ void CTarvelleVST::levelFrames(const float* inL, const float* inR, float* outL, 
         overL = withFloor(aL >= kOverThreshold ? aL : decay(overL, fallOver));
         overR = withFloor(aR >= kOverThreshold ? aR : decay(overR, fallOver));
     }
+    run.finish();
 
     outPeakLeft = peakL;
     outPeakRight = peakR;
     overLeft = overL;
     overRight = overR;
     gainReduction = reduction;
-#endif
-    run.finish();
 }
 
 template <bool StereoOut>

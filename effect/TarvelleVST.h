@@ -174,4 +174,9 @@ private:
     double peakFall = 0.0;
     double overFall = 0.0;
     double reductionFall = 0.0;
+    // Values the audio loop has seen the level meters come to rest on near their floor
+    // (output peaks left, right, overs left, right), a cache that saves relearning them every
+    // block; NaN when not known. They hold for the falls recorded with them.
+    float meterRest[4] = {__builtin_nanf(""), __builtin_nanf(""), __builtin_nanf(""), __builtin_nanf("")};
+    double meterRestFalls[2] = {0.0, 0.0};
 };

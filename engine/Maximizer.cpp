@@ -222,16 +222,13 @@ struct BlockSink {
     float* gains;
 
     __m128 input(__m128 x) { return x; }
-    void gain(__m128 g) {
-        if (gains) _mm_store_ss(gains++, g);
+    void frame(int32_t i, __m128 g) {
+        if (gains) _mm_store_ss(gains + i, g);
     }
-    void outputs(int32_t i, __m128 left, __m128 right) {
-        _mm_storeu_ps(outLeft + i, left);
-        _mm_storeu_ps(outRight + i, right);
-    }
-    void output(int32_t i, __m128 pair) {
-        _mm_store_ss(outLeft + i, pair);
-        _mm_store_ss(outRight + i, _mm_shuffle_ps(pair, pair, _MM_SHUFFLE(3, 2, 0, 1)));
+    void chunk(int32_t start, int32_t n, const float* left, const float* right) {
+        std::memcpy(outLeft + start, left, static_cast<size_t>(n) * sizeof(float));
+        std::memcpy(outRight + start, right, static_cast<size_t>(n) * sizeof(float));
+        if (gains) gains += n;
     }
 };
 
@@ -243,7 +240,7 @@ void CMaximizer::processBlock(const float* inLeft, const float* inRight, float* 
     Frames run(*this);
 #if ORVANNE_ENGINE_SSE2
     BlockSink sink{outLeft, outRight, gains};
-    run.processGroups(inLeft, inRight, frames, sink);
+    run.processChunks(inLeft, inRight, frames, sink);
 #else
     for (int32_t i = 0; i < frames; ++i) {
         // Both inputs are read before either output is written, so in-place buffers are fine.

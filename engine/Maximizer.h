@@ -232,19 +232,22 @@ public:
         return guard2(levelOutput(delayed, _mm_shuffle_ps(smoothed, smoothed, 0), outputGain, clipOn));
     }
 
-    // A run of frames four at a time. Detection, the ring and the output stage work on four
-    // frames at once; the block peak, the gain ramp and the smoothing go frame by frame. The
-    // loop is software-pipelined: while group j is being smoothed, group j+1 is read and
-    // group j-1 is output, so the vector work and the sink's own per-frame recurrences run in
-    // the shadow of the smoothing chain. The sink:
+    // A run of frames in chunks of up to kChunk. Per chunk, the inputs, the detection, the
+    // ring and the output stage each run as a pass over four frames at a time; in between, one
+    // tight loop runs the block peak, the gain ramp and the smoothing frame by frame, and calls
+    // the sink once per frame so that the sink's own recurrences advance in the same loop,
+    // where the processor overlaps them with the smoothing. The sink:
     //   __m128 input(__m128 x)          input samples (each lane) as the engine is to see them
-    //   void gain(__m128 g)             each frame's returned gain in lane 0, in frame order
-    //   void outputs(int32_t i, __m128 left, __m128 right)   frames i..i+3, in frame order
-    //   void output(int32_t i, __m128 pair)                  frame i alone (lanes 0 and 1)
-    // Group j+1 is read before group j-1 is output, so in-place buffers are fine. Look-aheads
-    // shorter than a group fall back to single frames, which keeps the read-before-write order.
+    //   void frame(int32_t i, __m128 g) frame i of the chunk, in order; its gain in lane 0
+    //   void chunk(int32_t start, int32_t n, const float* left, const float* right)
+    //                                   the chunk's n outputs (arrays padded to a multiple of 4)
+    // A chunk never spans more than the look-ahead, so reading its delayed samples before
+    // writing its inputs keeps the per-frame order; the outputs are handed over after all of
+    // the chunk's inputs have been read, so in-place buffers are fine.
     template <class Sink>
-    void processGroups(const float* inLeft, const float* inRight, int32_t frames, Sink& sink);
+    void processChunks(const float* inLeft, const float* inRight, int32_t frames, Sink& sink);
+
+    static constexpr int32_t kChunk = 32;
 
     ORVANNE_ENGINE_INLINE float process(float a, float b, float& outLeft, float& outRight) {
         __m128 g;
@@ -310,22 +313,50 @@ private:
                           _mm_andnot_ps(_mm_cmpgt_ss(s, _mm_setzero_ps()), _mm_set_ss(__builtin_inff())));
         capped = _mm_setzero_ps();
     }
+
+    // Frames [i, end) of a chunk (peaks in pk), none of which ends a block, through the
+    // unchecked step. The block peak takes their peaks first (the same MAXSS sequence, which
+    // the gain steps do not depend on). Between two re-plans the cap can only hit the first
+    // frame (a gain above 1 at the start) and then a run of frames up to the last (once the
+    // gain sits at 1, 1 + slope passes 1 every frame or never), so checking the first and the
+    // last frame keeps `capped` exact.
+    template <class PerFrame>
+    ORVANNE_ENGINE_INLINE void runClear(const float* pk, int32_t i, int32_t end, PerFrame&& perFrame) {
+        // Four at a time: the block peak is never negative and no weighted peak is 0, so
+        // starting the lanes at 0 and skipping NaNs (MAXPS answers its second operand) gives
+        // the same value as the frame-by-frame MAXSS.
+        __m128 lanes = _mm_setzero_ps();
+        int32_t k = i;
+        for (; k + 4 <= end; k += 4) lanes = _mm_max_ps(_mm_loadu_ps(pk + k), lanes);
+        lanes = _mm_max_ps(lanes, _mm_movehl_ps(lanes, lanes));
+        __m128 highest = _mm_max_ss(_mm_max_ss(lanes, _mm_shuffle_ps(lanes, lanes, _MM_SHUFFLE(3, 2, 1, 1))), peak);
+        for (; k < end; ++k) highest = _mm_max_ss(_mm_load_ss(pk + k), highest);
+        peak = highest;
+        capped = _mm_or_ps(capped, _mm_cmplt_ss(limit, _mm_add_ss(gain, slope)));
+        for (k = i; k < end; ++k) {
+            step<false>(_mm_setzero_ps());
+            perFrame(k);
+        }
+        capped = _mm_or_ps(capped, _mm_cmplt_ss(limit, stepped));
+    }
     // Block peak (p: the frame's float(p) in lane 0), gain step with its cap, smoothing and the
     // block end. peak < p equals peak < float(p) except for a p that rounds to peak itself, so
     // MAXSS(float(p), peak) stores the same bits, and keeps the peak when p is NaN.
     // MINSS(limit, stepped) keeps stepped unless it passes the limit.
-    // Checked false: the caller knows this frame ends no block.
+    // Checked false: the caller knows this frame ends no block, has taken the frame's peak
+    // into the block peak and looks after `capped` (see runClear).
     template <bool Checked = true>
     ORVANNE_ENGINE_INLINE void step(__m128 p) {
         using namespace maximizer_detail;
-        peak = _mm_max_ss(p, peak);
-        const __m128 stepped = _mm_add_ss(gain, slope);
-        capped = _mm_or_ps(capped, _mm_cmplt_ss(limit, stepped));
+        if (Checked) peak = _mm_max_ss(p, peak);
+        stepped = _mm_add_ss(gain, slope);
+        if (Checked) capped = _mm_or_ps(capped, _mm_cmplt_ss(limit, stepped));
         gain = _mm_min_ss(limit, stepped);
-        // Smoothing: float(0.9 * smoothed + 0.1 * gain) in double.
-        const __m128d keep = _mm_mul_sd(_mm_cvtss_sd(_mm_setzero_pd(), smoothed), _mm_set_sd(kSmoothKeep));
-        const __m128d take = _mm_mul_sd(_mm_cvtss_sd(_mm_setzero_pd(), gain), _mm_set_sd(kSmoothTake));
-        smoothed = _mm_cvtsd_ss(_mm_setzero_ps(), _mm_add_sd(keep, take));
+        // Smoothing: float(0.9 * smoothed + 0.1 * gain) in double. The packed conversions write
+        // whole registers (no merge copies); lane 1 of both values is 0 and stays 0.
+        const __m128d keep = _mm_mul_sd(_mm_cvtps_pd(smoothed), _mm_set_sd(kSmoothKeep));
+        const __m128d take = _mm_mul_sd(_mm_cvtps_pd(gain), _mm_set_sd(kSmoothTake));
+        smoothed = _mm_cvtpd_ps(_mm_add_sd(keep, take));
 
         const uint32_t counted = counter;
         counter = counted + 1u;
@@ -361,6 +392,7 @@ private:
     uint32_t write;
 #if ORVANNE_ENGINE_SSE2
     __m128 gain, smoothed, slope, limit, capped, peak;
+    __m128 stepped = _mm_setzero_ps();  // the last gain + slope
     __m128 inputGain, outputGain, clipOn;
     __m128d inputGainD;
 #else
@@ -390,136 +422,139 @@ ORVANNE_ENGINE_INLINE __m128 guard4Fast(__m128 y) {
     return __builtin_expect(guardChanges(y), 0) ? guard4(y) : y;
 }
 
-// Weighted squared peaks of four frames, float((max(a², b²) + 1e-30) × ig); MAXPD(b², a²)
-// takes a² on a tie or a NaN.
-ORVANNE_ENGINE_INLINE __m128d peaks2(__m128 a, __m128 b, __m128d ig) {
-    const __m128d ad = _mm_cvtps_pd(a);
-    const __m128d bd = _mm_cvtps_pd(b);
-    const __m128d sq = _mm_max_pd(_mm_mul_pd(bd, bd), _mm_mul_pd(ad, ad));
-    return _mm_mul_pd(_mm_add_pd(sq, _mm_set1_pd(kDetectFloor)), ig);
+// The detector level of four frames: max(|a|, |b|) per lane, where a NaN on the right counts
+// as 0 and a NaN on the left makes the lane NaN. Its square is max(a², b²) with the engine's
+// rule (MAXSD(b², a²): a tie or a NaN takes a²).
+ORVANNE_ENGINE_INLINE __m128 levels4(__m128 a, __m128 b) {
+    const __m128 sign = _mm_set1_ps(-0.0f);
+    const __m128 right = _mm_max_ps(_mm_andnot_ps(sign, b), _mm_setzero_ps());  // NaN -> 0
+    return _mm_max_ps(right, _mm_andnot_ps(sign, a));                            // NaN a stays
 }
 
-ORVANNE_ENGINE_INLINE __m128 peaks4(__m128 a, __m128 b, __m128d ig) {
-    const __m128 low = _mm_cvtpd_ps(peaks2(a, b, ig));
-    const __m128 high = _mm_cvtpd_ps(peaks2(_mm_movehl_ps(a, a), _mm_movehl_ps(b, b), ig));
-    return _mm_movelh_ps(low, high);
+// float((m² + 1e-30) × ig) on lanes 0 and 1.
+ORVANNE_ENGINE_INLINE __m128 peaks2(__m128 m, __m128d ig) {
+    const __m128d d = _mm_cvtps_pd(m);
+    return _mm_cvtpd_ps(_mm_mul_pd(_mm_add_pd(_mm_mul_pd(d, d), _mm_set1_pd(kDetectFloor)), ig));
+}
+
+// The weighted squared peaks of four frames from their levels.
+// to[k] = from[k] and to[k] = from[k] × gain for k < n (the arrays do not overlap).
+ORVANNE_ENGINE_INLINE void copyRun(float* to, const float* from, uint32_t n) {
+    uint32_t k = 0;
+    for (; k + 4 <= n; k += 4) _mm_storeu_ps(to + k, _mm_loadu_ps(from + k));
+    for (; k < n; ++k) to[k] = from[k];
+}
+
+ORVANNE_ENGINE_INLINE void scaleRun(float* to, const float* from, uint32_t n, __m128 gain) {
+    uint32_t k = 0;
+    for (; k + 4 <= n; k += 4) _mm_storeu_ps(to + k, _mm_mul_ps(_mm_loadu_ps(from + k), gain));
+    for (; k < n; ++k) _mm_store_ss(to + k, _mm_mul_ss(_mm_load_ss(from + k), gain));
+}
+
+ORVANNE_ENGINE_INLINE __m128 peaks4(__m128 m, __m128d ig) {
+    return _mm_movelh_ps(peaks2(m, ig), peaks2(_mm_movehl_ps(m, m), ig));
 }
 
 }  // namespace maximizer_detail
 
 template <class Sink>
-void CMaximizer::Frames::processGroups(const float* inLeft, const float* inRight, int32_t frames, Sink& sinkRef) {
+void CMaximizer::Frames::processChunks(const float* inLeft, const float* inRight, int32_t frames, Sink& sinkRef) {
     using namespace maximizer_detail;
     // Working copies in locals (see the copy constructor); stored back at the end.
     Frames run(*this);
     Sink sink(sinkRef);
+    const uint32_t ringSize = mask + 1u;
+    uint32_t span = lookahead < ringSize - lookahead ? lookahead : ringSize - lookahead;
+    span = span < 1u ? 1u : (span > static_cast<uint32_t>(kChunk) ? static_cast<uint32_t>(kChunk) : span);
+    const __m128d ig2 = _mm_unpacklo_pd(inputGainD, inputGainD);
 
-    const uint32_t ringSize = run.mask + 1u;
-    const __m128d ig2 = _mm_unpacklo_pd(run.inputGainD, run.inputGainD);
-    int32_t groups = frames / 4;
-    if (frames < 0 || run.lookahead < 4u || run.lookahead > ringSize - 4u) groups = 0;
+    alignas(16) float a[kChunk];
+    alignas(16) float b[kChunk];
+    alignas(16) float pk[kChunk];
+    alignas(16) float dl[kChunk];
+    alignas(16) float dr[kChunk];
+    alignas(16) float sg[kChunk];
+    alignas(16) float ol[kChunk];
+    alignas(16) float orr[kChunk];
 
-    // Reads the four frames from `first`: inputs through the sink, their peaks, then the ring
-    // (the four delayed samples before the four new ones, as frame by frame since the
-    // look-ahead is at least 4). Answers the peaks; the delayed samples go to dl and dr.
-    auto read = [&](int32_t first, __m128& dl, __m128& dr) __attribute__((always_inline)) {
-        const __m128 x = sink.input(_mm_loadu_ps(inLeft + first));
-        const __m128 y = sink.input(_mm_loadu_ps(inRight + first));
-        const uint32_t r = (run.write - run.lookahead) & run.mask;
-        if (__builtin_expect(r <= ringSize - 4u, 1)) {
-            dl = _mm_loadu_ps(run.left + r);
-            dr = _mm_loadu_ps(run.right + r);
-        } else {
-            alignas(16) float tl[4];
-            alignas(16) float tr[4];
-            for (uint32_t k = 0; k < 4u; ++k) {
-                tl[k] = run.left[(r + k) & run.mask];
-                tr[k] = run.right[(r + k) & run.mask];
+    for (int32_t start = 0; start < frames;) {
+        const int32_t n = (frames - start < static_cast<int32_t>(span)) ? frames - start : static_cast<int32_t>(span);
+        const int32_t padded = (n + 3) & ~3;
+
+        // Inputs as the engine sees them and their weighted peaks; the last group is padded
+        // with zeros.
+        for (int32_t i = 0; i < padded; i += 4) {
+            __m128 x;
+            __m128 y;
+            if (__builtin_expect(i + 4 <= n, 1)) {
+                x = _mm_loadu_ps(inLeft + start + i);
+                y = _mm_loadu_ps(inRight + start + i);
+            } else {
+                alignas(16) float tl[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+                alignas(16) float tr[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+                for (int32_t k = 0; k < n - i; ++k) {
+                    tl[k] = inLeft[start + i + k];
+                    tr[k] = inRight[start + i + k];
+                }
+                x = _mm_load_ps(tl);
+                y = _mm_load_ps(tr);
             }
-            dl = _mm_load_ps(tl);
-            dr = _mm_load_ps(tr);
+            x = sink.input(x);
+            y = sink.input(y);
+            _mm_store_ps(a + i, x);
+            _mm_store_ps(b + i, y);
+            _mm_store_ps(pk + i, peaks4(levels4(x, y), ig2));
         }
-        const __m128 sx = _mm_mul_ps(x, run.inputGain);
-        const __m128 sy = _mm_mul_ps(y, run.inputGain);
-        const uint32_t w = run.write & run.mask;
-        if (__builtin_expect(w <= ringSize - 4u, 1)) {
-            _mm_storeu_ps(run.left + w, sx);
-            _mm_storeu_ps(run.right + w, sy);
-        } else {
-            alignas(16) float tl[4];
-            alignas(16) float tr[4];
-            _mm_store_ps(tl, sx);
-            _mm_store_ps(tr, sy);
-            for (uint32_t k = 0; k < 4u; ++k) {
-                run.left[(w + k) & run.mask] = tl[k];
-                run.right[(w + k) & run.mask] = tr[k];
-            }
+
+        // The ring: delayed samples out, weighted inputs in (each in at most two runs).
+        const uint32_t count = static_cast<uint32_t>(n);
+        const uint32_t r0 = (run.write - lookahead) & mask;
+        const uint32_t rFirst = ringSize - r0 < count ? ringSize - r0 : count;
+        copyRun(dl, left + r0, rFirst);
+        copyRun(dr, right + r0, rFirst);
+        copyRun(dl + rFirst, left, count - rFirst);
+        copyRun(dr + rFirst, right, count - rFirst);
+        for (int32_t k = n; k < padded; ++k) {
+            dl[k] = 0.0f;
+            dr[k] = 0.0f;
+            sg[k] = 0.0f;
         }
-        run.write += 4u;
-        return peaks4(x, y, ig2);
-    };
-    auto emit = [&](int32_t first, __m128 dl, __m128 dr, __m128 sg) __attribute__((always_inline)) {
-        sink.outputs(first, guard4Fast(levelOutput(dl, sg, run.outputGain, run.clipOn)),
-                     guard4Fast(levelOutput(dr, sg, run.outputGain, run.clipOn)));
-    };
+        const uint32_t w0 = run.write & mask;
+        const uint32_t wFirst = ringSize - w0 < count ? ringSize - w0 : count;
+        scaleRun(left + w0, a, wFirst, inputGain);
+        scaleRun(right + w0, b, wFirst, inputGain);
+        scaleRun(left, a + wFirst, count - wFirst, inputGain);
+        scaleRun(right, b + wFirst, count - wFirst, inputGain);
+        run.write += count;
 
-    // The group loop is split where blocks end: runs of groups in which no frame ends a block
-    // go through an inner loop without the re-plan call, so the chains stay in registers
-    // there; a group with a block end goes through the checked steps.
-    if (groups > 0) {
-        __m128 dl;
-        __m128 dr;
-        __m128 peaks = read(0, dl, dr);
-        __m128 lastLeft = _mm_setzero_ps();
-        __m128 lastRight = _mm_setzero_ps();
-        __m128 lastSmoothed = _mm_setzero_ps();
-        auto group = [&](int32_t j, auto checked) __attribute__((always_inline)) {
-            constexpr bool kChecked = decltype(checked)::value;
-            __m128 nextLeft = dl;
-            __m128 nextRight = dr;
-            __m128 nextPeaks = peaks;
-            if (j + 1 < groups) nextPeaks = read(4 * (j + 1), nextLeft, nextRight);
-
-            // The four smoothed gains are paired as soon as they exist, which keeps registers
-            // free for the chains.
-            run.template step<kChecked>(peaks);
-            sink.gain(run.gain);
-            const __m128 s0 = run.smoothed;
-            run.template step<kChecked>(_mm_shuffle_ps(peaks, peaks, _MM_SHUFFLE(3, 2, 1, 1)));
-            sink.gain(run.gain);
-            const __m128 s01 = _mm_unpacklo_ps(s0, run.smoothed);
-            run.template step<kChecked>(_mm_movehl_ps(peaks, peaks));
-            sink.gain(run.gain);
-            const __m128 s2 = run.smoothed;
-            run.template step<kChecked>(_mm_shuffle_ps(peaks, peaks, _MM_SHUFFLE(3, 2, 1, 3)));
-            sink.gain(run.gain);
-            const __m128 s23 = _mm_unpacklo_ps(s2, run.smoothed);
-
-            if (j > 0) emit(4 * (j - 1), lastLeft, lastRight, lastSmoothed);
-            lastLeft = dl;
-            lastRight = dr;
-            lastSmoothed = _mm_movelh_ps(s01, s23);
-            dl = nextLeft;
-            dr = nextRight;
-            peaks = nextPeaks;
-        };
-        for (int32_t j = 0; j < groups;) {
-            // Frames before the next block end: those counted below blockLength (unsigned).
+        // The serial part, split where blocks end: between block ends the loop has no re-plan
+        // call in it, so the chains (the sink's too) stay in registers.
+        for (int32_t i = 0; i < n;) {
             const uint32_t clear = run.counter < run.blockLength ? run.blockLength - run.counter : 0u;
-            const uint32_t clearGroups = clear / 4u;
-            const int32_t end = clearGroups < static_cast<uint32_t>(groups - j) ? j + static_cast<int32_t>(clearGroups) : groups;
-            for (; j < end; ++j) group(j, std::false_type());
-            if (j < groups) group(j++, std::true_type());
+            const int32_t end = clear < static_cast<uint32_t>(n - i) ? i + static_cast<int32_t>(clear) : n;
+            if (i < end) {
+                run.runClear(pk, i, end, [&](int32_t k) __attribute__((always_inline)) {
+                    _mm_store_ss(sg + k, run.smoothed);
+                    sink.frame(k, run.gain);
+                });
+                i = end;
+            }
+            if (i < n) {
+                run.template step<true>(_mm_load_ss(pk + i));
+                _mm_store_ss(sg + i, run.smoothed);
+                sink.frame(i, run.gain);
+                ++i;
+            }
         }
-        emit(4 * (groups - 1), lastLeft, lastRight, lastSmoothed);
-    }
 
-    for (int32_t i = 4 * groups; i < frames; ++i) {
-        const __m128 in = sink.input(_mm_unpacklo_ps(_mm_load_ss(inLeft + i), _mm_load_ss(inRight + i)));
-        __m128 g;
-        const __m128 out = run.processPair(in, g);
-        sink.gain(g);
-        sink.output(i, out);
+        // Output stage.
+        for (int32_t i = 0; i < padded; i += 4) {
+            const __m128 g4 = _mm_load_ps(sg + i);
+            _mm_store_ps(ol + i, guard4Fast(levelOutput(_mm_load_ps(dl + i), g4, outputGain, clipOn)));
+            _mm_store_ps(orr + i, guard4Fast(levelOutput(_mm_load_ps(dr + i), g4, outputGain, clipOn)));
+        }
+        sink.chunk(start, n, ol, orr);
+        start += n;
     }
 
     copyStateFrom(run);
