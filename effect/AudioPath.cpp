@@ -166,6 +166,9 @@ template <bool StereoOut>
 struct MeterSink {
     float* outL;
     float* outR;
+    // |left|, |right| per frame of a chunk (2 × kChunk floats, 16-byte aligned). Kept outside
+    // the sink, which then holds only values that can live in registers.
+    float* levels;
     MeterPair<false> peaks;
     MeterPair<true> overs;
     __m128 reduction;
@@ -174,9 +177,6 @@ struct MeterSink {
     VstInt32 pending = 0; // frames of `levels` still to step
     bool peaksFollow = false;
     bool oversFollow = false;
-    // |left|, |right| per frame of a chunk (2 × kChunk floats, 16-byte aligned). Kept outside
-    // the sink, which then holds only values that can live in registers.
-    float* levels;
 
     MeterSink(float* left, float* right, float* levelBuffer, __m128 peakValues, __m128 overValues,
               __m128 reductionValue, double peakFall, double overFall, double reductionFall, __m128 peakRest,
@@ -188,7 +188,8 @@ struct MeterSink {
           overs{overValues, _mm_set1_pd(overFall), overRest, _mm_setzero_ps()},
           reduction(reductionValue),
           fallReduction(_mm_set_sd(reductionFall)),
-          safe(_mm_set1_ps(safeForChunk(peakFall, overFall)))
+          safe(_mm_set1_ps(safeForChunk(peakFall, overFall))),
+          largest(_mm_setzero_ps())
     {
     }
 
@@ -229,38 +230,47 @@ struct MeterSink {
         pending = 0;
     }
 
-    void chunk(VstInt32 start, VstInt32 n, const float* left, const float* right)
+    __m128 largest; // per lane, over the levels of the chunk being output
+
+    void beginOutputs(VstInt32 n)
     {
         catchUp(n);
-        const __m128 signBit = _mm_set1_ps(-0.0f);
-        __m128 largest = _mm_setzero_ps();
-        for (VstInt32 i = 0; i < n; i += 4) {
-            const __m128 l = _mm_load_ps(left + i);
-            const __m128 r = _mm_load_ps(right + i);
-            if (i + 4 <= n) {
-                _mm_storeu_ps(outL + start + i, l);
-                if (StereoOut)
-                    _mm_storeu_ps(outR + start + i, r);
-            } else {
-                for (VstInt32 k = i; k < n; ++k) {
-                    outL[start + k] = left[k];
-                    if (StereoOut)
-                        outR[start + k] = right[k];
-                }
-            }
-            // Levels of the padding frames go into `largest` too, which can only make the
-            // choice below more careful.
-            const __m128 first = _mm_andnot_ps(signBit, _mm_unpacklo_ps(l, r));
-            const __m128 second = _mm_andnot_ps(signBit, _mm_unpackhi_ps(l, r));
-            _mm_store_ps(levels + 2 * i, first);
-            _mm_store_ps(levels + 2 * i + 4, second);
-            largest = _mm_max_ps(first, largest); // MAXPS skips a NaN level
-            largest = _mm_max_ps(second, largest);
-        }
-        largest = _mm_max_ps(largest, _mm_movehl_ps(largest, largest));
+        largest = _mm_setzero_ps();
+    }
 
-        peaksFollow = peaks.plainChunk(largest, safe);
-        oversFollow = overs.plainChunk(largest, safe);
+    void outputs(VstInt32 at, VstInt32 i, __m128 l, __m128 r, VstInt32 valid)
+    {
+        if (__builtin_expect(valid == 4, 1)) {
+            _mm_storeu_ps(outL + at, l);
+            if (StereoOut)
+                _mm_storeu_ps(outR + at, r);
+        } else {
+            alignas(16) float tl[4];
+            alignas(16) float tr[4];
+            _mm_store_ps(tl, l);
+            _mm_store_ps(tr, r);
+            for (VstInt32 k = 0; k < valid; ++k) {
+                outL[at + k] = tl[k];
+                if (StereoOut)
+                    outR[at + k] = tr[k];
+            }
+        }
+        // Levels of padding frames go into `largest` too, which can only make the choice in
+        // endOutputs more careful.
+        const __m128 signBit = _mm_set1_ps(-0.0f);
+        const __m128 first = _mm_andnot_ps(signBit, _mm_unpacklo_ps(l, r));
+        const __m128 second = _mm_andnot_ps(signBit, _mm_unpackhi_ps(l, r));
+        _mm_store_ps(levels + 2 * i, first);
+        _mm_store_ps(levels + 2 * i + 4, second);
+        largest = _mm_max_ps(first, largest); // MAXPS skips a NaN level
+        largest = _mm_max_ps(second, largest);
+    }
+
+    void endOutputs(VstInt32 n)
+    {
+        const __m128 highest = _mm_max_ps(largest, _mm_movehl_ps(largest, largest));
+        peaksFollow = peaks.plainChunk(highest, safe);
+        oversFollow = overs.plainChunk(highest, safe);
         if (__builtin_expect(!peaksFollow || !oversFollow, 0)) {
             for (VstInt32 i = 0; i < n; ++i) {
                 const __m128 a = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(levels + 2 * i)));

@@ -144,6 +144,7 @@ void CMaximizer::reset() {
     if (delayLeft) std::memset(delayLeft, 0, static_cast<size_t>(delaySize) * sizeof(float));
     if (delayRight) std::memset(delayRight, 0, static_cast<size_t>(delaySize) * sizeof(float));
     if (peakHistory) std::memset(peakHistory, 0, kHistorySize * sizeof(float));
+    quotientTarget = __builtin_nanf("");  // the quotients are redone at the next re-plan
     blockPeak = 0.0f;
     blockCounter = 0;
     historyIndex = 0;
@@ -168,11 +169,16 @@ float CMaximizer::replan(float newGain, float newPeak) {
     const double rate = sampleRate;
     const uint32_t h0 = asUnsigned(historyIndex);
     const double target = targetLevel;
-    double quotient[10];
-    double allowance[10];
+    // target/h per history slot, kept from the re-plan that stored the slot (the divider is
+    // then free for the divisions that wait for the gain); redone when the target changed.
+    if (!(quotientTarget == targetLevel)) {
+        for (int32_t k = 0; k < kHistorySize; ++k) historyQuotient[k] = target / static_cast<double>(peakHistory[k]);
+        quotientTarget = targetLevel;
+    }
+    alignas(16) double quotient[10];
+    alignas(16) double allowance[10];
     for (int32_t m = 1; m <= 10; ++m) {
-        const double h = peakHistory[(h0 - 10u + static_cast<uint32_t>(m)) & kHistoryMask];
-        quotient[m - 1] = target / h;
+        quotient[m - 1] = historyQuotient[(h0 - 10u + static_cast<uint32_t>(m)) & kHistoryMask];
         allowance[m - 1] = static_cast<double>(m) * rate * kAllowancePerWeight + 1.0;
     }
 
@@ -181,10 +187,22 @@ float CMaximizer::replan(float newGain, float newPeak) {
     const float recovery = static_cast<float>((1.0 - g) / (rate * recoveryTime));
     // The guard float(float(v + 1e-18) - 1e-18) leaves every |v| >= 2^-30 as it is.
     slope[0] = __builtin_expect(std::fabs(recovery) >= 0x1p-30f, 1) ? recovery : guardTiny(recovery);
+#if ORVANNE_ENGINE_SSE2
+    // Two candidates per division (each lane is the same IEEE division).
+    const __m128d g2 = _mm_set1_pd(g);
+    const __m128 inf = _mm_set1_ps(INFINITY);
+    for (int32_t m = 0; m < 10; m += 2) {
+        const __m128d q = _mm_div_pd(_mm_sub_pd(_mm_load_pd(quotient + m), g2), _mm_load_pd(allowance + m));
+        const __m128 candidates = _mm_min_ps(_mm_cvtpd_ps(q), inf);  // NaN never wins: MINPS answers inf
+        slope[m + 1] = _mm_cvtss_f32(candidates);
+        slope[m + 2] = _mm_cvtss_f32(_mm_shuffle_ps(candidates, candidates, _MM_SHUFFLE(3, 2, 0, 1)));
+    }
+#else
     for (int32_t m = 1; m <= 10; ++m) {
         const float candidate = static_cast<float>((quotient[m - 1] - g) / allowance[m - 1]);
         slope[m] = candidate < INFINITY ? candidate : INFINITY;  // NaN never wins
     }
+#endif
     // later < earlier ? later : earlier, over neighbouring ranges in order.
     auto pick = [](float earlier, float later) { return later < earlier ? later : earlier; };
     const float s01 = pick(slope[0], slope[1]);
@@ -199,6 +217,7 @@ float CMaximizer::replan(float newGain, float newPeak) {
     gainSlope = result;
 
     peakHistory[h0 & kHistoryMask] = blockPeak;
+    historyQuotient[h0 & kHistoryMask] = target / static_cast<double>(blockPeak);
     historyIndex = asSigned(h0 + 1u);
     blockCounter = 0;
     blockPeak = 0.0f;
@@ -225,9 +244,23 @@ struct BlockSink {
     void frame(int32_t i, __m128 g) {
         if (gains) _mm_store_ss(gains + i, g);
     }
-    void chunk(int32_t start, int32_t n, const float* left, const float* right) {
-        std::memcpy(outLeft + start, left, static_cast<size_t>(n) * sizeof(float));
-        std::memcpy(outRight + start, right, static_cast<size_t>(n) * sizeof(float));
+    void beginOutputs(int32_t) {}
+    void outputs(int32_t at, int32_t, __m128 left, __m128 right, int32_t valid) {
+        if (valid == 4) {
+            _mm_storeu_ps(outLeft + at, left);
+            _mm_storeu_ps(outRight + at, right);
+            return;
+        }
+        alignas(16) float l[4];
+        alignas(16) float r[4];
+        _mm_store_ps(l, left);
+        _mm_store_ps(r, right);
+        for (int32_t k = 0; k < valid; ++k) {
+            outLeft[at + k] = l[k];
+            outRight[at + k] = r[k];
+        }
+    }
+    void endOutputs(int32_t n) {
         if (gains) gains += n;
     }
 };

@@ -87,6 +87,10 @@ private:
     float inputGain;
     float outputGain;
     float ceilingClip;
+    // targetLevel / peakHistory[k] for the re-plan, valid while quotientTarget equals
+    // targetLevel (NaN: to be redone).
+    double historyQuotient[kHistorySize] = {};
+    float quotientTarget = __builtin_nanf("");
 };
 
 // The arithmetic of one frame, shared by process(), processBlock() and audio loops that keep
@@ -239,8 +243,11 @@ public:
     // where the processor overlaps them with the smoothing. The sink:
     //   __m128 input(__m128 x)          input samples (each lane) as the engine is to see them
     //   void frame(int32_t i, __m128 g) frame i of the chunk, in order; its gain in lane 0
-    //   void chunk(int32_t start, int32_t n, const float* left, const float* right)
-    //                                   the chunk's n outputs (arrays padded to a multiple of 4)
+    //   void beginOutputs(int32_t n)    before the outputs of a chunk of n frames
+    //   void outputs(int32_t at, int32_t i, __m128 left, __m128 right, int32_t valid)
+    //                                   the outputs of frames at..at+3 (i..i+3 in the chunk),
+    //                                   of which the first `valid` are real (the rest padding)
+    //   void endOutputs(int32_t n)      after them
     // A chunk never spans more than the look-ahead, so reading its delayed samples before
     // writing its inputs keeps the per-frame order; the outputs are handed over after all of
     // the chunk's inputs have been read, so in-place buffers are fine.
@@ -474,21 +481,46 @@ void CMaximizer::Frames::processChunks(const float* inLeft, const float* inRight
     alignas(16) float dl[kChunk];
     alignas(16) float dr[kChunk];
     alignas(16) float sg[kChunk];
-    alignas(16) float ol[kChunk];
-    alignas(16) float orr[kChunk];
 
     for (int32_t start = 0; start < frames;) {
         const int32_t n = (frames - start < static_cast<int32_t>(span)) ? frames - start : static_cast<int32_t>(span);
+        const int32_t full = n & ~3;
         const int32_t padded = (n + 3) & ~3;
+        const uint32_t count = static_cast<uint32_t>(n);
+        const uint32_t r0 = (run.write - lookahead) & mask;
+        const uint32_t w0 = run.write & mask;
+        // A chunk that fits in the look-ahead reads delayed samples no write of its own touches,
+        // so where neither run wraps around the ring, the inputs go into the ring as they are
+        // read and the delayed samples come straight from it in the output stage. Otherwise
+        // the delayed samples are copied out first and the inputs written after.
+        const bool direct = lookahead >= count && r0 + count <= ringSize && w0 + count <= ringSize;
+        if (!direct) {
+            const uint32_t rFirst = ringSize - r0 < count ? ringSize - r0 : count;
+            copyRun(dl, left + r0, rFirst);
+            copyRun(dr, right + r0, rFirst);
+            copyRun(dl + rFirst, left, count - rFirst);
+            copyRun(dr + rFirst, right, count - rFirst);
+            for (int32_t k = n; k < padded; ++k) {
+                dl[k] = 0.0f;
+                dr[k] = 0.0f;
+            }
+        }
 
         // Inputs as the engine sees them and their weighted peaks; the last group is padded
         // with zeros.
         for (int32_t i = 0; i < padded; i += 4) {
             __m128 x;
             __m128 y;
-            if (__builtin_expect(i + 4 <= n, 1)) {
-                x = _mm_loadu_ps(inLeft + start + i);
-                y = _mm_loadu_ps(inRight + start + i);
+            if (__builtin_expect(i < full, 1)) {
+                x = sink.input(_mm_loadu_ps(inLeft + start + i));
+                y = sink.input(_mm_loadu_ps(inRight + start + i));
+                if (direct) {
+                    _mm_storeu_ps(left + w0 + i, _mm_mul_ps(x, inputGain));
+                    _mm_storeu_ps(right + w0 + i, _mm_mul_ps(y, inputGain));
+                } else {
+                    _mm_store_ps(a + i, x);
+                    _mm_store_ps(b + i, y);
+                }
             } else {
                 alignas(16) float tl[4] = {0.0f, 0.0f, 0.0f, 0.0f};
                 alignas(16) float tr[4] = {0.0f, 0.0f, 0.0f, 0.0f};
@@ -496,35 +528,23 @@ void CMaximizer::Frames::processChunks(const float* inLeft, const float* inRight
                     tl[k] = inLeft[start + i + k];
                     tr[k] = inRight[start + i + k];
                 }
-                x = _mm_load_ps(tl);
-                y = _mm_load_ps(tr);
+                x = sink.input(_mm_load_ps(tl));
+                y = sink.input(_mm_load_ps(tr));
+                _mm_store_ps(a + i, x);
+                _mm_store_ps(b + i, y);
             }
-            x = sink.input(x);
-            y = sink.input(y);
-            _mm_store_ps(a + i, x);
-            _mm_store_ps(b + i, y);
             _mm_store_ps(pk + i, peaks4(levels4(x, y), ig2));
         }
-
-        // The ring: delayed samples out, weighted inputs in (each in at most two runs).
-        const uint32_t count = static_cast<uint32_t>(n);
-        const uint32_t r0 = (run.write - lookahead) & mask;
-        const uint32_t rFirst = ringSize - r0 < count ? ringSize - r0 : count;
-        copyRun(dl, left + r0, rFirst);
-        copyRun(dr, right + r0, rFirst);
-        copyRun(dl + rFirst, left, count - rFirst);
-        copyRun(dr + rFirst, right, count - rFirst);
-        for (int32_t k = n; k < padded; ++k) {
-            dl[k] = 0.0f;
-            dr[k] = 0.0f;
-            sg[k] = 0.0f;
+        if (direct) {
+            scaleRun(left + w0 + full, a + full, count - static_cast<uint32_t>(full), inputGain);
+            scaleRun(right + w0 + full, b + full, count - static_cast<uint32_t>(full), inputGain);
+        } else {
+            const uint32_t wFirst = ringSize - w0 < count ? ringSize - w0 : count;
+            scaleRun(left + w0, a, wFirst, inputGain);
+            scaleRun(right + w0, b, wFirst, inputGain);
+            scaleRun(left, a + wFirst, count - wFirst, inputGain);
+            scaleRun(right, b + wFirst, count - wFirst, inputGain);
         }
-        const uint32_t w0 = run.write & mask;
-        const uint32_t wFirst = ringSize - w0 < count ? ringSize - w0 : count;
-        scaleRun(left + w0, a, wFirst, inputGain);
-        scaleRun(right + w0, b, wFirst, inputGain);
-        scaleRun(left, a + wFirst, count - wFirst, inputGain);
-        scaleRun(right, b + wFirst, count - wFirst, inputGain);
         run.write += count;
 
         // The serial part, split where blocks end: between block ends the loop has no re-plan
@@ -546,14 +566,34 @@ void CMaximizer::Frames::processChunks(const float* inLeft, const float* inRight
                 ++i;
             }
         }
+        for (int32_t k = n; k < padded; ++k) sg[k] = 0.0f;
 
-        // Output stage.
+        // Output stage, four frames at a time into the sink.
+        sink.beginOutputs(n);
         for (int32_t i = 0; i < padded; i += 4) {
+            __m128 delayedLeft;
+            __m128 delayedRight;
+            if (direct && i < full) {
+                delayedLeft = _mm_loadu_ps(left + r0 + i);
+                delayedRight = _mm_loadu_ps(right + r0 + i);
+            } else if (direct) {
+                alignas(16) float tl[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+                alignas(16) float tr[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+                for (int32_t k = 0; k < n - i; ++k) {
+                    tl[k] = left[r0 + i + k];
+                    tr[k] = right[r0 + i + k];
+                }
+                delayedLeft = _mm_load_ps(tl);
+                delayedRight = _mm_load_ps(tr);
+            } else {
+                delayedLeft = _mm_load_ps(dl + i);
+                delayedRight = _mm_load_ps(dr + i);
+            }
             const __m128 g4 = _mm_load_ps(sg + i);
-            _mm_store_ps(ol + i, guard4Fast(levelOutput(_mm_load_ps(dl + i), g4, outputGain, clipOn)));
-            _mm_store_ps(orr + i, guard4Fast(levelOutput(_mm_load_ps(dr + i), g4, outputGain, clipOn)));
+            sink.outputs(start + i, i, guard4Fast(levelOutput(delayedLeft, g4, outputGain, clipOn)),
+                         guard4Fast(levelOutput(delayedRight, g4, outputGain, clipOn)), n - i < 4 ? n - i : 4);
         }
-        sink.chunk(start, n, ol, orr);
+        sink.endOutputs(n);
         start += n;
     }
 
