@@ -1,8 +1,10 @@
 // The audio callback and the meters: per frame the engine (or its delay-only bypass), then
 // the five meter values; the display-ready meter readings; suspend.
 //
-// The meter values live in locals for the length of a block and are stored back at the end;
-// the meter comparisons are value selects, so nothing in the loop branches on the signal.
+// The meter values live in registers for the length of a block and are stored back at the
+// end. They are stepped inside the engine's own per-frame loop (MeterSink), with value selects
+// for the comparisons; the only branches on the signal are taken once per chunk of frames and
+// choose between paths that give the same bits.
 #include "TarvelleVST.h"
 
 #include "AEffEditor.h"

@@ -123,17 +123,22 @@ ORVANNE_ENGINE_INLINE __m128 guard2(__m128 y) {
     return _mm_cvtpd_ps(_mm_sub_pd(_mm_cvtps_pd(up), tiny));
 }
 
-// Smoothed gain, output gain and ceiling on every lane:
-// y = d*sg*og; s = y < 0 ? -og : og; u = y*s; e = u > 1 ? u - 1 : 0; y = s*(u - e).
-ORVANNE_ENGINE_INLINE __m128 levelOutput(__m128 delayed, __m128 sg, __m128 og, __m128 clipOn) {
+// The ceiling on every lane: s = y < 0 ? -og : og; u = y*s; e = u > 1 ? u - 1 : 0;
+// y = s*(u - e).
+ORVANNE_ENGINE_INLINE __m128 ceiling(__m128 y, __m128 og) {
     const __m128 ones = _mm_set1_ps(1.0f);
-    const __m128 y = _mm_mul_ps(_mm_mul_ps(delayed, sg), og);
     const __m128 negative = _mm_cmplt_ps(y, _mm_setzero_ps());
     const __m128 s = _mm_xor_ps(og, _mm_and_ps(negative, _mm_set1_ps(-0.0f)));
     const __m128 u = _mm_mul_ps(y, s);
     const __m128 e = _mm_and_ps(_mm_cmpgt_ps(u, ones), _mm_sub_ps(u, ones));
-    const __m128 clipped = _mm_mul_ps(s, _mm_sub_ps(u, e));
-    return _mm_or_ps(_mm_and_ps(clipOn, clipped), _mm_andnot_ps(clipOn, y));
+    return _mm_mul_ps(s, _mm_sub_ps(u, e));
+}
+
+// Smoothed gain, output gain and (where clipOn is set) the ceiling on every lane:
+// y = d*sg*og, then the ceiling.
+ORVANNE_ENGINE_INLINE __m128 levelOutput(__m128 delayed, __m128 sg, __m128 og, __m128 clipOn) {
+    const __m128 y = _mm_mul_ps(_mm_mul_ps(delayed, sg), og);
+    return _mm_or_ps(_mm_and_ps(clipOn, ceiling(y, og)), _mm_andnot_ps(clipOn, y));
 }
 #else
 // Output gain and ceiling at T = 1.0: s = -og if y < 0 else +og; u = float(y*s);
@@ -155,9 +160,10 @@ inline float levelOutput(float delayed, float sg, float og, bool clip) {
 }  // namespace maximizer_detail
 
 // Consecutive process() calls with the running state (gain, smoothed gain, slope, block peak,
-// counters) and the controls held in locals. Construct, call process() once per frame, then
-// finish(), which stores the state back; no other engine operation may run in between. The
-// once-per-block re-plan stays out of line in the engine.
+// counters) and the controls held in locals. Construct, call process() once per frame or
+// processChunks() for a run of frames, then finish(), which stores the state back; no other
+// engine operation may run in between. The once-per-block re-plan stays out of line in the
+// engine.
 //
 // The ramp cap is applied as min(limit, gain + slope) with limit 1 while the slope is positive
 // (infinite otherwise); the slope itself is cleared only when the state is stored, which gives
@@ -248,9 +254,10 @@ public:
     //                                   the outputs of frames at..at+3 (i..i+3 in the chunk),
     //                                   of which the first `valid` are real (the rest padding)
     //   void endOutputs(int32_t n)      after them
-    // A chunk never spans more than the look-ahead, so reading its delayed samples before
-    // writing its inputs keeps the per-frame order; the outputs are handed over after all of
-    // the chunk's inputs have been read, so in-place buffers are fine.
+    // A chunk never spans more than the look-ahead (nor the rest of the ring), so its delayed
+    // samples are ones its own inputs do not overwrite, which keeps the per-frame order; the
+    // outputs are handed over after all of the chunk's inputs have been read, so in-place
+    // buffers are fine.
     template <class Sink>
     void processChunks(const float* inLeft, const float* inRight, int32_t frames, Sink& sink);
 
@@ -444,7 +451,6 @@ ORVANNE_ENGINE_INLINE __m128 peaks2(__m128 m, __m128d ig) {
     return _mm_cvtpd_ps(_mm_mul_pd(_mm_add_pd(_mm_mul_pd(d, d), _mm_set1_pd(kDetectFloor)), ig));
 }
 
-// The weighted squared peaks of four frames from their levels.
 // to[k] = from[k] and to[k] = from[k] × gain for k < n (the arrays do not overlap).
 ORVANNE_ENGINE_INLINE void copyRun(float* to, const float* from, uint32_t n) {
     uint32_t k = 0;
@@ -458,6 +464,7 @@ ORVANNE_ENGINE_INLINE void scaleRun(float* to, const float* from, uint32_t n, __
     for (; k < n; ++k) _mm_store_ss(to + k, _mm_mul_ss(_mm_load_ss(from + k), gain));
 }
 
+// The weighted squared peaks of four frames from their levels.
 ORVANNE_ENGINE_INLINE __m128 peaks4(__m128 m, __m128d ig) {
     return _mm_movelh_ps(peaks2(m, ig), peaks2(_mm_movehl_ps(m, m), ig));
 }
@@ -474,6 +481,7 @@ void CMaximizer::Frames::processChunks(const float* inLeft, const float* inRight
     uint32_t span = lookahead < ringSize - lookahead ? lookahead : ringSize - lookahead;
     span = span < 1u ? 1u : (span > static_cast<uint32_t>(kChunk) ? static_cast<uint32_t>(kChunk) : span);
     const __m128d ig2 = _mm_unpacklo_pd(inputGainD, inputGainD);
+    const bool clip = _mm_movemask_ps(clipOn) != 0;
 
     alignas(16) float a[kChunk];
     alignas(16) float b[kChunk];
@@ -590,8 +598,13 @@ void CMaximizer::Frames::processChunks(const float* inLeft, const float* inRight
                 delayedRight = _mm_load_ps(dr + i);
             }
             const __m128 g4 = _mm_load_ps(sg + i);
-            sink.outputs(start + i, i, guard4Fast(levelOutput(delayedLeft, g4, outputGain, clipOn)),
-                         guard4Fast(levelOutput(delayedRight, g4, outputGain, clipOn)), n - i < 4 ? n - i : 4);
+            __m128 outLeft = _mm_mul_ps(_mm_mul_ps(delayedLeft, g4), outputGain);
+            __m128 outRight = _mm_mul_ps(_mm_mul_ps(delayedRight, g4), outputGain);
+            if (clip) {
+                outLeft = ceiling(outLeft, outputGain);
+                outRight = ceiling(outRight, outputGain);
+            }
+            sink.outputs(start + i, i, guard4Fast(outLeft), guard4Fast(outRight), n - i < 4 ? n - i : 4);
         }
         sink.endOutputs(n);
         start += n;
