@@ -117,6 +117,9 @@ struct MeterPair {
     // One frame for meters that stay clear of the floor.
     void step(__m128 level) { value = next(level); }
 
+    // The same for over meters, with takes(level) worked out beforehand.
+    void stepTaken(__m128 level, __m128 taken) { value = select(taken, level, decayPair(value, fall)); }
+
     // One frame with the floor offset, learning resting values on the way.
     void stepWithFloor(__m128 level)
     {
@@ -168,9 +171,11 @@ template <bool StereoOut>
 struct MeterSink {
     float* outL;
     float* outR;
-    // |left|, |right| per frame of a chunk (2 × kChunk floats, 16-byte aligned). Kept outside
-    // the sink, which then holds only values that can live in registers.
+    // |left|, |right| per frame of a chunk, then the over meters' take masks for them
+    // (4 × kChunk floats, 16-byte aligned). Kept outside the sink, which then holds only
+    // values that can live in registers.
     float* levels;
+    float* overTakes;
     MeterPair<false> peaks;
     MeterPair<true> overs;
     __m128 reduction;
@@ -186,6 +191,7 @@ struct MeterSink {
         : outL(left),
           outR(right),
           levels(levelBuffer),
+          overTakes(levelBuffer + 2 * CMaximizer::Frames::kChunk),
           peaks{peakValues, _mm_set1_pd(peakFall), peakRest, _mm_setzero_ps()},
           overs{overValues, _mm_set1_pd(overFall), overRest, _mm_setzero_ps()},
           reduction(reductionValue),
@@ -201,20 +207,24 @@ struct MeterSink {
         return __builtin_expect(maximizer_detail::guardChanges(x), 0) ? conditionInputs(x) : x;
     }
 
+    // Level and over mask pairs are loaded rather than built here: the loop this runs in has
+    // no registers to spare for constants.
     void levelStep(VstInt32 i)
     {
         const __m128 a = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(levels + 2 * i)));
         if (peaksFollow)
             peaks.step(a);
         if (oversFollow)
-            overs.step(a);
+            overs.stepTaken(a, _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(overTakes + 2 * i))));
     }
 
     void frame(VstInt32 i, __m128 g)
     {
         // Gain reduction: r = |1 - g| (one float subtract is exact in double, then rounded).
         // As for the peak meters: the reduction is never negative and its fall lies in [0, 1].
-        const __m128 r = _mm_andnot_ps(_mm_set1_ps(-0.0f), _mm_sub_ss(_mm_set_ss(1.0f), g));
+        // |x| as a shift pair, which needs no mask register.
+        const __m128i d = _mm_castps_si128(_mm_sub_ss(_mm_set_ss(1.0f), g));
+        const __m128 r = _mm_castsi128_ps(_mm_srli_epi32(_mm_slli_epi32(d, 1), 1));
         reduction = _mm_max_ss(_mm_and_ps(_mm_cmplt_ss(reduction, r), r), decay(reduction, fallReduction));
         if (i < pending)
             levelStep(i);
@@ -264,6 +274,9 @@ struct MeterSink {
         const __m128 second = _mm_andnot_ps(signBit, _mm_unpackhi_ps(l, r));
         _mm_store_ps(levels + 2 * i, first);
         _mm_store_ps(levels + 2 * i + 4, second);
+        const __m128 overLine = _mm_set1_ps(0x1.fffffep-1f); // a >= 1.0 as in MeterPair::takes
+        _mm_store_ps(overTakes + 2 * i, _mm_cmplt_ps(overLine, first));
+        _mm_store_ps(overTakes + 2 * i + 4, _mm_cmplt_ps(overLine, second));
         largest = _mm_max_ps(first, largest); // MAXPS skips a NaN level
         largest = _mm_max_ps(second, largest);
     }
@@ -342,7 +355,7 @@ void CTarvelleVST::levelFrames(const float* inL, const float* inR, float* outL, 
             meterRestFalls[1] = overFall;
         }
         CMaximizer::Frames run(engine);
-        alignas(16) float levels[2 * CMaximizer::Frames::kChunk];
+        alignas(16) float levels[4 * CMaximizer::Frames::kChunk];
         MeterSink<StereoOut> sink(outL, outR, levels, _mm_unpacklo_ps(_mm_set_ss(outPeakLeft), _mm_set_ss(outPeakRight)),
                                   _mm_unpacklo_ps(_mm_set_ss(overLeft), _mm_set_ss(overRight)),
                                   _mm_set_ss(gainReduction), peakFall, overFall, reductionFall,
