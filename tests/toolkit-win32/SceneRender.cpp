@@ -1,45 +1,9 @@
-// Renders the Windows layer's test scene with the Linux layer: the reference that the Wine
-// run is compared with. Writes a PPM (for the comparison) and, optionally, a PNG to look at.
+// Renders the Windows layer's test scene with the Linux layer.
 // usage: toolkit-scene-render OUT.ppm [OUT.png]
-#include "CDrawContext.h"
-#include "CFrame.h"
-#include "SceneImage.h"
+#include "SceneReference.h"
 #include "TestScene.h"
-#include "cairo/CairoFrame.h"
-
-#include <cstdio>
-
-using namespace VSTGUI;
 
 int main(int argc, char** argv)
 {
-    if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: %s OUT.ppm [OUT.png]\n", argv[0]);
-        return 2;
-    }
-    auto* frame = new CFrame(CRect(0, 0, scene::kWidth, scene::kHeight), nullptr, nullptr);
-    scene::build(frame);
-    // As on Windows: the first paint of the whole window, then an idle after a change.
-    CDrawContext* context = frame->createDrawContext();
-    frame->drawRect(context, CRect(0, 0, scene::kWidth, scene::kHeight));
-    context->release();
-    scene::change(frame);
-    frame->idle();
-
-    CairoFrame* layer = CairoFrame::of(frame);
-    scene::Image image;
-    image.width = scene::kWidth;
-    image.height = scene::kHeight;
-    for (int y = 0; y < image.height; ++y)
-        for (int x = 0; x < image.width; ++x)
-            image.pixels.push_back(layer->pixel(x, y));
-    bool ok = scene::writePpm(image, argv[1]);
-    if (ok && argc == 3)
-        ok = layer->writePNG(argv[2]);
-    delete frame;
-    if (!ok) {
-        std::fprintf(stderr, "%s: cannot write the scene\n", argv[0]);
-        return 1;
-    }
-    return 0;
+    return scene::renderReference(argc, argv, {scene::kWidth, scene::kHeight, scene::build, scene::change, 1});
 }
