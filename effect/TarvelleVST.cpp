@@ -3,7 +3,7 @@
 #include "TarvelleVST.h"
 
 #include "AEffEditor.h"
-#include "CVSTEditor.h"
+#include "EditorFactory.h"
 #include "PluginFactory.h"
 #include "TextCopy.h"
 
@@ -71,9 +71,7 @@ CTarvelleVST::CTarvelleVST(audioMasterCallback audioMaster)
 
     paramTable = new (std::nothrow) ParamRecord[kNumParams]();
 
-    // The editor attaches itself to the effect (which sets effFlagsHasEditor) and lives as
-    // long as the effect.
-    new CVSTEditor(this);
+    createEditor(this);
 
     presetTable = new (std::nothrow) PresetRecord[kPresetTableSize]();
     presetFolderNames = new (std::nothrow) char[kPresetFolderCount][kPresetNameSize]();

@@ -1,0 +1,8 @@
+#include "EditorFactory.h"
+
+#include "CVSTEditor.h"
+
+AEffEditor* createEditor(CTarvelleVST* effect)
+{
+    return new CVSTEditor(effect);
+}
