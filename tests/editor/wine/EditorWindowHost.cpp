@@ -5,6 +5,8 @@
 //
 // usage: orvanne-editor-window PLUGIN.dll OUT.ppm REPORT.txt STOPFILE [SECONDS]
 #include "PluginHost.h"
+#include "SceneImage.h"
+#include "Win32TestSupport.h"
 
 #include <windows.h>
 
@@ -30,48 +32,11 @@ bool fileExists(const char* path)
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
+// The window's client area as a PPM file, compared with the Linux rendering.
 bool writeWindowPicture(HWND window, const char* path)
 {
-    RECT client;
-    if (!GetClientRect(window, &client))
-        return false;
-    const int width = client.right;
-    const int height = client.bottom;
-    HDC windowDC = GetDC(window);
-    HDC memory = CreateCompatibleDC(windowDC);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(windowDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool written = false;
-    if (dib != nullptr && bits != nullptr) {
-        HGDIOBJ previous = SelectObject(memory, dib);
-        BitBlt(memory, 0, 0, width, height, windowDC, 0, 0, SRCCOPY);
-        GdiFlush();
-        std::FILE* file = std::fopen(path, "wb");
-        if (file != nullptr) {
-            std::fprintf(file, "P6\n%d %d\n255\n", width, height);
-            const auto* pixels = static_cast<const uint32_t*>(bits);
-            for (int i = 0; i < width * height; ++i) {
-                const uint32_t p = pixels[i];
-                const unsigned char rgb[3] = {static_cast<unsigned char>(p >> 16), static_cast<unsigned char>(p >> 8),
-                                              static_cast<unsigned char>(p)};
-                std::fwrite(rgb, 1, 3, file);
-            }
-            written = std::fclose(file) == 0;
-        }
-        SelectObject(memory, previous);
-    }
-    if (dib != nullptr)
-        DeleteObject(dib);
-    DeleteDC(memory);
-    ReleaseDC(window, windowDC);
-    return written;
+    const scene::Image image = win32_test::readWindow(window);
+    return image.width > 0 && image.height > 0 && scene::writePpm(image, path);
 }
 
 void pumpAndIdle(vsthost::PluginHost& host, DWORD milliseconds)
