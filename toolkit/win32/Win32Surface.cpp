@@ -67,6 +67,19 @@ private:
     HGDIOBJ previous = nullptr;
 };
 
+// Selects a freshly made pen, brush or font into dc and frees the one it replaces; when the
+// creation failed the previous object stays selected.
+template <typename Handle>
+void selectReplacing(HDC dc, Handle made, Handle& current)
+{
+    if (made == nullptr)
+        return;
+    SelectObject(dc, made);
+    if (current != nullptr)
+        DeleteObject(current);
+    current = made;
+}
+
 } // namespace
 
 PlatformSurface* PlatformSurface::createForContext(CFrame*, void* deviceContext, void* window)
@@ -157,13 +170,7 @@ void Win32Surface::setPen(int32_t penStyle, int32_t width, const CColor& color)
     logPen.lopnStyle = UINT(penStyle);
     logPen.lopnWidth.x = width;
     logPen.lopnColor = rgbOf(color);
-    HPEN newPen = CreatePenIndirect(&logPen);
-    if (newPen == nullptr)
-        return;
-    SelectObject(dc, newPen);
-    if (pen != nullptr)
-        DeleteObject(pen);
-    pen = newPen;
+    selectReplacing(dc, CreatePenIndirect(&logPen), pen);
 }
 
 void Win32Surface::setFill(const CColor& color)
@@ -174,13 +181,7 @@ void Win32Surface::setFill(const CColor& color)
     LOGBRUSH logBrush = {};
     logBrush.lbStyle = BS_SOLID;
     logBrush.lbColor = rgbOf(color);
-    HBRUSH newBrush = CreateBrushIndirect(&logBrush);
-    if (newBrush == nullptr)
-        return; // keep the previous brush
-    SelectObject(dc, newBrush);
-    if (brush != nullptr)
-        DeleteObject(brush);
-    brush = newBrush;
+    selectReplacing(dc, CreateBrushIndirect(&logBrush), brush);
 }
 
 void Win32Surface::setTextColor(const CColor& color)
@@ -213,13 +214,7 @@ void Win32Surface::setFont(const PlatformFont& request)
         std::strncpy(logFont.lfFaceName, request.face, LF_FACESIZE - 1);
         logFont.lfFaceName[LF_FACESIZE - 1] = 0;
     }
-    HFONT newFont = CreateFontIndirectA(&logFont);
-    if (newFont == nullptr)
-        return;
-    SelectObject(dc, newFont);
-    if (font != nullptr)
-        DeleteObject(font);
-    font = newFont;
+    selectReplacing(dc, CreateFontIndirectA(&logFont), font);
 }
 
 void Win32Surface::setClip(const CRect& r)
