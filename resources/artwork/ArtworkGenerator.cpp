@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,24 @@ void setColour(cairo_t* cr, Rgb c, double alpha = 1.0)
 void setGrey(cairo_t* cr, double level, double alpha = 1.0)
 {
     cairo_set_source_rgba(cr, level, level, level, alpha);
+}
+
+struct GradientStop {
+    double offset, r, g, b, a;
+};
+
+// Fills (or strokes) the current path with a gradient running down from y0 to y1.
+void paintDownwards(cairo_t* cr, double y0, double y1, std::initializer_list<GradientStop> stops, bool stroke = false)
+{
+    cairo_pattern_t* pattern = cairo_pattern_create_linear(0, y0, 0, y1);
+    for (const GradientStop& stop : stops)
+        cairo_pattern_add_color_stop_rgba(pattern, stop.offset, stop.r, stop.g, stop.b, stop.a);
+    cairo_set_source(cr, pattern);
+    if (stroke)
+        cairo_stroke(cr);
+    else
+        cairo_fill(cr);
+    cairo_pattern_destroy(pattern);
 }
 
 // Fixed-seed sequence for the panel grain.
@@ -278,12 +297,7 @@ void drawPanelBase(cairo_t* cr)
 void recess(cairo_t* cr, double x, double y, double w, double h, double radius, double fill)
 {
     roundedRect(cr, x - 1, y - 1, w + 2, h + 2, radius + 1);
-    cairo_pattern_t* lip = cairo_pattern_create_linear(0, y - 1, 0, y + h + 1);
-    cairo_pattern_add_color_stop_rgba(lip, 0, 0, 0, 0, 0.8);
-    cairo_pattern_add_color_stop_rgba(lip, 1, 1, 1, 1, 0.12);
-    cairo_set_source(cr, lip);
-    cairo_fill(cr);
-    cairo_pattern_destroy(lip);
+    paintDownwards(cr, y - 1, y + h + 1, {{0, 0, 0, 0, 0.8}, {1, 1, 1, 1, 0.12}});
     roundedRect(cr, x, y, w, h, radius);
     setGrey(cr, fill);
     cairo_fill(cr);
@@ -400,13 +414,8 @@ void drawKnobBody(cairo_t* cr, double cx, double cy, double radius, double angle
 
     // Skirt.
     cairo_arc(cr, cx, cy, radius, 0, 2 * kPi);
-    cairo_pattern_t* skirt = cairo_pattern_create_linear(0, cy - radius, 0, cy + radius);
-    cairo_pattern_add_color_stop_rgb(skirt, 0, 0.30, 0.305, 0.32);
-    cairo_pattern_add_color_stop_rgb(skirt, 0.5, 0.14, 0.145, 0.155);
-    cairo_pattern_add_color_stop_rgb(skirt, 1, 0.06, 0.062, 0.068);
-    cairo_set_source(cr, skirt);
-    cairo_fill(cr);
-    cairo_pattern_destroy(skirt);
+    paintDownwards(cr, cy - radius, cy + radius,
+                   {{0, 0.30, 0.305, 0.32, 1}, {0.5, 0.14, 0.145, 0.155, 1}, {1, 0.06, 0.062, 0.068, 1}});
 
     // Knurling, turning with the knob.
     const double capRadius = radius * 0.78;
@@ -423,13 +432,8 @@ void drawKnobBody(cairo_t* cr, double cx, double cy, double radius, double angle
     // Rim light.
     cairo_set_line_width(cr, 1.0);
     cairo_arc(cr, cx, cy, radius - 0.5, 0, 2 * kPi);
-    cairo_pattern_t* rim = cairo_pattern_create_linear(0, cy - radius, 0, cy + radius);
-    cairo_pattern_add_color_stop_rgba(rim, 0, 1, 1, 1, 0.30);
-    cairo_pattern_add_color_stop_rgba(rim, 0.55, 1, 1, 1, 0.0);
-    cairo_pattern_add_color_stop_rgba(rim, 1, 0, 0, 0, 0.5);
-    cairo_set_source(cr, rim);
-    cairo_stroke(cr);
-    cairo_pattern_destroy(rim);
+    paintDownwards(cr, cy - radius, cy + radius, {{0, 1, 1, 1, 0.30}, {0.55, 1, 1, 1, 0.0}, {1, 0, 0, 0, 0.5}},
+                   true);
 
     // Cap: a step down from the skirt, then the spun face with a conical sheen (fixed to the
     // light, not to the knob).
@@ -458,13 +462,8 @@ void drawKnobBody(cairo_t* cr, double cx, double cy, double radius, double angle
     // Edge chamfer.
     cairo_set_line_width(cr, 1.2);
     cairo_arc(cr, cx, cy, capRadius - 0.6, 0, 2 * kPi);
-    cairo_pattern_t* chamfer = cairo_pattern_create_linear(0, cy - capRadius, 0, cy + capRadius);
-    cairo_pattern_add_color_stop_rgba(chamfer, 0, 1, 1, 1, 0.28);
-    cairo_pattern_add_color_stop_rgba(chamfer, 0.5, 1, 1, 1, 0.05);
-    cairo_pattern_add_color_stop_rgba(chamfer, 1, 0, 0, 0, 0.35);
-    cairo_set_source(cr, chamfer);
-    cairo_stroke(cr);
-    cairo_pattern_destroy(chamfer);
+    paintDownwards(cr, cy - capRadius, cy + capRadius,
+                   {{0, 1, 1, 1, 0.28}, {0.5, 1, 1, 1, 0.05}, {1, 0, 0, 0, 0.35}}, true);
 
     // Pointer: an amber line with a faint glow, from near the centre onto the skirt.
     const double inner = capRadius * (longPointer ? 0.30 : 0.25);
@@ -755,12 +754,7 @@ void drawReductionShroud(cairo_t* cr)
     const double top = b.bottom - 8;
     cairo_new_path(cr);
     cairo_rectangle(cr, b.left, top, b.width(), b.bottom - top);
-    cairo_pattern_t* cover = cairo_pattern_create_linear(0, top, 0, b.bottom);
-    cairo_pattern_add_color_stop_rgb(cover, 0, 0.15, 0.155, 0.165);
-    cairo_pattern_add_color_stop_rgb(cover, 1, 0.08, 0.082, 0.088);
-    cairo_set_source(cr, cover);
-    cairo_fill(cr);
-    cairo_pattern_destroy(cover);
+    paintDownwards(cr, top, b.bottom, {{0, 0.15, 0.155, 0.165, 1}, {1, 0.08, 0.082, 0.088, 1}});
     setGrey(cr, 1.0, 0.12);
     cairo_rectangle(cr, b.left, top, b.width(), 1);
     cairo_fill(cr);
@@ -881,13 +875,8 @@ void drawLamp(cairo_t* cr, const Box& box, bool lit)
     setGrey(cr, 0.0, 0.6);
     cairo_fill(cr);
     cairo_arc(cr, cx, cy, 12, 0, 2 * kPi);
-    cairo_pattern_t* bezel = cairo_pattern_create_linear(0, cy - 12, 0, cy + 12);
-    cairo_pattern_add_color_stop_rgb(bezel, 0, 0.75, 0.76, 0.78);
-    cairo_pattern_add_color_stop_rgb(bezel, 0.5, 0.30, 0.31, 0.33);
-    cairo_pattern_add_color_stop_rgb(bezel, 1, 0.55, 0.56, 0.58);
-    cairo_set_source(cr, bezel);
-    cairo_fill(cr);
-    cairo_pattern_destroy(bezel);
+    paintDownwards(cr, cy - 12, cy + 12,
+                   {{0, 0.75, 0.76, 0.78, 1}, {0.5, 0.30, 0.31, 0.33, 1}, {1, 0.55, 0.56, 0.58, 1}});
     cairo_arc(cr, cx, cy, 9.3, 0, 2 * kPi);
     setGrey(cr, 0.02);
     cairo_fill(cr);
