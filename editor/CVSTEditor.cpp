@@ -74,6 +74,8 @@ bool CVSTEditor::open(void* window)
         close();
     parentWindow = window;
     setKnobMode(2);
+    // The read-out starts from the pointer, not from a change made while the window was shut.
+    notifiedTouchedIndex.store(-1, std::memory_order_relaxed);
 
     const int32_t width = editorRect.right - editorRect.left;
     const int32_t height = editorRect.bottom - editorRect.top;
@@ -233,10 +235,11 @@ void CVSTEditor::close()
 {
     editorOpen = false;
     if (toolkitFrame != nullptr) {
+        // Inside a menu, drag or dialog the frame lives on until the loop has unwound.
         CFrame* closing = toolkitFrame;
         toolkitFrame = nullptr;
         frame = nullptr;
-        delete closing;
+        retireFrame(closing);
     }
     parentWindow = nullptr;
     aboutScreen = nullptr;
@@ -282,20 +285,43 @@ bool CVSTEditor::aboutShowing() const
 
 void CVSTEditor::setParameter(VstInt32 index, float value)
 {
-    if (toolkitFrame == nullptr || !editorOpen)
+    // Any thread, at any moment of opening or closing: nothing here may touch a view, wait or
+    // allocate. The value is kept even while the window is closed, so a change that races with
+    // opening is not lost; opening forgets which index was touched.
+    if (index < 0 || index >= kNotifiedIndices)
         return;
-    if (index > 5)
+    notifiedValue[index].store(value, std::memory_order_relaxed);
+    notifiedTouchedIndex.store(index, std::memory_order_relaxed);
+    notifiedMask.fetch_or(1u << index, std::memory_order_release);
+}
+
+void CVSTEditor::applyPendingChanges()
+{
+    if (editorOpen.load(std::memory_order_relaxed))
+        applyNotifications();
+}
+
+void CVSTEditor::applyNotifications()
+{
+    const uint32_t mask = notifiedMask.exchange(0, std::memory_order_acquire);
+    if (mask == 0)
         return;
-    lastTouchedIndex = index;
-    if (index >= 1 && index <= 4) {
+    const int32_t touched = notifiedTouchedIndex.load(std::memory_order_relaxed);
+    if (touched >= 0 && touched < kNotifiedIndices)
+        lastTouchedIndex = touched;
+    for (int32_t index = 1; index <= 4; ++index) {
+        if ((mask & (1u << index)) == 0)
+            continue;
+        const float value = notifiedValue[index].load(std::memory_order_relaxed);
         if (controlsByTag[index] != nullptr)
             controlsByTag[index]->setValue(value);
-        if (paramDisplay != nullptr)
+        // The read-out formats the index touched last.
+        if (paramDisplay != nullptr && index == touched)
             paramDisplay->setValue(value);
+        if (index == kParamPower && powerIndicator != nullptr)
+            powerIndicator->setValue(1.f - value);
     }
-    if (index == kParamPower && powerIndicator != nullptr)
-        powerIndicator->setValue(1.f - value);
-    toolkitFrame->setDirty(true);
+    markFrameDirty();
 }
 
 void CVSTEditor::valueChanged(CDrawContext* context, CControl* control)
@@ -303,6 +329,8 @@ void CVSTEditor::valueChanged(CDrawContext* context, CControl* control)
     (void)context;
     if (control == nullptr)
         return;
+    // Menus lead to dialogs and message boxes, modal loops in which the host's idle runs.
+    NestedLoopScope scope(this);
     const int32_t tag = control->getTag();
     if (tag >= kTagFirstFolder && tag < kTagFirstFolder + kFolderMenuLimit) {
         folderMenuChosen(tag - kTagFirstFolder, static_cast<int32_t>(control->getValue()));
@@ -329,15 +357,21 @@ void CVSTEditor::valueChanged(CDrawContext* context, CControl* control)
 
 void CVSTEditor::idle()
 {
-    if (!editorOpen)
+    if (!editorOpen.load(std::memory_order_relaxed))
         return;
     if (aboutShowing())
         return;
+    // What the effect reported since the last idle reaches the views first, so this idle's
+    // redraw shows it.
+    applyNotifications();
+    if (presetNameRequested.exchange(false, std::memory_order_acquire))
+        showPresetName();
     AEffGUIEditor::idle();
     // The host may close the window from inside the frame's work.
-    if (!editorOpen)
+    if (!editorOpen.load(std::memory_order_relaxed))
         return;
-    updateMeters();
+    metersRequested.store(false, std::memory_order_relaxed);
+    pushMeterReadings();
     if (isUserInteracting())
         return;
     lastTouchedIndex = 0;
@@ -387,7 +421,14 @@ bool CVSTEditor::isUserInteracting()
 
 void CVSTEditor::updateMeters()
 {
-    if (!editorOpen || aboutShowing())
+    // Any thread (the effect's reset); every idle pushes the readings anyway.
+    if (editorOpen.load(std::memory_order_relaxed))
+        metersRequested.store(true, std::memory_order_relaxed);
+}
+
+void CVSTEditor::pushMeterReadings()
+{
+    if (!editorOpen.load(std::memory_order_relaxed) || aboutShowing())
         return;
     if (reductionMeter != nullptr)
         reductionMeter->setValue(owner->getParameter(kReadingGainReduction));

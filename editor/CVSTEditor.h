@@ -7,6 +7,8 @@
 #include "TarvelleVST.h"
 #include "controls/CControlListener.h"
 
+#include <atomic>
+
 namespace VSTGUI {
 class CAboutScreen;
 class CAnimKnob;
@@ -74,20 +76,25 @@ public:
 
     bool open(void* window) override;
     void close() override;
-    bool isOpen() override { return editorOpen; }
+    bool isOpen() override { return editorOpen.load(std::memory_order_relaxed); }
     void idle() override;
-    // From the effect after any change of a parameter, on whatever thread made it.
+    // From the effect after any change of a parameter, on whatever thread made it: only
+    // stores the value; the next idle (on the window's thread) shows it.
     void setParameter(VstInt32 index, float value) override;
     void valueChanged(VSTGUI::CDrawContext* context, VSTGUI::CControl* control) override;
+    void applyPendingChanges() override;
 
     virtual bool isUserInteracting();
     // save false: rebuilds the preset menu and reloads the user presets into the effect's
     // table; save true: saves the current state as name in "00-User Presets".
     virtual void buildPresetMenu(bool save, const char* name);
+    // From the effect on any thread: the next idle shows the current program name.
     void updatePresetNameDisplay() override;
     // The Save-As prompt; true when a name was typed (typedPresetName).
     virtual bool askPresetName();
 
+    // From the effect on any thread (its reset cleared the meters): the next idle pushes the
+    // readings into the meters, as every idle does.
     void updateMeters() override;
     void addPresetEntry(int32_t menuIndex, const char* label) override;
 
@@ -131,12 +138,17 @@ private:
     void linksMenuChosen(const char* entry);
     void releaseFolderMenus();
     void markFrameDirty();
+    // The window's thread: applies what the effect reported since the last idle.
+    void applyNotifications();
+    void pushMeterReadings();
+    void showPresetName();
 
     CTarvelleVST* owner;
     VSTGUI::CFrame* toolkitFrame = nullptr;
 
     char typedPresetName[kTypedNameSize] = {};
-    bool editorOpen = false;
+    // Read by the effect on any thread.
+    std::atomic<bool> editorOpen{false};
     int32_t lastTouchedIndex = 0;
     VSTGUI::CAboutScreen* aboutScreen = nullptr;
     VSTGUI::CControl* controlsByTag[kTagSlots] = {};
@@ -162,4 +174,14 @@ private:
     VSTGUI::CMovieBitmap* overIndicatorLeft = nullptr;
     VSTGUI::CMovieBitmap* overIndicatorRight = nullptr;
     VSTGUI::CBitmap* backgroundBitmap = nullptr;
+
+    // What the effect reported from any thread, waiting for the next idle: one value and one
+    // bit per parameter index 0 to 5 (the value is stored before its bit is set), the index
+    // touched last (-1: none), and the requests for the meters and the preset name.
+    static constexpr int32_t kNotifiedIndices = 6;
+    std::atomic<float> notifiedValue[kNotifiedIndices] = {};
+    std::atomic<uint32_t> notifiedMask{0};
+    std::atomic<int32_t> notifiedTouchedIndex{-1};
+    std::atomic<bool> presetNameRequested{false};
+    std::atomic<bool> metersRequested{false};
 };

@@ -156,12 +156,18 @@ void CVSTEditor::buildPresetMenu(bool save, const char* name)
     }
     owner->setPresetCount(next);
     owner->updateDisplay();
-    updatePresetNameDisplay();
+    showPresetName();
 }
 
 void CVSTEditor::updatePresetNameDisplay()
 {
-    if (!editorOpen || presetNameText == nullptr)
+    // Any thread: the name is read and shown by the next idle.
+    presetNameRequested.store(true, std::memory_order_release);
+}
+
+void CVSTEditor::showPresetName()
+{
+    if (!editorOpen.load(std::memory_order_relaxed) || presetNameText == nullptr)
         return;
     char name[kPathSize] = {};
     owner->getProgramName(name);
@@ -213,8 +219,11 @@ void CVSTEditor::saveMenuChosen(const char* entry)
     } else {
         return;
     }
+    // The user's preset is saved even when the host closed the window during the prompt.
     if (confirmed)
         buildPresetMenu(true, name);
+    if (!editorOpen.load(std::memory_order_relaxed))
+        return;
     buildPresetMenu(false, "");
     markFrameDirty();
 }

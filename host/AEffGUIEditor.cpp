@@ -27,6 +27,7 @@ AEffGUIEditor::AEffGUIEditor(AudioEffect* effect)
 
 AEffGUIEditor::~AEffGUIEditor()
 {
+    nestedLoopsUnwound();
     if (dragAndDropInitialized)
         platform::uninitializeDragAndDrop();
 }
@@ -47,19 +48,44 @@ void AEffGUIEditor::idle()
         frame->idle();
 }
 
+// Keys and the wheel reach controls whose listener calls the host, which may close the window
+// from there: the frame stays until they return.
 bool AEffGUIEditor::onKeyDown(VstKeyCode& keyCode)
 {
+    NestedLoopScope scope(this);
     return frame != nullptr && frame->onKeyDown(keyCode) == 1;
 }
 
 bool AEffGUIEditor::onKeyUp(VstKeyCode& keyCode)
 {
+    NestedLoopScope scope(this);
     return frame != nullptr && frame->onKeyUp(keyCode) == 1;
 }
 
 bool AEffGUIEditor::onWheel(float distance)
 {
+    NestedLoopScope scope(this);
     return frame != nullptr && frame->onWheelAtMousePosition(parentWindow, distance);
+}
+
+void AEffGUIEditor::retireFrame(EditorFrame* closing)
+{
+    if (closing == nullptr)
+        return;
+    if (!inNestedLoop()) {
+        delete closing;
+        return;
+    }
+    closing->retire();
+    retiredFrames.push_back(closing);
+}
+
+void AEffGUIEditor::nestedLoopsUnwound()
+{
+    std::vector<EditorFrame*> closing;
+    closing.swap(retiredFrames);
+    for (EditorFrame* f : closing)
+        delete f;
 }
 
 bool AEffGUIEditor::setKnobMode(VstInt32 mode)

@@ -7,6 +7,7 @@
 #include "EditorFrame.h"
 
 #include <cstdint>
+#include <vector>
 
 // The last knob mode any editor was given (0 circular, 1 relative circular, 2 linear);
 // shared by every editor in the process and read by the knobs.
@@ -34,11 +35,20 @@ public:
     // Called again and again from mouse-tracking loops: runs idle and the host's idle at most
     // about every 50 ms of tracking time; earlier calls sleep 4 ms and return.
     virtual void idleDuringTracking();
+    // Brings the views up to date with what the effect reported since the last idle; the frame
+    // calls it before a click, key or wheel turn reaches a control, so that the control starts
+    // from the effect's value and a report applied later cannot undo the user's change.
+    virtual void applyPendingChanges() {}
 
     EditorFrame* getFrame() const { return frame; }
     bool isIdleInProgress() const { return idleInProgress; }
 
 protected:
+    // Deletes a frame the derived editor closed, or, inside a nested loop, keeps it until the
+    // loops have unwound (the loop still runs on its views).
+    void retireFrame(EditorFrame* closing);
+    void nestedLoopsUnwound() override;
+
     ERect editorRect = {};
     uint32_t lastIdleTicks;
     bool idleInProgress = false;
@@ -46,4 +56,5 @@ protected:
 
 private:
     bool dragAndDropInitialized = false;
+    std::vector<EditorFrame*> retiredFrames;
 };

@@ -162,6 +162,15 @@ VstIntPtr VSTCALLBACK AudioEffect::dispatchEffectClass(AEffect* e, VstInt32 opco
     if (opcode == effClose) {
         effect->dispatcher(opcode, index, value, ptr, opt);
         e->object = nullptr;
+        AEffEditor* editor = effect->getEditor();
+        if (editor != nullptr && editor->inNestedLoop()) {
+            // Closed from the host's idle inside a menu, drag or dialog of the editor: the window
+            // goes now, the objects when the loops have unwound; the host hears nothing more.
+            effect->audioMaster = nullptr;
+            editor->close();
+            editor->deferEffectDeletion();
+            return 1;
+        }
         delete effect;
         return 1;
     }

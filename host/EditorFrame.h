@@ -17,4 +17,7 @@ public:
     // coordinates and hands the wheel turn (notches, positive away from the user) to the
     // view there. True when a view took it.
     virtual bool onWheelAtMousePosition(void* parentWindow, float distance) = 0;
+    // The editor closed this frame while a nested loop still runs in it: the frame is deleted
+    // once the loops have unwound; until then its loops leave as soon as they can.
+    virtual void retire() {}
 };

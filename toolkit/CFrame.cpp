@@ -4,6 +4,7 @@
 #include "AudioEffectX.h"
 #include "CDrawContext.h"
 #include "CDropTarget.h"
+#include "platform/MenuPresenter.h"
 #include "platform/PlatformFrame.h"
 #include "platform/PlatformInput.h"
 
@@ -171,6 +172,13 @@ bool CFrame::setUpdatesDisabled(bool flag)
 
 void CFrame::mouse(CDrawContext* context, CPoint& where, int32_t buttons)
 {
+    // A close requested inside (from the host's idle in a control's loop, or from its answer
+    // to an edit) waits until the click is done with the views.
+    NestedLoopScope scope(editor);
+    if (closing)
+        return;
+    if (editor != nullptr)
+        editor->applyPendingChanges();
     if (focusView != nullptr)
         setFocusView(nullptr);
     if (buttons == -1 && context != nullptr)
@@ -185,6 +193,11 @@ void CFrame::mouse(CDrawContext* context, CPoint& where, int32_t buttons)
 
 bool CFrame::onWheel(CDrawContext* context, const CPoint& where, int32_t axis, float distance)
 {
+    NestedLoopScope scope(editor);
+    if (closing)
+        return false;
+    if (editor != nullptr)
+        editor->applyPendingChanges();
     CView* target = modalView != nullptr ? modalView : getViewAt(where, false);
     if (target == nullptr)
         return false;
@@ -202,6 +215,23 @@ bool CFrame::onWheel(CDrawContext* context, const CPoint& where, float distance)
     return onWheel(context, where, 1, distance);
 }
 
+void CFrame::onMouseDown(const CPoint& where, int32_t buttons)
+{
+    // The scope outlives the context, so a close waiting at the end frees nothing it uses.
+    NestedLoopScope scope(editor);
+    CDrawContext* context = createDrawContext();
+    CPoint at = where;
+    mouse(context, at, buttons);
+    context->release();
+}
+
+void CFrame::retire()
+{
+    closing = true;
+    if (popupOpen)
+        MenuPresenter::platformPresenter()->cancel();
+}
+
 bool CFrame::onWheelAtMousePosition(void* parentWindow, float distance)
 {
     CDrawContext* context = new CDrawContext(this, nullptr, parentWindow);
@@ -214,6 +244,8 @@ bool CFrame::onWheelAtMousePosition(void* parentWindow, float distance)
 
 int32_t CFrame::onKeyDown(VstKeyCode& keyCode)
 {
+    if (editor != nullptr)
+        editor->applyPendingChanges();
     if (focusView != nullptr) {
         const int32_t result = focusView->onKeyDown(keyCode);
         if (result != -1)

@@ -79,6 +79,18 @@ public:
 
     // The editor base's wheel entry: the wheel at the current mouse position.
     bool onWheelAtMousePosition(void* parentWindow, float distance) override;
+    // The editor closed this frame inside a nested loop (see AEffEditor): it takes no more
+    // clicks, cancels its open pop-up, and its controls' tracking loops leave.
+    void retire() override;
+    bool isClosing() const { return closing; }
+    // A menu of this frame shows its pop-up between these two calls.
+    void popupStarted() { popupOpen = true; }
+    void popupEnded() { popupOpen = false; }
+
+    // A button-down from the platform layer: buttons as the event carried them (button and
+    // modifiers at the moment of the press). The frame, and with a host's close even the
+    // editor, may be gone when this returns.
+    void onMouseDown(const CPoint& where, int32_t buttons);
 
     // The frame's own native window, null when there is none.
     void* getWindow() const;
@@ -101,6 +113,8 @@ protected:
     bool openFlag = true;
     bool dropActive = false;
     bool updatesDisabled = false;
+    bool closing = false;
+    bool popupOpen = false;
     PlatformFrame* platformFrame = nullptr;
     CDropTarget* dropTarget = nullptr;
 };

@@ -138,7 +138,12 @@ TEST_F(EditorTest, HostAutomationMovesTheControlsAndTheReadoutFollowsForOneIdle)
     CParamDisplay* readout = editor->getParamDisplay();
     char text[256];
 
+    // The report only stores the value (it may come from any thread); the idle applies it
+    // first and then draws.
+    const float before = editor->getControl(3)->getValue();
     effect->setParameterAutomated(kParamOutCeiling, 0.75f);
+    EXPECT_FLOAT_EQ(editor->getControl(3)->getValue(), before);
+    editor->applyPendingChanges();
     EXPECT_FLOAT_EQ(editor->getControl(3)->getValue(), 0.75f);
     EXPECT_EQ(editor->getLastTouchedIndex(), 3);
     EXPECT_TRUE(editor->getToolkitFrame()->isDirty());
@@ -158,8 +163,10 @@ TEST_F(EditorTest, HostAutomationMovesTheControlsAndTheReadoutFollowsForOneIdle)
     editor->idle();
     editor->getToolkitFrame()->setDirty(false);
     editor->setParameter(6, 1.f);
+    editor->applyPendingChanges();
     EXPECT_FALSE(editor->getToolkitFrame()->isDirty());
     editor->setParameter(5, 1.f);
+    editor->applyPendingChanges();
     EXPECT_EQ(editor->getLastTouchedIndex(), 5);
     EXPECT_TRUE(editor->getToolkitFrame()->isDirty());
 
@@ -359,7 +366,6 @@ TEST_F(EditorTest, ArrowsStepOncePerClickAndTwiceWhenReleasedOutside)
     const CPoint next(558, 10);
     leftClick(next);
     EXPECT_EQ(effect->getCurrentPresetIndex(), 2);
-    EXPECT_STREQ(editor->getPresetNameText()->getText(), effect->getPresetRecord(2).presetName);
     leftClick(next);
     EXPECT_EQ(effect->getCurrentPresetIndex(), 3);
 
@@ -378,6 +384,8 @@ TEST_F(EditorTest, ArrowsStepOncePerClickAndTwiceWhenReleasedOutside)
     const CPoint previous(364, 10);
     leftClick(previous);
     EXPECT_EQ(effect->getCurrentPresetIndex(), 4);
+    editor->idle(); // the name follows in the next idle
+    EXPECT_STREQ(editor->getPresetNameText()->getText(), effect->getPresetRecord(4).presetName);
 }
 
 TEST_F(EditorTest, HundredOpenIdleCloseCyclesKeepEverythingInPlace)

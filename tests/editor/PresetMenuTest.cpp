@@ -109,6 +109,7 @@ TEST_F(PresetMenuTest, FoldersNumberTheTableAndABadFileShiftsNothing)
     char name[32];
     effect->getCurrentPresetName(name);
     EXPECT_STREQ(name, label);
+    editor->idle(); // the editor shows the new name in its next idle
     EXPECT_STREQ(editor->getPresetNameText()->getText(), label);
 
     // Back to the factory setting.
@@ -131,6 +132,7 @@ TEST_F(PresetMenuTest, TheHostsStateIsListedAsSavedAndRecallsRecordOne)
     choosePreset({"Saved : Mix Bus"});
     EXPECT_EQ(effect->getCurrentPresetIndex(), 1);
     EXPECT_FLOAT_EQ(effect->getParameter(kParamInputThres), 0.8f);
+    editor->idle();
     EXPECT_FLOAT_EQ(editor->getControl(2)->getValue(), 0.8f);
 }
 
@@ -166,6 +168,7 @@ TEST_F(PresetMenuTest, EveryFolderSubmenuWorksUpTo127)
     late->setValue(0.f);
     editor->valueChanged(context, late);
     EXPECT_EQ(effect->getCurrentPresetIndex(), editor->getFolderFirstIndex(110));
+    editor->idle();
     EXPECT_STREQ(editor->getPresetNameText()->getText(), effect->getPresetFolderName(110));
 }
 

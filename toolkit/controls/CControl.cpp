@@ -43,6 +43,11 @@ void CControl::doIdleStuff()
         parentFrame->doIdleStuff();
 }
 
+bool CControl::trackingCancelled() const
+{
+    return parentFrame != nullptr && parentFrame->isClosing();
+}
+
 void CControl::beginEdit()
 {
     if (parentFrame != nullptr) {

@@ -51,6 +51,8 @@ public:
 protected:
     // A click with a modifier held is offered to the listener first; true when it took it.
     bool modifierClickConsumed(CDrawContext* context, int32_t buttons);
+    // True once the window was closed under a mouse-tracking loop: the loop leaves.
+    bool trackingCancelled() const;
 
     CControlListener* listener;
     int32_t tag;

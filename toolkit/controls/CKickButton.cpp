@@ -60,7 +60,7 @@ void CKickButton::mouse(CDrawContext* context, CPoint& where, int32_t buttons)
                 listener->valueChanged(context, this);
             getMouseLocation(context, where);
             doIdleStuff();
-        } while (context->getMouseButtons() == MouseLeft);
+        } while (!trackingCancelled() && context->getMouseButtons() == MouseLeft);
     } else {
         value = value == 0.f ? 1.f : 0.f;
         if (listener != nullptr)

@@ -250,7 +250,7 @@ void CKnob::mouse(CDrawContext* context, CPoint& where, int32_t buttons)
         }
         getMouseLocation(context, where);
         doIdleStuff();
-    } while (buttons & MouseLeft);
+    } while ((buttons & MouseLeft) && !trackingCancelled());
     endEdit();
 }
 

@@ -2,6 +2,7 @@
 
 #include "CBitmap.h"
 #include "CDrawContext.h"
+#include "AEffGUIEditor.h"
 #include "CFrame.h"
 #include "platform/MenuPresenter.h"
 #include "platform/PlatformFrame.h"
@@ -379,6 +380,8 @@ void COptionMenu::takeFocus(CDrawContext* context)
 {
     if (parentFrame == nullptr)
         return;
+    // The host's idle keeps running while the pop-up is open and may close the window.
+    NestedLoopScope scope(parentFrame->getEditor());
     lastResult = -1;
     lastMenu = nullptr;
 
@@ -404,8 +407,13 @@ void COptionMenu::takeFocus(CDrawContext* context)
         placement.rightButton = (lastButtons & MouseRight) != 0;
         placement.window = parentFrame->getWindow();
         popupOpen = true;
+        parentFrame->popupStarted();
         result = MenuPresenter::platformPresenter()->popup(menu, placement);
+        parentFrame->popupEnded();
         popupOpen = false;
+        // A choice made while the window was being closed goes nowhere.
+        if (parentFrame->isClosing())
+            result = -1;
         if (result >= 0)
             lastResult = result;
         else

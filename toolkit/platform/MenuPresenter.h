@@ -59,6 +59,9 @@ public:
 
     // The chosen id, or -1.
     virtual int32_t popup(const PopupMenu& menu, const PopupPlacement& placement) = 0;
+    // Called from inside a running popup (the host's idle closed the window): the pop-up ends
+    // as if dismissed. Win32: EndMenu.
+    virtual void cancel() {}
 
     // The layer's presenter; process-wide, never null.
     static MenuPresenter* platformPresenter();

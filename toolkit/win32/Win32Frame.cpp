@@ -2,6 +2,8 @@
 
 #include "../CDrawContext.h"
 #include "../CFrame.h"
+#include "../MouseButtons.h"
+#include "AEffGUIEditor.h"
 #include "Win32DropTarget.h"
 #include "Win32System.h"
 
@@ -32,6 +34,31 @@ CFrame* frameOf(HWND window)
 {
     return reinterpret_cast<CFrame*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
+
+} // namespace
+
+// The pressed button from the message itself (the system has already applied its button swap
+// to the message), the other buttons and Shift and Control from its wParam, Alt from the key
+// state that goes with the message (not the asynchronous one).
+int32_t buttonsOfMessage(UINT message, WPARAM wParam)
+{
+    int32_t buttons = 0;
+    if (message == WM_LBUTTONDOWN || (wParam & MK_LBUTTON) != 0)
+        buttons |= MouseLeft;
+    if (message == WM_MBUTTONDOWN || (wParam & MK_MBUTTON) != 0)
+        buttons |= MouseMiddle;
+    if (message == WM_RBUTTONDOWN || (wParam & MK_RBUTTON) != 0)
+        buttons |= MouseRight;
+    if ((wParam & MK_SHIFT) != 0)
+        buttons |= ModShift;
+    if ((wParam & MK_CONTROL) != 0)
+        buttons |= ModControl;
+    if ((GetKeyState(VK_MENU) & 0x8000) != 0)
+        buttons |= ModAlt;
+    return buttons;
+}
+
+namespace {
 
 } // namespace
 
@@ -143,13 +170,14 @@ LRESULT CALLBACK Win32Frame::windowProcedure(HWND window, UINT message, WPARAM w
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: {
-        CDrawContext* context = new CDrawContext(frame, nullptr, window);
-        CPoint where(short(LOWORD(lParam)), short(HIWORD(lParam)));
-        frame->mouse(context, where, -1);
-        context->release();
+        // The click as the message reports it: a press shorter than the message's wait in the
+        // queue is over before it is handled, and the live state would no longer show it.
+        // The frame may be gone afterwards (a host closed the window inside the click).
+        frame->onMouseDown(CPoint(short(LOWORD(lParam)), short(HIWORD(lParam))), buttonsOfMessage(message, wParam));
         return 0;
     }
     case WM_MOUSEWHEEL: {
+        NestedLoopScope scope(frame->getEditor());
         CDrawContext* context = new CDrawContext(frame, nullptr, window);
         const CPoint& origin = context->getWindowOrigin();
         const CPoint where(short(LOWORD(lParam)) - origin.h, short(HIWORD(lParam)) - origin.v);

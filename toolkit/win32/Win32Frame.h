@@ -11,6 +11,9 @@ namespace VSTGUI {
 
 class Win32DropTarget;
 
+// The toolkit's buttons and modifiers of a button-down message (WM_LBUTTONDOWN, ...).
+int32_t buttonsOfMessage(UINT message, WPARAM wParam);
+
 class Win32Frame : public PlatformFrame {
 public:
     Win32Frame(CFrame* frame, HWND systemWindow, int32_t width, int32_t height);

@@ -48,6 +48,11 @@ int32_t Win32MenuPresenter::popup(const PopupMenu& menu, const PopupPlacement& p
     return result;
 }
 
+void Win32MenuPresenter::cancel()
+{
+    EndMenu();
+}
+
 MenuPresenter* MenuPresenter::platformPresenter()
 {
     static Win32MenuPresenter presenter;

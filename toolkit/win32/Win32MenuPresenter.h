@@ -11,6 +11,7 @@ namespace VSTGUI {
 class Win32MenuPresenter : public MenuPresenter {
 public:
     int32_t popup(const PopupMenu& menu, const PopupPlacement& placement) override;
+    void cancel() override;
 
     // The native menu for a tree (submenus included); null when it cannot be made. The caller
     // destroys it with DestroyMenu, which takes the submenus along.
