@@ -231,6 +231,8 @@ VstIntPtr PluginHost::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
         return 0;
     case audioMasterIdle:
         ++r.idleCount;
+        if (r.onIdle)
+            r.onIdle();
         return 0;
     case audioMasterGetTime: {
         ++r.getTimeCount;

@@ -5,6 +5,7 @@
 
 #include "VstInterface.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,6 +35,9 @@ struct HostRecord {
     VstInt32 blockSize = 1024;
     int ioChangedCount = 0;
     int sizeWindowCount = 0;
+    // Run when the plug-in asks for the host's idle (audioMasterIdle); a test host closes
+    // the editor or the plug-in from here, as real hosts do from their idle.
+    std::function<void()> onIdle;
 };
 
 class PluginHost {

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Checks one run of the Windows editor host: the knob rose with its automation inside one
-edit gesture, Power toggled, and the window's picture equals the Linux rendering of the same
+edit gesture, Power toggled on each of a 10 ms tap, a press and a tap, and the window's picture equals the Linux rendering of the same
 state outside the two text fields (preset name and read-out)."""
 import sys
 
@@ -25,9 +25,14 @@ def main(report_path, linux_path, windows_path):
     # their interleaving is checked by the native tests), with rising automation of 2 after
     # the five values of the construction.
     events = [l for l in lines if l[0] in ('begin', 'end', 'automate')]
-    for index, name in (('2', 'Input Thres'), ('1', 'Power')):
-        if [e for e in events if e[0] in ('begin', 'end') and e[1] == index] != [['begin', index], ['end', index]]:
-            failures.append('not exactly one edit gesture on ' + name)
+    if [e for e in events if e[0] in ('begin', 'end') and e[1] == '2'] != [['begin', '2'], ['end', '2']]:
+        failures.append('not exactly one edit gesture on Input Thres')
+    # Power: a 10 ms tap, a press and another tap, each one gesture that toggles it.
+    if [e for e in events if e[0] in ('begin', 'end') and e[1] == '1'] != [['begin', '1'], ['end', '1']] * 3:
+        failures.append('not exactly three edit gestures on Power (a tap was lost?)')
+    power = [float(e[2]) for e in events if e[0] == 'automate' and e[1] == '1'][1:]
+    if power != [1.0, 0.0, 1.0]:
+        failures.append('Power did not follow tap, press, tap: %s' % power)
     knob = [float(e[2]) for e in events[:] if e[0] == 'automate' and e[1] == '2'][1:]
     automated = len(knob)
     if knob != sorted(knob) or (knob and abs(knob[-1] - params[2]) > 1e-6):

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the Windows editor host under Wine on a virtual X display and works its window with a
-# real pointer (xdotool), as a person would: drags "Input Thres" upward, clicks "Power",
+# real pointer (xdotool), as a person would: drags "Input Thres" upward, taps and clicks "Power",
 # opens the About picture and closes it. Then compares the window's picture with the Linux
 # layer's rendering of the same state and checks what the host was told.
 #
@@ -45,8 +45,12 @@ at 156 131; sleep 0.3
 xdotool mousedown 1; sleep 0.3
 for dy in 10 20 30 40 50 60; do at 156 $((131 - dy)); sleep 0.15; done
 sleep 0.3; xdotool mouseup 1; sleep 0.5
-# "Power".
+# "Power": a 10 ms press (a touchpad tap) switches it on, a hand's press off, a tap on again;
+# a tap is over before its message is handled, and must still count.
+tap() { at "$1" "$2"; sleep 0.3; xdotool mousedown 1; sleep 0.01; xdotool mouseup 1; sleep 1.0; }
+tap 644 158
 press 644 158
+tap 644 158
 # The About picture: open it, then close it with a click anywhere.
 press 28 160
 press 700 240

@@ -1,0 +1,216 @@
+// orvanne-stress-window: a Windows command-line host for the stress tests under Wine, with its
+// editor in a real top-level window.
+//
+//   orvanne-stress-window PLUGIN.dll race SECONDS CYCLES
+//     A second thread plays automation of parameters 2 to 4 without pause while the window
+//     thread opens the editor, idles it and closes it again: for at least SECONDS and CYCLES
+//     cycles. Then the knobs' automation still reaches the effect's state unchanged.
+//   orvanne-stress-window PLUGIN.dll close-window|close-effect ARMFILE STOPFILE REPORT
+//     Opens the editor and idles it from a 20 ms timer, as hosts do. Once ARMFILE exists, the
+//     host's next idle (its timer, which also runs inside pop-up menus and dialogs, or the
+//     plug-in's audioMasterIdle from inside a drag) closes the editor, or the whole plug-in.
+//     Runs until STOPFILE exists and writes what it saw to REPORT.
+#include "PluginHost.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char* const kWindowClass = "OrvanneStressHostWindow";
+
+bool fileExists(const char* path)
+{
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+struct ClosingRun {
+    vsthost::PluginHost* host = nullptr;
+    const char* armFile = nullptr;
+    bool closeEffect = false;
+    bool closed = false;
+    const char* closedFrom = "nowhere";
+    bool editorOpen = false;
+};
+ClosingRun run;
+
+void closeIfArmed(const char* from)
+{
+    if (run.closed || run.armFile == nullptr || !fileExists(run.armFile))
+        return;
+    run.closed = true;
+    run.closedFrom = from;
+    if (run.closeEffect) {
+        run.host->dispatch(effClose);
+    } else {
+        run.host->dispatch(effEditClose);
+        run.editorOpen = false;
+    }
+}
+
+LRESULT CALLBACK hostWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CLOSE)
+        return 0;
+    if (message == WM_TIMER && run.host != nullptr) {
+        closeIfArmed("timer");
+        if (run.editorOpen)
+            run.host->dispatch(effEditIdle);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND makeWindow(int width, int height)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = hostWindowProcedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kWindowClass;
+    RegisterClassA(&windowClass);
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    RECT outer = {0, 0, width, height};
+    AdjustWindowRect(&outer, style, FALSE);
+    HWND window = CreateWindowA(kWindowClass, "Orvanne Stress Host", style, 40, 40, outer.right - outer.left,
+                                outer.bottom - outer.top, nullptr, nullptr, windowClass.hInstance, nullptr);
+    if (window != nullptr)
+        ShowWindow(window, SW_SHOWNORMAL);
+    return window;
+}
+
+void pump()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+struct Automation {
+    AEffect* effect;
+    std::atomic<bool> stop{false};
+    std::atomic<long> changes{0};
+};
+
+DWORD WINAPI automationThread(void* argument)
+{
+    Automation* a = static_cast<Automation*>(argument);
+    uint32_t seed = 12345;
+    long n = 0;
+    while (!a->stop.load(std::memory_order_relaxed)) {
+        seed = seed * 1664525u + 1013904223u;
+        a->effect->setParameter(a->effect, 2 + VstInt32((seed >> 16) % 3), float(seed >> 8) / float(1 << 24));
+        ++n;
+    }
+    a->changes.store(n);
+    return 0;
+}
+
+int runRace(vsthost::PluginHost& host, HWND window, DWORD seconds, int minimumCycles)
+{
+    Automation automation;
+    automation.effect = host.effect();
+    HANDLE thread = CreateThread(nullptr, 0, automationThread, &automation, 0, nullptr);
+    if (thread == nullptr)
+        return 1;
+    const DWORD start = GetTickCount();
+    int cycles = 0;
+    while (cycles < minimumCycles || GetTickCount() - start < seconds * 1000u) {
+        if (host.dispatch(effEditOpen, 0, 0, window) != 1) {
+            std::fprintf(stderr, "the editor did not open\n");
+            break;
+        }
+        for (int i = 0; i < 3; ++i) {
+            pump();
+            host.dispatch(effEditIdle);
+        }
+        host.dispatch(effEditClose);
+        pump();
+        ++cycles;
+    }
+    automation.stop.store(true);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    std::printf("cycles %d automation %ld\n", cycles, automation.changes.load());
+    const bool childLeft = GetWindow(window, GW_CHILD) != nullptr;
+    if (childLeft)
+        std::printf("an editor window was left behind\n");
+    return cycles >= minimumCycles && automation.changes.load() > 1000 && !childLeft ? 0 : 1;
+}
+
+int runClosing(vsthost::PluginHost& host, HWND window, const char* stopFile, const char* reportPath)
+{
+    run.host = &host;
+    run.editorOpen = host.dispatch(effEditOpen, 0, 0, window) == 1;
+    host.record().onIdle = [] { closeIfArmed("plug-in idle"); };
+    UpdateWindow(window);
+    SetTimer(window, 1, 20, nullptr);
+    POINT origin = {0, 0};
+    ClientToScreen(window, &origin);
+    std::printf("client %d %d\n", int(origin.x), int(origin.y));
+    std::fflush(stdout);
+    const DWORD start = GetTickCount();
+    while (!fileExists(stopFile) && GetTickCount() - start < 120000u) {
+        MSG message;
+        if (GetMessageA(&message, nullptr, 0, 0) <= 0)
+            break;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    KillTimer(window, 1);
+    pump();
+    std::FILE* report = std::fopen(reportPath, "w");
+    if (report == nullptr)
+        return 1;
+    std::fprintf(report, "closed %s\n", run.closed ? run.closedFrom : "no");
+    std::fprintf(report, "editor-window %s\n", GetWindow(window, GW_CHILD) != nullptr ? "left" : "gone");
+    std::fprintf(report, "plug-in %s\n", host.isClosed() ? "closed" : "open");
+    std::fclose(report);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 5) {
+        std::fprintf(stderr, "usage: orvanne-stress-window PLUGIN.dll race SECONDS CYCLES\n"
+                             "       orvanne-stress-window PLUGIN.dll close-window|close-effect ARM STOP REPORT\n");
+        return 2;
+    }
+    std::string error;
+    std::unique_ptr<vsthost::PluginHost> host = vsthost::PluginHost::load(argv[1], error);
+    if (!host) {
+        std::fprintf(stderr, "cannot load %s: %s\n", argv[1], error.c_str());
+        return 1;
+    }
+    host->start(44100.0f, 512);
+    ERect* rect = nullptr;
+    host->dispatch(effEditGetRect, 0, 0, &rect);
+    if (rect == nullptr)
+        return 1;
+    HWND window = makeWindow(rect->right - rect->left, rect->bottom - rect->top);
+    if (window == nullptr)
+        return 1;
+    int status = 1;
+    const std::string mode = argv[2];
+    if (mode == "race") {
+        status = runRace(*host, window, DWORD(std::atoi(argv[3])), std::atoi(argv[4]));
+    } else if ((mode == "close-window" || mode == "close-effect") && argc >= 6) {
+        run.armFile = argv[3];
+        run.closeEffect = mode == "close-effect";
+        status = runClosing(*host, window, argv[4], argv[5]);
+    }
+    if (!host->isClosed())
+        host->dispatch(effEditClose);
+    DestroyWindow(window);
+    host.reset();
+    return status;
+}
