@@ -69,6 +69,8 @@ CVSTEditor::~CVSTEditor()
 
 bool CVSTEditor::open(void* window)
 {
+    // The preset menu's rebuild calls the host (updateDisplay), which may close us from there.
+    NestedLoopScope scope(this);
     // A second open without a close in between replaces the first window.
     if (toolkitFrame != nullptr)
         close();

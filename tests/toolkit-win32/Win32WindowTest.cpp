@@ -26,7 +26,11 @@ class RecordingView : public CView {
 public:
     explicit RecordingView(const CRect& size, std::vector<std::string>* log) : CView(size), log(log) {}
     void draw(CDrawContext*) override { setDirty(false); }
-    void mouse(CDrawContext*, CPoint& where, int32_t) override { add("mouse", where); }
+    void mouse(CDrawContext*, CPoint& where, int32_t buttons) override
+    {
+        add("mouse", where);
+        clickButtons.push_back(buttons);
+    }
     bool onWheel(CDrawContext*, const CPoint& where, float distance) override
     {
         add(distance > 0 ? "wheel+" : "wheel-", where);
@@ -52,6 +56,7 @@ public:
     std::vector<std::string>* log;
     float lastDistance = 0;
     int items = 0;
+    std::vector<int32_t> clickButtons;
 };
 
 // A minimal data object offering text, or files when fileCount > 0.
@@ -164,6 +169,13 @@ TEST(Win32Window, ClicksAndWheelReachTheViewUnderThePointer)
     const std::vector<std::string> expected = {"mouse 60,30", "mouse 150,80", "wheel- 70,40", "wheel+ 70,40"};
     EXPECT_EQ(log, expected);
     EXPECT_EQ(view->lastDistance, 2.0f);
+    // The buttons are the message's own, not the live state: no button is really down here,
+    // as when a quick tap is over before its message is handled.
+    SendMessageA(window, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT | MK_CONTROL, MAKELPARAM(60, 30));
+    SendMessageA(window, WM_MBUTTONDOWN, MK_MBUTTON | MK_LBUTTON, MAKELPARAM(60, 30));
+    const std::vector<int32_t> buttons = {MouseLeft, MouseRight, MouseLeft | ModShift | ModControl,
+                                          MouseLeft | MouseMiddle};
+    EXPECT_EQ(view->clickButtons, buttons);
     delete frame;
 }
 

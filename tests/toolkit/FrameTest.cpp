@@ -160,3 +160,14 @@ TEST(Frame, DestructionReleasesTheWholeTree)
 }
 
 } // namespace
+
+TEST(Frame, AnX11ButtonPressCarriesItsOwnButtonsAndModifiers)
+{
+    constexpr uint32_t shift = 1u << 0, control = 1u << 2, alt = 1u << 3, button1 = 1u << 8;
+    EXPECT_EQ(buttonsOfPointerPress(1, 0), MouseLeft);
+    EXPECT_EQ(buttonsOfPointerPress(3, shift), MouseRight | ModShift);
+    EXPECT_EQ(buttonsOfPointerPress(2, control | alt | button1), MouseMiddle | MouseLeft | ModControl | ModAlt);
+    EXPECT_EQ(buttonsOfPointerPress(1, control), MouseLeft | ModControl); // the reset gesture
+    EXPECT_EQ(buttonsOfPointerPress(4, 0), 0);                             // wheel
+    EXPECT_EQ(buttonsOfPointerPress(0, button1), 0);
+}

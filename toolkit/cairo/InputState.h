@@ -26,6 +26,12 @@ struct InputState {
     void reset();
 };
 
+// The buttons and modifiers of an X11 ButtonPress event (its `button` 1 left, 2 middle, 3
+// right, and its `state`: the modifiers and buttons held before the press), for
+// CFrame::onMouseDown. The event's own record counts, not the pointer's state when the event
+// is handled: a tap may be over by then. Wheel buttons (4 to 7) give 0.
+int32_t buttonsOfPointerPress(uint32_t button, uint32_t state);
+
 // A drag handed to CDropTarget::dragEnter on Linux: platformDrag points to one of these.
 struct CairoDragData {
     int32_t itemCount = 0;
