@@ -58,10 +58,6 @@ int32_t buttonsOfMessage(UINT message, WPARAM wParam)
     return buttons;
 }
 
-namespace {
-
-} // namespace
-
 PlatformFrame* PlatformFrame::create(CFrame* frame, void* systemWindow, int32_t width, int32_t height)
 {
     return new Win32Frame(frame, static_cast<HWND>(systemWindow), width, height);
