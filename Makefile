@@ -4,8 +4,10 @@ JOBS ?= 2
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=Release
 NATIVE := build/linux
 ASAN := build/asan
+TSAN := build/tsan
 
-.PHONY: setup build build-native build-asan build-win32 build-win64 test test-native test-asan test-wine test-fuzz run clean
+.PHONY: setup build build-native build-asan build-tsan build-win32 build-win64 test test-native test-asan test-tsan \
+  test-wine test-fuzz run clean
 
 setup:
 	@bash tools/setup-deps.sh
@@ -21,6 +23,12 @@ build-asan:
 	  -DORVANNE_DIST_DIR=$(CURDIR)/build/asan/dist
 	cmake --build $(ASAN) -j $(JOBS)
 
+# ThreadSanitizer: only what the threaded tests need (the stress suite and the plug-in).
+build-tsan:
+	cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANNE_TSAN=ON \
+	  -DORVANNE_DIST_DIR=$(CURDIR)/build/tsan/dist
+	$(MAKE) --no-print-directory -C $(TSAN)/tests/stress -j $(JOBS)
+
 build-win32:
 	cmake -S . -B build/win32 $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
 	  -DORVANNE_DIST_DIR=$(CURDIR)/dist/win32 -DORVANNE_NATIVE_BUILD_DIR=$(CURDIR)/$(NATIVE)
@@ -31,8 +39,8 @@ build-win64:
 	  -DORVANNE_DIST_DIR=$(CURDIR)/dist/win64 -DORVANNE_NATIVE_BUILD_DIR=$(CURDIR)/$(NATIVE)
 	cmake --build build/win64 -j $(JOBS)
 
-test: build build-asan
-	$(MAKE) --no-print-directory -k test-native test-asan test-wine test-fuzz
+test: build build-asan build-tsan
+	$(MAKE) --no-print-directory -k test-native test-asan test-tsan test-wine test-fuzz
 
 test-native:
 	ctest --test-dir $(NATIVE) --output-on-failure -j $(JOBS)
@@ -40,6 +48,10 @@ test-native:
 test-asan:
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(ASAN) --output-on-failure -j $(JOBS) -LE nosan
+
+test-tsan:
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	  ctest --test-dir $(TSAN) --output-on-failure -j $(JOBS) -L threaded
 
 test-wine:
 	status=0; \

@@ -129,6 +129,13 @@ public:
     const char* getTypedPresetName() const { return typedPresetName; }
 
 private:
+    // Saves the current state as name into root's user presets folder; false with the file's
+    // path (kPathSize + 8 bytes) and the reason filled in when it could not be written.
+    void savePreset(const char* name);
+    bool savePresetUnder(const char* root, const char* name, char* filePath, char* reason, size_t reasonSize);
+    // Adds a submenu for every preset folder of root, from submenu number first on; answers
+    // the number of submenus then, with next advanced past the presets loaded.
+    VstInt32 addFolderMenus(const char* root, VstInt32 first, VstInt32& next);
     bool aboutShowing() const;
     // A report of one of the arrows (value 1 pressed, 0 released or left).
     void arrowReported(bool next);

@@ -29,6 +29,9 @@ constexpr int32_t kFolderEntriesPerColumn = 32;
 const char* const kWarningCaption = "Warning";
 const char* const kWarningText =
     "Are you sure you want to save/overwite the current preset to the User Presets Folder?";
+const char* const kSaveFailedCaption = "Preset Not Saved";
+// A preset's path with its extension, for the message when it cannot be written.
+constexpr size_t kSaveFilePathSize = kPathSize + 8;
 const char* const kAboutText = "About Orvanne\n"
                                "\n"
                                "Version 1.1\n"
@@ -94,22 +97,7 @@ void CVSTEditor::buildPresetMenu(bool save, const char* name)
     if (save) {
         if (name == nullptr || name[0] == '\0')
             return;
-        char root[kPathSize];
-        if (!getPresetRootPath(kProductFolder, root))
-            return; // no folder to save into: nothing is saved
-        if (escapesFolder(name)) {
-            // Not a file name: the program takes the name, no file is written.
-            owner->setCurrentPresetName(name);
-            return;
-        }
-        char path[kPathSize];
-        int written = std::snprintf(path, sizeof(path), "%s%s%c%s", root, platform::kUserPresetsFolder,
-                                    platform::kPathSeparator, name);
-        if (written < 0 || static_cast<size_t>(written) >= sizeof(path)) {
-            owner->setCurrentPresetName(name);
-            return;
-        }
-        owner->savePresetFile(path);
+        savePreset(name);
         return;
     }
 
@@ -130,19 +118,33 @@ void CVSTEditor::buildPresetMenu(bool save, const char* name)
         presetMenu->addEntry("-");
     }
 
+    // The program-files root first (banks an installer put there), then the user's own root
+    // where presets go when the program-files one cannot be written.
     char* root = owner->getPresetRootPath();
     getPresetRootPath(kProductFolder, root);
-    VstInt32 count = owner->listPresetFolders(root);
-    if (count > kFolderMenuLimit)
-        count = kFolderMenuLimit;
-
     VstInt32 next = 2;
-    for (VstInt32 k = 0; k < count; ++k) {
+    VstInt32 menus = addFolderMenus(root, 0, next);
+    char userRoot[kPathSize];
+    if (platform::getUserPresetRootPath(kProductFolder, userRoot, sizeof(userRoot), false) &&
+        std::strcmp(userRoot, root) != 0)
+        addFolderMenus(userRoot, menus, next);
+    owner->setPresetCount(next);
+    owner->updateDisplay();
+    showPresetName();
+}
+
+VstInt32 CVSTEditor::addFolderMenus(const char* root, VstInt32 first, VstInt32& next)
+{
+    VstInt32 count = owner->listPresetFolders(root);
+    if (count > kFolderMenuLimit - first)
+        count = kFolderMenuLimit - first;
+    for (VstInt32 i = 0; i < count; ++i) {
+        const VstInt32 k = first + i;
         CButtonMenu* menu =
             new CButtonMenu(CRect(60, 28, 212, 48), this, kTagFirstFolder + k, nullptr, nullptr, StylePopup);
         folderMenus[k] = menu;
         folderMenuCount = k + 1;
-        const char* folderName = owner->getPresetFolderName(k);
+        const char* folderName = owner->getPresetFolderName(i);
         char folderPath[kPathSize];
         int written = std::snprintf(folderPath, sizeof(folderPath), "%s%s%c", root, folderName,
                                     platform::kPathSeparator);
@@ -154,9 +156,44 @@ void CVSTEditor::buildPresetMenu(bool save, const char* name)
         // The preset menu holds the submenu from here on.
         menu->release();
     }
-    owner->setPresetCount(next);
-    owner->updateDisplay();
-    showPresetName();
+    return first + (count > 0 ? count : 0);
+}
+
+bool CVSTEditor::savePresetUnder(const char* root, const char* name, char* filePath, char* reason, size_t reasonSize)
+{
+    char path[kPathSize];
+    int written = std::snprintf(path, sizeof(path), "%s%s%c%s", root, platform::kUserPresetsFolder,
+                                platform::kPathSeparator, name);
+    std::snprintf(filePath, kSaveFilePathSize, "%s.prg", path);
+    if (written < 0 || static_cast<size_t>(written) >= sizeof(path)) {
+        copyText(reason, "the path is too long", reasonSize);
+        return false;
+    }
+    return owner->savePresetFile(path, reason, reasonSize);
+}
+
+void CVSTEditor::savePreset(const char* name)
+{
+    // Where the program-files root cannot be created or written (a user without the right
+    // to write there), the preset goes to the user's own root. A save that fails in both
+    // is reported, and the program keeps its name, so no one believes it saved.
+    char filePath[kSaveFilePathSize];
+    std::snprintf(filePath, sizeof(filePath), "%s.prg", name);
+    char reason[160] = "no preset folder could be created";
+    if (escapesFolder(name)) {
+        copyText(reason, "the name cannot be a file name", sizeof(reason));
+    } else {
+        char root[kPathSize] = {};
+        if (getPresetRootPath(kProductFolder, root) && savePresetUnder(root, name, filePath, reason, sizeof(reason)))
+            return;
+        char userRoot[kPathSize];
+        if (platform::getUserPresetRootPath(kProductFolder, userRoot, sizeof(userRoot), true) &&
+            std::strcmp(userRoot, root) != 0 && savePresetUnder(userRoot, name, filePath, reason, sizeof(reason)))
+            return;
+    }
+    char text[kSaveFilePathSize + 200];
+    std::snprintf(text, sizeof(text), "The preset could not be saved as \"%s\": %s.", filePath, reason);
+    platform::showErrorMessage(kSaveFailedCaption, text);
 }
 
 void CVSTEditor::updatePresetNameDisplay()

@@ -356,9 +356,12 @@ void CTarvelleVST::levelFrames(const float* inL, const float* inR, float* outL, 
         }
         CMaximizer::Frames run(engine);
         alignas(16) float levels[4 * CMaximizer::Frames::kChunk];
-        MeterSink<StereoOut> sink(outL, outR, levels, _mm_unpacklo_ps(_mm_set_ss(outPeakLeft), _mm_set_ss(outPeakRight)),
-                                  _mm_unpacklo_ps(_mm_set_ss(overLeft), _mm_set_ss(overRight)),
-                                  _mm_set_ss(gainReduction), peakFall, overFall, reductionFall,
+        MeterSink<StereoOut> sink(outL, outR, levels,
+                                  _mm_unpacklo_ps(_mm_set_ss(relaxedLoad(outPeakLeft)),
+                                                  _mm_set_ss(relaxedLoad(outPeakRight))),
+                                  _mm_unpacklo_ps(_mm_set_ss(relaxedLoad(overLeft)),
+                                                  _mm_set_ss(relaxedLoad(overRight))),
+                                  _mm_set_ss(relaxedLoad(gainReduction)), peakFall, overFall, reductionFall,
                                   _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(meterRest))),
                                   _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(meterRest + 2))));
         run.processChunks(inL, inR, frames, sink);
@@ -369,21 +372,21 @@ void CTarvelleVST::levelFrames(const float* inL, const float* inR, float* outL, 
 
         const __m128 peaks = sink.peaks.value;
         const __m128 overs = sink.overs.value;
-        outPeakLeft = _mm_cvtss_f32(peaks);
-        outPeakRight = _mm_cvtss_f32(_mm_shuffle_ps(peaks, peaks, _MM_SHUFFLE(3, 2, 0, 1)));
-        overLeft = _mm_cvtss_f32(overs);
-        overRight = _mm_cvtss_f32(_mm_shuffle_ps(overs, overs, _MM_SHUFFLE(3, 2, 0, 1)));
-        gainReduction = _mm_cvtss_f32(sink.reduction);
+        relaxedStore(outPeakLeft, _mm_cvtss_f32(peaks));
+        relaxedStore(outPeakRight, _mm_cvtss_f32(_mm_shuffle_ps(peaks, peaks, _MM_SHUFFLE(3, 2, 0, 1))));
+        relaxedStore(overLeft, _mm_cvtss_f32(overs));
+        relaxedStore(overRight, _mm_cvtss_f32(_mm_shuffle_ps(overs, overs, _MM_SHUFFLE(3, 2, 0, 1))));
+        relaxedStore(gainReduction, _mm_cvtss_f32(sink.reduction));
         return;
     }
 #endif
     // Frame by frame (also the form for builds without SSE2).
     CMaximizer::Frames run(engine);
-    float peakL = outPeakLeft;
-    float peakR = outPeakRight;
-    float overL = overLeft;
-    float overR = overRight;
-    float reduction = gainReduction;
+    float peakL = relaxedLoad(outPeakLeft);
+    float peakR = relaxedLoad(outPeakRight);
+    float overL = relaxedLoad(overLeft);
+    float overR = relaxedLoad(overRight);
+    float reduction = relaxedLoad(gainReduction);
     const double fallPeak = peakFall;
     const double fallOver = overFall;
     const double fallReduction = reductionFall;
@@ -411,18 +414,18 @@ void CTarvelleVST::levelFrames(const float* inL, const float* inR, float* outL, 
     }
     run.finish();
 
-    outPeakLeft = peakL;
-    outPeakRight = peakR;
-    overLeft = overL;
-    overRight = overR;
-    gainReduction = reduction;
+    relaxedStore(outPeakLeft, peakL);
+    relaxedStore(outPeakRight, peakR);
+    relaxedStore(overLeft, overL);
+    relaxedStore(overRight, overR);
+    relaxedStore(gainReduction, reduction);
 }
 
 template <bool StereoOut>
 void CTarvelleVST::bypassFrames(const float* inL, const float* inR, float* outL, float* outR, VstInt32 frames)
 {
-    float peakL = outPeakLeft;
-    float peakR = outPeakRight;
+    float peakL = relaxedLoad(outPeakLeft);
+    float peakR = relaxedLoad(outPeakRight);
     const double fallPeak = peakFall;
 
     for (VstInt32 i = 0; i < frames; ++i) {
@@ -438,10 +441,10 @@ void CTarvelleVST::bypassFrames(const float* inL, const float* inR, float* outL,
         peakR = withFloor(decay(peakR, fallPeak));
     }
 
-    outPeakLeft = peakL;
-    outPeakRight = peakR;
-    overLeft = 0.0f;
-    overRight = 0.0f;
+    relaxedStore(outPeakLeft, peakL);
+    relaxedStore(outPeakRight, peakR);
+    relaxedStore(overLeft, 0.0f);
+    relaxedStore(overRight, 0.0f);
 }
 
 float CTarvelleVST::levelReading(float peak)
@@ -461,15 +464,15 @@ float CTarvelleVST::getMeterReading(VstInt32 index) const
 {
     switch (index) {
     case kReadingOutLeft:
-        return levelReading(outPeakLeft);
+        return levelReading(relaxedLoad(outPeakLeft));
     case kReadingOutRight:
-        return levelReading(outPeakRight);
+        return levelReading(relaxedLoad(outPeakRight));
     case kReadingOverLeft:
-        return overLeft;
+        return relaxedLoad(overLeft);
     case kReadingOverRight:
-        return overRight;
+        return relaxedLoad(overRight);
     case kReadingGainReduction:
-        return reductionReading(gainReduction);
+        return reductionReading(relaxedLoad(gainReduction));
     default:
         return 0.0f;
     }
@@ -477,11 +480,11 @@ float CTarvelleVST::getMeterReading(VstInt32 index) const
 
 void CTarvelleVST::clearMeters()
 {
-    outPeakLeft = 0.0f;
-    outPeakRight = 0.0f;
-    overLeft = 0.0f;
-    overRight = 0.0f;
-    gainReduction = 0.0f;
+    relaxedStore(outPeakLeft, 0.0f);
+    relaxedStore(outPeakRight, 0.0f);
+    relaxedStore(overLeft, 0.0f);
+    relaxedStore(overRight, 0.0f);
+    relaxedStore(gainReduction, 0.0f);
 }
 
 void CTarvelleVST::suspend()

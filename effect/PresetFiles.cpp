@@ -4,6 +4,7 @@
 #include "Platform.h"
 #include "TextCopy.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -106,31 +107,53 @@ void CTarvelleVST::previousPreset()
     suspend();
 }
 
-void CTarvelleVST::savePresetFile(const char* path)
+bool CTarvelleVST::savePresetFile(const char* path, char* reason, size_t reasonSize)
 {
+    auto fail = [reason, reasonSize](const char* why) {
+        if (reason != nullptr && reasonSize > 0)
+            copyText(reason, why, reasonSize);
+        return false;
+    };
     if (path == nullptr || path[0] == '\0' || presetTable == nullptr)
-        return;
+        return fail("no file name");
     const char* separator = std::strrchr(path, platform::kPathSeparator);
     const char* fileName = separator != nullptr ? separator + 1 : path;
+    char filePath[kPathSize];
+    if (fileName[0] == '\0')
+        return fail("no file name");
+    if (!joinText(filePath, sizeof(filePath), path, kPresetExtension))
+        return fail("the path is too long");
+
+    // The record as it will be once saved: the file's name and the current values. The program
+    // keeps its old name until the file is really there, so a failed save is not mistaken
+    // for a saved one.
+    PresetRecord saved = presetTable[currentPresetIndex];
+    copyText(saved.presetName, fileName, sizeof(saved.presetName));
+    for (VstInt32 i = 0; i < kPresetValueCount; ++i)
+        saved.presetValues[i] = getParameter(i);
+
+    errno = 0;
+    std::FILE* file = std::fopen(filePath, "wb");
+    if (file == nullptr)
+        return fail(errno != 0 ? std::strerror(errno) : "the file cannot be created");
+    bool written = std::fwrite(&saved, sizeof(saved), 1, file) == 1;
+    int error = written ? 0 : errno;
+    if (std::fclose(file) != 0 && written) {
+        written = false;
+        error = errno;
+    }
+    if (!written) {
+        // A partly written record would be a corrupt preset; leave no file instead.
+        std::remove(filePath);
+        return fail(error != 0 ? std::strerror(error) : "the file cannot be written");
+    }
     char name[kPresetNameSize];
     copyText(name, fileName, sizeof(name));
     setCurrentPresetName(name);
-
-    char filePath[kPathSize];
-    if (fileName[0] == '\0' || !joinText(filePath, sizeof(filePath), path, kPresetExtension))
-        return;
-    std::FILE* file = std::fopen(filePath, "wb");
-    if (file == nullptr)
-        return;
     PresetRecord& record = presetTable[currentPresetIndex];
     for (VstInt32 i = 0; i < kPresetValueCount; ++i)
-        record.presetValues[i] = getParameter(i);
-    bool written = std::fwrite(&record, sizeof(record), 1, file) == 1;
-    if (std::fclose(file) != 0)
-        written = false;
-    // A partly written record would be a corrupt preset; leave no file instead.
-    if (!written)
-        std::remove(filePath);
+        record.presetValues[i] = saved.presetValues[i];
+    return true;
 }
 
 bool CTarvelleVST::loadPresetFile(VstInt32 index, const char* path)

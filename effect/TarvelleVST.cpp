@@ -5,6 +5,7 @@
 #include "AEffEditor.h"
 #include "EditorFactory.h"
 #include "PluginFactory.h"
+#include "Relaxed.h"
 #include "TextCopy.h"
 
 #include <cmath>
@@ -211,7 +212,7 @@ float CTarvelleVST::denormalizeValue(VstInt32 index, float x)
     case kCurveStepped:
         return static_cast<float>(std::trunc(min + range * x));
     default:
-        return record.value; // no curve: nothing maps, the stored value stays
+        return relaxedLoad(record.value); // no curve: nothing maps, the stored value stays
     }
 }
 
@@ -245,21 +246,21 @@ void CTarvelleVST::setParameterFromNormalized(VstInt32 index, float x)
         return;
     if (paramTable[index].curve == kCurveNone)
         return;
-    paramTable[index].value = denormalizeValue(index, clampNormalized(x));
+    relaxedStore(paramTable[index].value, denormalizeValue(index, clampNormalized(x)));
 }
 
 float CTarvelleVST::getParameterNormalized(VstInt32 index)
 {
     if (!validParam(index))
         return 0.0f;
-    return normalizeValue(index, paramTable[index].value);
+    return normalizeValue(index, relaxedLoad(paramTable[index].value));
 }
 
 float CTarvelleVST::mapStoredValue(VstInt32 index)
 {
     if (!validParam(index))
         return 0.0f;
-    return denormalizeValue(index, paramTable[index].value);
+    return denormalizeValue(index, relaxedLoad(paramTable[index].value));
 }
 
 void CTarvelleVST::setParameter(VstInt32 index, float value)
@@ -313,7 +314,7 @@ void CTarvelleVST::getParameterDisplay(VstInt32 index, char* text)
     if (!validParam(index))
         return;
     const ParamRecord& record = paramTable[index];
-    const double value = record.value;
+    const double value = relaxedLoad(record.value);
     char display[64];
     switch (record.unit) {
     case 2:

@@ -116,7 +116,9 @@ public:
         return 1.0f;
     }
     virtual void updateTimeInfo();
-    virtual void savePresetFile(const char* path);
+    // Writes the current state as path + ".prg"; the current record and the program take the
+    // file's name only once the file is written. On failure reason (when given) receives why.
+    virtual bool savePresetFile(const char* path, char* reason = nullptr, size_t reasonSize = 0);
     virtual bool loadPresetFile(VstInt32 index, const char* path);
     virtual VstInt32 addPresetsToMenu(const char* folder, VstInt32 firstIndex, VstInt32 menuIndex);
     virtual VstInt32 countPresetFiles(const char* folder);

@@ -102,10 +102,10 @@ void CMaximizer::setParam(int32_t code, float value) {
     const double x = value;
     switch (code) {
     case 0:
-        inputGain = dbToGain(40.0 * x - 20.0);
+        relaxedStore(inputGain, dbToGain(40.0 * x - 20.0));
         break;
     case 1:
-        targetLevel = dbToGain(-8.0 * x);
+        relaxedStore(targetLevel, dbToGain(-8.0 * x));
         break;
     case 2: {
         // Mode = trunc(4x); only 0..4 select a recovery time. Checked in double first so a
@@ -113,7 +113,7 @@ void CMaximizer::setParam(int32_t code, float value) {
         const double scaled = 4.0 * x;
         if (scaled > -1.0 && scaled < 5.0) {
             static const double kRecovery[5] = {0.02, 0.04, 0.06, 0.1, 1.0};
-            recoveryTime = kRecovery[static_cast<int>(scaled)];
+            relaxedStore(recoveryTime, kRecovery[static_cast<int>(scaled)]);
         }
         break;
     }
@@ -121,10 +121,10 @@ void CMaximizer::setParam(int32_t code, float value) {
         gain = static_cast<float>(40.0 * x - 20.0);
         break;
     case 5:
-        outputGain = dbToGain(40.0 * x - 20.0);
+        relaxedStore(outputGain, dbToGain(40.0 * x - 20.0));
         break;
     case 6:
-        ceilingClip = value;
+        relaxedStore(ceilingClip, value);
         break;
     default:
         break;
@@ -168,12 +168,14 @@ float CMaximizer::replan(float newGain, float newPeak) {
     blockPeak = newPeak;
     const double rate = sampleRate;
     const uint32_t h0 = asUnsigned(historyIndex);
-    const double target = targetLevel;
+    // The controls may change on another thread: each is read once.
+    const float targetNow = relaxedLoad(targetLevel);
+    const double target = targetNow;
     // target/h per history slot, kept from the re-plan that stored the slot (the divider is
     // then free for the divisions that wait for the gain); redone when the target changed.
-    if (!(quotientTarget == targetLevel)) {
+    if (!(quotientTarget == targetNow)) {
         for (int32_t k = 0; k < kHistorySize; ++k) historyQuotient[k] = target / static_cast<double>(peakHistory[k]);
-        quotientTarget = targetLevel;
+        quotientTarget = targetNow;
     }
     alignas(16) double quotient[10];
     alignas(16) double allowance[10];
@@ -184,7 +186,7 @@ float CMaximizer::replan(float newGain, float newPeak) {
 
     const double g = newGain;
     float slope[11];
-    const float recovery = static_cast<float>((1.0 - g) / (rate * recoveryTime));
+    const float recovery = static_cast<float>((1.0 - g) / (rate * relaxedLoad(recoveryTime)));
     // The guard float(float(v + 1e-18) - 1e-18) leaves every |v| >= 2^-30 as it is.
     slope[0] = __builtin_expect(std::fabs(recovery) >= 0x1p-30f, 1) ? recovery : guardTiny(recovery);
 #if ORVANNE_ENGINE_SSE2

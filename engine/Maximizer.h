@@ -2,6 +2,8 @@
 // gain and a hard ceiling. Plain C++; knows nothing of the plug-in host.
 #pragma once
 
+#include "Relaxed.h"
+
 #include <cstdint>
 #include <type_traits>
 
@@ -46,11 +48,11 @@ public:
     int32_t getLookahead() const { return lookahead; }
     int32_t getBlockLength() const { return blockLength; }
     float getSampleRate() const { return sampleRate; }
-    double getRecoveryTime() const { return recoveryTime; }
-    float getInputGain() const { return inputGain; }
-    float getOutputGain() const { return outputGain; }
-    float getTargetLevel() const { return targetLevel; }
-    float getCeilingClip() const { return ceilingClip; }
+    double getRecoveryTime() const { return relaxedLoad(recoveryTime); }
+    float getInputGain() const { return relaxedLoad(inputGain); }
+    float getOutputGain() const { return relaxedLoad(outputGain); }
+    float getTargetLevel() const { return relaxedLoad(targetLevel); }
+    float getCeilingClip() const { return relaxedLoad(ceilingClip); }
     float getGain() const { return gain; }
     float getSmoothedGain() const { return smoothedGain; }
     float getGainSlope() const { return gainSlope; }
@@ -184,18 +186,20 @@ public:
         smoothed = _mm_set_ss(owner.smoothedGain);
         setSlope(_mm_set_ss(owner.gainSlope));
         peak = _mm_set_ss(owner.blockPeak);
-        inputGain = _mm_set1_ps(owner.inputGain);
-        inputGainD = _mm_set_sd(owner.inputGain);
-        outputGain = _mm_set1_ps(owner.outputGain);
-        clipOn = _mm_castsi128_ps(_mm_set1_epi32(owner.ceilingClip > 0.5f ? -1 : 0));
+        // The controls may change on another thread: each is read once per chunk.
+        const float input = relaxedLoad(owner.inputGain);
+        inputGain = _mm_set1_ps(input);
+        inputGainD = _mm_set_sd(input);
+        outputGain = _mm_set1_ps(relaxedLoad(owner.outputGain));
+        clipOn = _mm_castsi128_ps(_mm_set1_epi32(relaxedLoad(owner.ceilingClip) > 0.5f ? -1 : 0));
 #else
         gain = owner.gain;
         smoothed = owner.smoothedGain;
         setSlope(owner.gainSlope);
         peak = owner.blockPeak;
-        inputGain = owner.inputGain;
-        outputGain = owner.outputGain;
-        clip = owner.ceilingClip > 0.5f;
+        inputGain = relaxedLoad(owner.inputGain);
+        outputGain = relaxedLoad(owner.outputGain);
+        clip = relaxedLoad(owner.ceilingClip) > 0.5f;
 #endif
     }
 

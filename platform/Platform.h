@@ -56,6 +56,22 @@ bool makeDirectory(const char* path);
 // False, with out untouched, when it cannot be determined or does not fit size bytes.
 bool programFilesFolder(char* out, size_t size);
 
+// The calling user's own settings folder, without a trailing separator: Windows: the roaming
+// application data folder (%APPDATA%); Linux: the same folder as programFilesFolder, which is
+// already per user. False, with out untouched, when it cannot be determined or does not fit.
+bool userDataFolder(char* out, size_t size);
+
+// Answers the two base folders above; tests install their own (for instance a program-files
+// folder nobody can write into). Replaced only by tests, on the thread that uses it.
+class FolderLocator {
+public:
+    virtual ~FolderLocator() {}
+    virtual bool programFiles(char* out, size_t size) = 0;
+    virtual bool userData(char* out, size_t size) = 0;
+};
+// Replaces the locator (null restores the system one); answers the previous one.
+FolderLocator* setFolderLocator(FolderLocator* locator);
+
 // Shows an error message (Windows: a message box with the error icon and no owner window;
 // Linux: a line on stderr). Goes to the installed presenter when there is one.
 class MessagePresenter {

@@ -30,18 +30,18 @@ bool joinPath(char* out, size_t size, const char* const* parts, size_t count, bo
 
 namespace {
 
-// A folder counts as present when it can be listed; otherwise it is created.
-bool ensureFolder(const char* path)
+// A folder counts as present when it can be listed; otherwise it is created when asked to be.
+bool ensureFolder(const char* path, bool create)
 {
     DirectoryReader reader;
     if (reader.open(path))
         return true;
-    return makeDirectory(path);
+    return create && makeDirectory(path);
 }
 
 } // namespace
 
-bool getPresetRootPathUnder(const char* base, const char* product, char* out, size_t size)
+bool getPresetRootPathUnder(const char* base, const char* product, char* out, size_t size, bool create)
 {
     if (out == nullptr || size == 0)
         return false;
@@ -56,7 +56,7 @@ bool getPresetRootPathUnder(const char* base, const char* product, char* out, si
     if (!joinPath(level, sizeof(level), parts, kParts, true))
         return false;
     for (size_t count = 2; count <= kParts; ++count) {
-        if (!joinPath(level, sizeof(level), parts, count, false) || !ensureFolder(level))
+        if (!joinPath(level, sizeof(level), parts, count, false) || !ensureFolder(level, create))
             return false;
     }
     char root[256];
@@ -75,6 +75,17 @@ bool getPresetRootPath(const char* product, char* out, size_t size)
     if (!programFilesFolder(base, sizeof(base)))
         return false;
     return getPresetRootPathUnder(base, product, out, size);
+}
+
+bool getUserPresetRootPath(const char* product, char* out, size_t size, bool create)
+{
+    if (out == nullptr || size == 0)
+        return false;
+    out[0] = '\0';
+    char base[256];
+    if (!userDataFolder(base, sizeof(base)))
+        return false;
+    return getPresetRootPathUnder(base, product, out, size, create);
 }
 
 } // namespace platform

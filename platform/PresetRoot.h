@@ -16,8 +16,13 @@ constexpr const char* kUserPresetsFolder = "00-User Presets";
 // or saved then.
 bool getPresetRootPath(const char* product, char* out, size_t size);
 
+// The same under the user's own settings folder (userDataFolder), where presets go when the
+// program-files root cannot be written. With create false nothing is created: the answer is
+// false unless the whole chain is already there.
+bool getUserPresetRootPath(const char* product, char* out, size_t size, bool create);
+
 // The same under a given base folder (no trailing separator); for tests and other bases.
-bool getPresetRootPathUnder(const char* base, const char* product, char* out, size_t size);
+bool getPresetRootPathUnder(const char* base, const char* product, char* out, size_t size, bool create = true);
 
 // Joins parts into out separated by the platform's separator, with a trailing one when
 // trailingSeparator is set. False (out empty) when the result would not fit size bytes.

@@ -1,4 +1,4 @@
-// The replaceable services: clock and message presenter. Replaced only by tests, on the
+// The replaceable services: clock, message presenter and folder locator. Replaced only by tests, on the
 // thread that uses them.
 #include "SystemServices.h"
 
@@ -7,6 +7,7 @@ namespace platform {
 namespace {
 Clock* installedClock = nullptr;
 MessagePresenter* installedPresenter = nullptr;
+FolderLocator* installedLocator = nullptr;
 } // namespace
 
 Clock& clock()
@@ -37,6 +38,27 @@ MessagePresenter* setMessagePresenter(MessagePresenter* presenter)
 {
     MessagePresenter* previous = installedPresenter;
     installedPresenter = presenter;
+    return previous;
+}
+
+bool programFilesFolder(char* out, size_t size)
+{
+    if (installedLocator != nullptr)
+        return installedLocator->programFiles(out, size);
+    return detail::systemProgramFilesFolder(out, size);
+}
+
+bool userDataFolder(char* out, size_t size)
+{
+    if (installedLocator != nullptr)
+        return installedLocator->userData(out, size);
+    return detail::systemUserDataFolder(out, size);
+}
+
+FolderLocator* setFolderLocator(FolderLocator* locator)
+{
+    FolderLocator* previous = installedLocator;
+    installedLocator = locator;
     return previous;
 }
 

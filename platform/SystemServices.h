@@ -8,6 +8,8 @@ namespace detail {
 
 Clock& systemClock();
 void systemShowError(const char* caption, const char* text);
+bool systemProgramFilesFolder(char* out, size_t size);
+bool systemUserDataFolder(char* out, size_t size);
 
 } // namespace detail
 } // namespace platform

@@ -115,7 +115,9 @@ bool makeFolders(const char* path)
 
 } // namespace
 
-bool programFilesFolder(char* out, size_t size)
+namespace detail {
+
+bool systemProgramFilesFolder(char* out, size_t size)
 {
     if (out == nullptr || size == 0)
         return false;
@@ -144,7 +146,10 @@ bool programFilesFolder(char* out, size_t size)
     return true;
 }
 
-namespace detail {
+bool systemUserDataFolder(char* out, size_t size)
+{
+    return systemProgramFilesFolder(out, size);
+}
 
 void systemShowError(const char* caption, const char* text)
 {

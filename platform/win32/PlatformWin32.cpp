@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <ole2.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <cstring>
 
@@ -90,7 +91,9 @@ bool makeDirectory(const char* path)
     return path != nullptr && path[0] != '\0' && CreateDirectoryA(path, nullptr) != 0;
 }
 
-bool programFilesFolder(char* out, size_t size)
+namespace detail {
+
+bool systemProgramFilesFolder(char* out, size_t size)
 {
     if (out == nullptr || size == 0)
         return false;
@@ -115,7 +118,22 @@ bool programFilesFolder(char* out, size_t size)
     return true;
 }
 
-namespace detail {
+bool systemUserDataFolder(char* out, size_t size)
+{
+    if (out == nullptr || size == 0)
+        return false;
+    char folder[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
+        return false;
+    size_t length = std::strlen(folder);
+    while (length > 0 && (folder[length - 1] == '\\' || folder[length - 1] == '/'))
+        folder[--length] = '\0';
+    if (length == 0 || length >= size)
+        return false;
+    std::memcpy(out, folder, length + 1);
+    return true;
+}
+
 
 void systemShowError(const char* caption, const char* text)
 {

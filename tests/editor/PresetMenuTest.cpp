@@ -2,9 +2,14 @@
 #include "EditorTestSupport.h"
 
 #include "CFrame.h"
+#include "Platform.h"
+#include "PresetRoot.h"
 #include "controls/CButtonMenu.h"
 #include "controls/CStaticText.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -231,9 +236,10 @@ TEST_F(PresetMenuTest, ATypedNameWithAFolderInItWritesNoFileOutsideTheUserFolder
     chooseSave("Save New Preset As...");
     EXPECT_FALSE(fileExists(presetRoot() + "Escaped.prg"));
     EXPECT_FALSE(fileExists(userFolder() + "../Escaped.prg"));
+    // Not saved, and said so: the program keeps its name.
     char name[32];
     effect->getCurrentPresetName(name);
-    EXPECT_STREQ(name, "../Escaped");
+    EXPECT_STREQ(name, "Factory Setting");
 }
 
 TEST_F(PresetMenuTest, LinksShowTheAboutMessageAndOpenTheMakersPages)
@@ -268,4 +274,141 @@ TEST_F(PresetMenuTest, WithoutADataFolderNothingIsListedOrSaved)
     EXPECT_EQ(effect->getPresetCount(), 2);
     if (home != nullptr)
         ::setenv("HOME", savedHome.c_str(), 1);
+}
+
+namespace {
+
+// Base folders as a user without the right to write under the program-files folder sees them:
+// a program-files base under which no folder can be created (it is a file), and a user data
+// folder of its own.
+class Folders : public platform::FolderLocator {
+public:
+    bool programFiles(char* out, size_t size) override { return give(programFilesBase, out, size); }
+    bool userData(char* out, size_t size) override { return give(userDataBase, out, size); }
+    std::string programFilesBase, userDataBase;
+
+private:
+    static bool give(const std::string& base, char* out, size_t size)
+    {
+        if (base.empty() || base.size() >= size)
+            return false;
+        std::memcpy(out, base.c_str(), base.size() + 1);
+        return true;
+    }
+};
+
+class Messages : public platform::MessagePresenter {
+public:
+    void showError(const char* caption, const char* text) override
+    {
+        log.push_back(std::string(caption) + ": " + text);
+    }
+    std::vector<std::string> log;
+};
+
+class PresetFallbackTest : public PresetMenuTest {
+protected:
+    void SetUp() override
+    {
+        PresetMenuTest::SetUp();
+        blocked = data.path() + "/blocked";
+        std::FILE* file = std::fopen(blocked.c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        std::fclose(file);
+        folders.programFilesBase = blocked;
+        folders.userDataBase = data.path() + "/roaming";
+        ASSERT_TRUE(platform::makeDirectory(folders.userDataBase.c_str()));
+        savedLocator = platform::setFolderLocator(&folders);
+        savedMessages = platform::setMessagePresenter(&messages);
+    }
+    void TearDown() override
+    {
+        platform::setFolderLocator(savedLocator);
+        platform::setMessagePresenter(savedMessages);
+        PresetMenuTest::TearDown();
+    }
+    std::string userRoot() const { return folders.userDataBase + "/Tarvelle/Plug-In Settings/Orvanne/"; }
+    std::string programName()
+    {
+        char name[32];
+        effect->getCurrentPresetName(name);
+        return name;
+    }
+
+    std::string blocked;
+    Folders folders;
+    Messages messages;
+    platform::FolderLocator* savedLocator = nullptr;
+    platform::MessagePresenter* savedMessages = nullptr;
+};
+
+} // namespace
+
+TEST_F(PresetFallbackTest, AProgramFilesRootThatCannotBeCreatedSendsSavesToTheUsersRoot)
+{
+    openEditor();
+    dialogs.typedNames = {"Kept"};
+    chooseSave("Save New Preset As...");
+    EXPECT_TRUE(fileExists(userRoot() + "00-User Presets/Kept.prg"));
+    EXPECT_EQ(programName(), "Kept");
+    EXPECT_EQ(messages.log, std::vector<std::string>());
+    // Listed from the user's root, and recalled from there.
+    EXPECT_EQ(entries(editor->getPresetMenu()),
+              (std::vector<std::string>{"Factory Setting", "-", "-M00-User Presets"}));
+    choosePreset({"00-User Presets", "Kept"});
+    EXPECT_EQ(effect->getCurrentPresetIndex(), 2);
+}
+
+TEST_F(PresetFallbackTest, BothRootsAreListedProgramFilesFirst)
+{
+    // An installer's bank under program files, the user's own presets in the user's root.
+    folders.programFilesBase = data.path() + "/programs";
+    const std::string programRoot = folders.programFilesBase + "/Tarvelle/Plug-In Settings/Orvanne/";
+    for (const std::string& folder : {folders.programFilesBase, folders.programFilesBase + "/Tarvelle",
+                                      folders.programFilesBase + "/Tarvelle/Plug-In Settings", programRoot,
+                                      programRoot + "Installed Bank", folders.userDataBase + "/Tarvelle",
+                                      folders.userDataBase + "/Tarvelle/Plug-In Settings", userRoot(),
+                                      userRoot() + "00-User Presets"})
+        platform::makeDirectory(folder.c_str());
+    ASSERT_TRUE(effect->savePresetFile((programRoot + "Installed Bank/Bank One").c_str()));
+    ASSERT_TRUE(effect->savePresetFile((userRoot() + "00-User Presets/Mine").c_str()));
+
+    openEditor();
+    const std::vector<std::string> menu = entries(editor->getPresetMenu());
+    ASSERT_EQ(menu.size(), 5u);
+    // Program files: its own user folder (created on open) and the bank, in listing order.
+    EXPECT_EQ(std::count(menu.begin() + 2, menu.begin() + 4, "-MInstalled Bank"), 1);
+    EXPECT_EQ(menu[4], "-M00-User Presets");
+    ASSERT_EQ(effect->getPresetCount(), 4);
+    choosePreset({"Installed Bank", "Bank One"});
+    EXPECT_EQ(programName(), "Bank One");
+    EXPECT_EQ(effect->getCurrentPresetIndex(), 2);
+    EXPECT_STREQ(effect->getPresetRecord(3).presetName, "Mine");
+}
+
+TEST_F(PresetFallbackTest, ASaveThatFailsEverywhereSaysWhyOnceAndKeepsTheName)
+{
+    // Neither root can be created.
+    folders.userDataBase = blocked;
+    openEditor();
+    dialogs.typedNames = {"Lost"};
+    chooseSave("Save New Preset As...");
+    ASSERT_EQ(messages.log.size(), 1u);
+    EXPECT_EQ(messages.log[0], "Preset Not Saved: The preset could not be saved as \"Lost.prg\": "
+                               "no preset folder could be created.");
+    EXPECT_EQ(programName(), "Factory Setting");
+
+    // The folder is there but the file cannot be written (here: a folder already has its name).
+    messages.log.clear();
+    folders.userDataBase = data.path() + "/roaming";
+    char root[256];
+    ASSERT_TRUE(platform::getUserPresetRootPath("Orvanne", root, sizeof(root), true));
+    const std::string taken = std::string(root) + "00-User Presets/Taken.prg";
+    ASSERT_TRUE(platform::makeDirectory(taken.c_str()));
+    dialogs.typedNames = {"Taken"};
+    chooseSave("Save New Preset As...");
+    ASSERT_EQ(messages.log.size(), 1u);
+    EXPECT_EQ(messages.log[0], "Preset Not Saved: The preset could not be saved as \"" + taken + "\": " +
+                                   std::strerror(EISDIR) + ".");
+    EXPECT_EQ(programName(), "Factory Setting");
 }

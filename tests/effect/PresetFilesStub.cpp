@@ -18,7 +18,13 @@ VstInt32 CTarvelleVST::setChunk(void* data, VstInt32 byteSize, bool isPreset)
 
 void CTarvelleVST::nextPreset() {}
 void CTarvelleVST::previousPreset() {}
-void CTarvelleVST::savePresetFile(const char* path) { (void)path; }
+bool CTarvelleVST::savePresetFile(const char* path, char* reason, size_t reasonSize)
+{
+    (void)path;
+    (void)reason;
+    (void)reasonSize;
+    return false;
+}
 
 bool CTarvelleVST::loadPresetFile(VstInt32 index, const char* path)
 {

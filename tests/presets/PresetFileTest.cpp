@@ -1,5 +1,7 @@
 #include "PresetTestSupport.h"
 
+#include <cerrno>
+
 namespace {
 
 using PresetFileTest = PresetTest;
@@ -29,11 +31,14 @@ TEST_F(PresetFileTest, FortyCharacterNameGivesThirtyOneInTheRecord)
     EXPECT_EQ(programName(), std::string(31, 'x'));
 }
 
-TEST_F(PresetFileTest, UnwritablePathWritesNothingButTheNameIsTaken)
+TEST_F(PresetFileTest, UnwritablePathWritesNothingKeepsTheNameAndSaysWhy)
 {
-    effect->savePresetFile(file("missing" + std::string(1, platform::kPathSeparator) + "Lost").c_str());
+    char reason[64] = {};
+    EXPECT_FALSE(effect->savePresetFile(file("missing" + std::string(1, platform::kPathSeparator) + "Lost").c_str(),
+                                        reason, sizeof(reason)));
     EXPECT_FALSE(fs::exists(tree / "missing"));
-    EXPECT_EQ(programName(), "Lost");
+    EXPECT_EQ(programName(), "Factory Setting");
+    EXPECT_STREQ(reason, std::strerror(ENOENT));
 
     // A path that cannot take the extension within a path buffer is not cut into another file.
     std::string longPath = tree.path(true) + std::string(260 - tree.path(true).size() - 2, 'p');
@@ -41,6 +46,19 @@ TEST_F(PresetFileTest, UnwritablePathWritesNothingButTheNameIsTaken)
     EXPECT_EQ(std::distance(fs::directory_iterator(tree.root), fs::directory_iterator()), 0);
     effect->savePresetFile(nullptr);
 }
+
+#if !defined(_WIN32)
+TEST_F(PresetFileTest, AFullDiskLeavesNoFileKeepsTheNameAndSaysWhy)
+{
+    // The file lands on a device that takes no data: the buffered write fails when closed.
+    fs::create_symlink("/dev/full", tree / "Full.prg");
+    char reason[64] = {};
+    EXPECT_FALSE(effect->savePresetFile(file("Full").c_str(), reason, sizeof(reason)));
+    EXPECT_STREQ(reason, std::strerror(ENOSPC));
+    EXPECT_EQ(programName(), "Factory Setting");
+    EXPECT_FALSE(fs::is_symlink(tree / "Full.prg"));
+}
+#endif
 
 TEST_F(PresetFileTest, LoadAcceptsOnlyWholeRecordsWithTheTag)
 {
