@@ -110,8 +110,9 @@ bool CVSTEditor::open(void* window)
     presetNameText->setFont(kSystemFont);
     presetNameText->setFontColor(kTextGrey);
     presetNameText->setTextStyle(kBoldFace);
+    // The whole name: the host's program-name opcode is the only place it is cut.
     char programName[kPathSize] = {};
-    owner->getProgramName(programName);
+    owner->getCurrentPresetName(programName);
     presetNameText->setText(programName);
     toolkitFrame->addView(presetNameText);
 
@@ -156,6 +157,11 @@ bool CVSTEditor::open(void* window)
     addAnimKnob(106, 81, kParamInputThres, 101, levelKnob, false, true);
     addAnimKnob(716, 81, kParamOutCeiling, 101, levelKnob, false, true);
     addAnimKnob(255, 105, kParamRecovery, 5, recoveryKnob, false, true);
+    // Recovery is a selector: the wheel and the arrow keys move it one mode at a time.
+    if (controlsByTag[kParamRecovery] != nullptr) {
+        const float modes = owner->getParameterMax(kParamRecovery) - owner->getParameterMin(kParamRecovery) + 1.f;
+        static_cast<CKnob*>(controlsByTag[kParamRecovery])->setStepCount(static_cast<int32_t>(modes));
+    }
 
     // 13, 14: output meters.
     outputMeterLeft = new CVuMeter(pictureRect(350, 58, meterLeftOn, 1), meterLeftOn, meterLeftOff, 100, StyleVertical);
@@ -376,6 +382,9 @@ void CVSTEditor::idle()
     pushMeterReadings();
     if (isUserInteracting())
         return;
+    // The read-out's text depends on the index as well as the value: when only the index
+    // changes (a value of 0 under the pointer, then nothing), it must still be redrawn.
+    const int32_t shownIndex = lastTouchedIndex;
     lastTouchedIndex = 0;
     CView* view = toolkitFrame != nullptr ? toolkitFrame->getCurrentView() : nullptr;
     // Only controls carry a tag; any other view (the About picture before it is drawn) counts
@@ -390,6 +399,8 @@ void CVSTEditor::idle()
     } else {
         paramDisplay->setValue(0.f);
     }
+    if (lastTouchedIndex != shownIndex)
+        paramDisplay->setDirty(true);
 }
 
 void CVSTEditor::arrowReported(bool next)

@@ -142,6 +142,8 @@ private:
     void presetMenuChosen(int32_t entry);
     void folderMenuChosen(int32_t folder, int32_t entry);
     void saveMenuChosen(const char* entry);
+    // After a save and the rebuild: the saved preset, as listed in the user folder, is current.
+    void selectSavedPreset(const char* name);
     void linksMenuChosen(const char* entry);
     void releaseFolderMenus();
     void markFrameDirty();

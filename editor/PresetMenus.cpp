@@ -206,8 +206,9 @@ void CVSTEditor::showPresetName()
 {
     if (!editorOpen.load(std::memory_order_relaxed) || presetNameText == nullptr)
         return;
+    // The whole name (31 characters); only the host's program-name opcode cuts it.
     char name[kPathSize] = {};
-    owner->getProgramName(name);
+    owner->getCurrentPresetName(name);
     presetNameText->setText(name);
 }
 
@@ -262,7 +263,26 @@ void CVSTEditor::saveMenuChosen(const char* entry)
     if (!editorOpen.load(std::memory_order_relaxed))
         return;
     buildPresetMenu(false, "");
+    if (confirmed)
+        selectSavedPreset(name);
     markFrameDirty();
+}
+
+void CVSTEditor::selectSavedPreset(const char* name)
+{
+    if (name == nullptr || name[0] == '\0')
+        return;
+    for (int32_t k = 0; k < folderMenuCount; ++k) {
+        if (folderMenus[k] == nullptr || std::strcmp(owner->getPresetFolderName(k), platform::kUserPresetsFolder) != 0)
+            continue;
+        char label[COptionMenu::kEntryTextSize];
+        for (int32_t j = 0; j < folderMenus[k]->getNbEntries(); ++j) {
+            if (folderMenus[k]->getEntry(j, label) && std::strcmp(label, name) == 0) {
+                owner->setCurrentPresetIndex(folderFirstIndex[k] + j);
+                return;
+            }
+        }
+    }
 }
 
 void CVSTEditor::linksMenuChosen(const char* entry)

@@ -1,6 +1,7 @@
 // Chunks, ".prg" preset files, preset folders and the next / previous preset steps.
 #include "TarvelleVST.h"
 
+#include "AEffEditor.h"
 #include "Platform.h"
 #include "TextCopy.h"
 
@@ -69,6 +70,9 @@ VstInt32 CTarvelleVST::setChunk(void* data, VstInt32 byteSize, bool isPreset)
     char name[kPresetNameSize];
     copyText(name, record.presetName, sizeof(name));
     setCurrentPresetName(name);
+    // An open editor shows the restored name, as after any other change of preset.
+    if (editor != nullptr && editorLink != nullptr && editor->isOpen())
+        editorLink->updatePresetNameDisplay();
     return 1;
 }
 

@@ -45,6 +45,13 @@ bool CTarvelleVST::getPresetNameIndexed(VstInt32 category, VstInt32 index, char*
     return true;
 }
 
+void CTarvelleVST::setCurrentPresetIndex(VstInt32 index)
+{
+    if (presetTable == nullptr || index < 0 || index >= presetCount || index >= kPresetTableSize)
+        return;
+    currentPresetIndex = index;
+}
+
 void CTarvelleVST::setPresetCount(VstInt32 count)
 {
     presetCount = count < 2 ? 2 : (count > kPresetTableSize ? kPresetTableSize : count);

@@ -102,6 +102,9 @@ public:
     virtual void getCurrentPresetName(char* text);
     virtual bool getPresetNameIndexed(VstInt32 category, VstInt32 index, char* text);
     virtual VstInt32 getCurrentPresetIndex() { return currentPresetIndex; }
+    // Makes a listed record current without recalling it (it holds the state already, as after
+    // a save); the arrows step from it. Indices outside the listed records are ignored.
+    void setCurrentPresetIndex(VstInt32 index);
     virtual void nextPreset();
     virtual void previousPreset();
     virtual void setParameterFromNormalized(VstInt32 index, float x);

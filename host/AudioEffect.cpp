@@ -48,13 +48,19 @@ void AudioEffect::masterIdle()
     callHost(audioMasterIdle);
 }
 
+// Only parameters are edited as far as the host knows: the editor's menus and arrows carry
+// tags beyond them, for which a host would record a lane of a parameter that does not exist.
 bool AudioEffect::beginEdit(VstInt32 index)
 {
+    if (index < 0 || index >= numParams)
+        return false;
     return callHost(audioMasterBeginEdit, index) != 0;
 }
 
 bool AudioEffect::endEdit(VstInt32 index)
 {
+    if (index < 0 || index >= numParams)
+        return false;
     return callHost(audioMasterEndEdit, index) != 0;
 }
 

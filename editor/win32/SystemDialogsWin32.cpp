@@ -12,6 +12,15 @@ namespace {
 INT_PTR CALLBACK saveAsProcedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     (void)lParam;
+    if (message == WM_INITDIALOG) {
+        // The user types the name straight away: the field has the focus, not OK (which
+        // would close the dialog with an empty name and save nothing).
+        HWND field = GetDlgItem(dialog, kSaveAsNameFieldId);
+        if (field == nullptr)
+            return TRUE;
+        SetFocus(field);
+        return FALSE;
+    }
     if (message != WM_COMMAND)
         return FALSE;
     char* buffer = dialogNameBuffer();

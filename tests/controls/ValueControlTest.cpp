@@ -275,6 +275,45 @@ TEST_F(KnobTest, WheelAndArrowKeysStepByTheIncrementAndATenthWithShift)
     EXPECT_FALSE(knob->onWheel(context, where, 1.f));
 }
 
+TEST_F(KnobTest, SteppedKnobMovesOnePositionPerNotchOrKeyEvenWithShift)
+{
+    // Five positions 0, 0.25, ... 1; the parameter behind it hands back its own value for a
+    // position (slightly above it), which must not keep the knob where it was.
+    knob->setStepCount(5);
+    const CPoint where(125, 75);
+    EXPECT_TRUE(frame->onWheel(context, where, 1.f));
+    EXPECT_FLOAT_EQ(knob->getValue(), 0.25f);
+    EXPECT_EQ(log.str(), "begin 7, changed 7 0.25, end 7");
+    knob->setValue(0.2501f);
+    InputState::current().buttons = ModShift;
+    EXPECT_TRUE(frame->onWheel(context, where, 1.f));
+    EXPECT_FLOAT_EQ(knob->getValue(), 0.5f);
+    InputState::current().buttons = 0;
+    EXPECT_TRUE(frame->onWheel(context, where, 0.25f)); // a part of a notch is still one position
+    EXPECT_FLOAT_EQ(knob->getValue(), 0.75f);
+    EXPECT_TRUE(frame->onWheel(context, where, -2.f));
+    EXPECT_FLOAT_EQ(knob->getValue(), 0.25f);
+    EXPECT_TRUE(frame->onWheel(context, where, 9.f));
+    EXPECT_FLOAT_EQ(knob->getValue(), 1.f);
+
+    VstKeyCode key = {};
+    for (unsigned char virt : {VKEY_DOWN, VKEY_LEFT}) {
+        key.virt = virt;
+        key.modifier = virt == VKEY_LEFT ? MODIFIER_SHIFT : 0;
+        EXPECT_EQ(knob->onKeyDown(key), 1);
+    }
+    EXPECT_FLOAT_EQ(knob->getValue(), 0.5f);
+    key.virt = VKEY_UP;
+    EXPECT_EQ(knob->onKeyDown(key), 1);
+    key.virt = VKEY_RIGHT;
+    EXPECT_EQ(knob->onKeyDown(key), 1);
+    EXPECT_FLOAT_EQ(knob->getValue(), 1.f);
+    knob->setDirty(false);
+    log.clear();
+    EXPECT_EQ(knob->onKeyDown(key), 1); // at the last position: nothing to report
+    EXPECT_TRUE(log.events.empty());
+}
+
 TEST_F(KnobTest, DirtyProtocolAndTypes)
 {
     EXPECT_FALSE(knob->isDirty());

@@ -16,6 +16,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 using namespace editor_test;
 
@@ -386,6 +387,86 @@ TEST_F(EditorTest, ArrowsStepOncePerClickAndTwiceWhenReleasedOutside)
     EXPECT_EQ(effect->getCurrentPresetIndex(), 4);
     editor->idle(); // the name follows in the next idle
     EXPECT_STREQ(editor->getPresetNameText()->getText(), effect->getPresetRecord(4).presetName);
+}
+
+TEST_F(EditorTest, RecoveryStepsOneModePerWheelNotchOrKeyAndTheLevelKnobsByATenth)
+{
+    openEditor();
+    ASSERT_FLOAT_EQ(effect->getParamRecord(kParamRecovery).value, 1.f); // Ultra-Fast
+    CFrame* frame = editor->getToolkitFrame();
+    const CPoint recovery(288, 138);
+    InputState::current().position = recovery;
+    host().calls.clear();
+    for (float expected : {2.f, 3.f}) {
+        EXPECT_TRUE(frame->onWheel(context, recovery, 1.f));
+        EXPECT_FLOAT_EQ(effect->getParamRecord(kParamRecovery).value, expected);
+        EXPECT_FLOAT_EQ(editor->getControl(kParamRecovery)->getValue(), effect->getParameter(kParamRecovery));
+    }
+    EXPECT_EQ(host().count(audioMasterAutomate), 2);
+    EXPECT_TRUE(frame->onWheel(context, recovery, -1.f));
+    EXPECT_FLOAT_EQ(effect->getParamRecord(kParamRecovery).value, 2.f);
+
+    frame->setFocusView(editor->getControl(kParamRecovery));
+    VstKeyCode key = {};
+    const std::pair<unsigned char, float> keys[] = {
+        {VKEY_UP, 3.f}, {VKEY_RIGHT, 4.f}, {VKEY_RIGHT, 5.f}, {VKEY_UP, 5.f}, {VKEY_DOWN, 4.f}, {VKEY_LEFT, 3.f}};
+    for (const auto& k : keys) {
+        key.virt = k.first;
+        EXPECT_EQ(frame->onKeyDown(key), 1);
+        EXPECT_FLOAT_EQ(effect->getParamRecord(kParamRecovery).value, k.second) << int(k.first);
+    }
+
+    // The level knobs keep their tenth per notch.
+    const CPoint input(156, 131);
+    EXPECT_TRUE(frame->onWheel(context, input, 1.f));
+    EXPECT_NEAR(effect->getParameter(kParamInputThres), 0.6f, 1e-6f);
+}
+
+TEST_F(EditorTest, ReadoutIsRedrawnWhenOnlyTheParameterUnderItChanges)
+{
+    cairo_surface_t* background = loadPicture(kPictureBackground);
+    ASSERT_NE(background, nullptr);
+    openEditor();
+    // Whether the read-out shows only its piece of the background (no text).
+    auto readoutEmpty = [&] {
+        for (int y = 1; y < 19; ++y)
+            for (int x = 622; x < 869; ++x)
+                if (pixel(x, y) != imagePixel(background, x, y))
+                    return false;
+        return true;
+    };
+    auto readoutPixels = [&] {
+        std::vector<uint32_t> pixels;
+        for (int y = 1; y < 19; ++y)
+            for (int x = 622; x < 869; ++x)
+                pixels.push_back(pixel(x, y));
+        return pixels;
+    };
+    editor->idle();
+    ASSERT_TRUE(readoutEmpty());
+
+    // Automation to the minimum shows the text; the pointer over the background clears it.
+    InputState::current().position = CPoint(460, 230);
+    effect->setParameterAutomated(kParamInputThres, 0.f);
+    editor->idle();
+    EXPECT_FALSE(readoutEmpty());
+    editor->idle();
+    editor->idle();
+    EXPECT_TRUE(readoutEmpty());
+
+    // From one knob at its minimum to the other: the text changes although the value does not.
+    effect->setParameterAutomated(kParamOutCeiling, 0.f);
+    InputState::current().position = CPoint(150, 120);
+    editor->idle();
+    editor->idle();
+    const std::vector<uint32_t> inputText = readoutPixels();
+    EXPECT_FALSE(readoutEmpty());
+    InputState::current().position = CPoint(760, 120);
+    editor->idle();
+    editor->idle();
+    EXPECT_FALSE(readoutEmpty());
+    EXPECT_NE(readoutPixels(), inputText);
+    cairo_surface_destroy(background);
 }
 
 TEST_F(EditorTest, HundredOpenIdleCloseCyclesKeepEverythingInPlace)

@@ -242,6 +242,83 @@ TEST_F(PresetMenuTest, ATypedNameWithAFolderInItWritesNoFileOutsideTheUserFolder
     EXPECT_STREQ(name, "Factory Setting");
 }
 
+TEST_F(PresetMenuTest, NamesOfUpTo31CharactersAreShownWholeAfterAChoiceAndARestore)
+{
+    openEditor();
+    const char* const longName = "Drum Bus Glue Version 12";
+    writePreset(userFolder() + longName + ".prg", longName, kValues);
+    editor->buildPresetMenu(false, "");
+    choosePreset({"00-User Presets", longName});
+    EXPECT_STREQ(editor->getPresetNameText()->getText(), longName);
+
+    // A state the host restores while the window is open shows its own name.
+    PresetRecord record = effect->getPresetRecord(0);
+    const std::string longest(31, 'r');
+    std::snprintf(record.presetName, sizeof(record.presetName), "%s", longest.c_str());
+    record.presetValues[kParamInputThres] = 0.8f;
+    ASSERT_EQ(effect->setChunk(&record, sizeof(record)), 1);
+    EXPECT_STREQ(editor->getPresetNameText()->getText(), longest.c_str());
+    EXPECT_FLOAT_EQ(editor->getControl(kParamInputThres)->getValue(), 0.8f);
+}
+
+TEST_F(PresetMenuTest, AfterASaveTheArrowsStepFromTheSavedPreset)
+{
+    openEditor();
+    for (const char* name : {"Master A", "Master B", "Master C"})
+        writePreset(userFolder() + name + ".prg", name, kValues);
+    editor->buildPresetMenu(false, "");
+    choosePreset({"00-User Presets", "Master A"});
+    effect->setParameterAutomated(kParamInputThres, 0.7f);
+    dialogs.typedNames = {"Zed"};
+    chooseSave("Save New Preset As...");
+    ASSERT_TRUE(fileExists(userFolder() + "Zed.prg"));
+    ASSERT_EQ(effect->getPresetCount(), 6);
+
+    // The saved preset is the current record, holding what was saved.
+    const VstInt32 saved = effect->getCurrentPresetIndex();
+    EXPECT_STREQ(effect->getPresetRecord(saved).presetName, "Zed");
+    EXPECT_FLOAT_EQ(effect->getPresetRecord(saved).presetValues[kParamInputThres], 0.7f);
+    EXPECT_STREQ(editor->getPresetNameText()->getText(), "Zed");
+    const VstInt32 before = saved == 2 ? 5 : saved - 1;
+    leftClick(CPoint(364, 10)); // previous
+    EXPECT_EQ(effect->getCurrentPresetIndex(), before);
+    EXPECT_STRNE(editor->getPresetNameText()->getText(), "Zed");
+    leftClick(CPoint(558, 10)); // next
+    EXPECT_EQ(effect->getCurrentPresetIndex(), saved);
+    EXPECT_STREQ(editor->getPresetNameText()->getText(), "Zed");
+
+    // A save that is cancelled leaves the current preset where it was.
+    dialogs.typedNames = {"<cancel>"};
+    chooseSave("Save New Preset As...");
+    EXPECT_EQ(effect->getCurrentPresetIndex(), saved);
+}
+
+TEST_F(PresetMenuTest, TheHostHearsOfEditsOfParametersOnly)
+{
+    openEditor();
+    writePreset(userFolder() + "One.prg", "One", kValues);
+    writePreset(userFolder() + "Two.prg", "Two", kValues);
+    editor->buildPresetMenu(false, "");
+    host().calls.clear();
+    leftClick(CPoint(558, 10));
+    leftClick(CPoint(364, 10));
+    choosePreset({"00-User Presets", "Two"});
+    choosePreset({"Factory Setting"});
+    chooseSave("Save New Preset As..."); // cancelled
+    chooseLink("About Orvanne...");
+    editor->getToolkitFrame()->onWheel(context, CPoint(288, 138), 1.f);
+    int edits = 0;
+    for (const HostCall& call : host().calls) {
+        if (call.opcode != audioMasterBeginEdit && call.opcode != audioMasterEndEdit)
+            continue;
+        ++edits;
+        EXPECT_GE(call.index, 0);
+        EXPECT_LT(call.index, kNumParams) << (call.opcode == audioMasterBeginEdit ? "begin" : "end");
+    }
+    EXPECT_EQ(edits, 2); // the wheel's gesture on Recovery
+    EXPECT_EQ(host().count(audioMasterBeginEdit), 1);
+}
+
 TEST_F(PresetMenuTest, LinksShowTheAboutMessageAndOpenTheMakersPages)
 {
     openEditor();

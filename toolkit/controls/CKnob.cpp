@@ -260,16 +260,7 @@ bool CKnob::onWheel(CDrawContext* context, const CPoint& where, float distance)
     if (!mouseEnabled)
         return false;
     const int32_t buttons = context != nullptr ? context->getMouseButtons() : 0;
-    if (buttons & ModShift)
-        value += wheelIncrement * (distance * 0.1f);
-    else
-        value += wheelIncrement * distance;
-    bounceValue();
-    if (isDirty() && listener != nullptr) {
-        beginEdit();
-        listener->valueChanged(context, this);
-        endEdit();
-    }
+    stepValue(context, distance, (buttons & ModShift) != 0);
     return true;
 }
 
@@ -288,17 +279,39 @@ int32_t CKnob::onKeyDown(VstKeyCode& keyCode)
     default:
         return -1;
     }
-    if (keyCode.modifier & MODIFIER_SHIFT)
-        value += wheelIncrement * (step * 0.1f);
-    else
-        value += wheelIncrement * step;
+    stepValue(nullptr, step, (keyCode.modifier & MODIFIER_SHIFT) != 0);
+    return 1;
+}
+
+void CKnob::stepValue(CDrawContext* context, float notches, bool fine)
+{
+    if (stepCount >= 2) {
+        // A fraction of a position would be snapped back by a stepped parameter, so every
+        // gesture moves at least one whole position from the nearest one.
+        if (!(notches == notches) || notches == 0.f)
+            return;
+        float moves = std::round(notches);
+        if (moves == 0.f)
+            moves = notches > 0.f ? 1.f : -1.f;
+        const float last = float(stepCount - 1);
+        const float range = maxValue - minValue;
+        float position = range != 0.f ? std::round((value - minValue) / range * last) : 0.f;
+        if (!(position == position))
+            position = 0.f;
+        position += moves;
+        position = position < 0.f ? 0.f : (position > last ? last : position);
+        value = minValue + range * (position / last);
+    } else if (fine) {
+        value += wheelIncrement * (notches * 0.1f);
+    } else {
+        value += wheelIncrement * notches;
+    }
     bounceValue();
     if (isDirty() && listener != nullptr) {
         beginEdit();
-        listener->valueChanged(nullptr, this);
+        listener->valueChanged(context, this);
         endEdit();
     }
-    return 1;
 }
 
 } // namespace VSTGUI

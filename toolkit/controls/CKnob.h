@@ -34,9 +34,16 @@ public:
     virtual void setHandleBitmap(CBitmap* bitmap);
     virtual void setZoomFactor(float factor) { zoomFactor = factor; }
     virtual float getZoomFactor() const { return zoomFactor; }
+    // A knob with count positions evenly across its range (a selector): a wheel notch or an
+    // arrow key moves exactly one position, with or without Shift. Below 2: continuous.
+    void setStepCount(int32_t count) { stepCount = count; }
+    int32_t getStepCount() const { return stepCount; }
 
 protected:
     void compute();
+    // Moves the value by one wheel or key gesture: notches of the wheel increment (a tenth with
+    // fine), or whole positions on a stepped knob. Reports a change inside one edit.
+    void stepValue(CDrawContext* context, float notches, bool fine);
 
     CPoint offset;
     CColor handleColor;
@@ -50,6 +57,7 @@ protected:
     float bCoef = 0.f;
     float radius;
     float zoomFactor = 1.5f;
+    int32_t stepCount = 0;
 };
 
 } // namespace VSTGUI

@@ -1,9 +1,12 @@
 // orvanne-editor-window: a Windows command-line host that loads a plug-in, opens its editor
 // in a real top-level window and idles it about 50 times a second, as a host does, until a
 // stop file appears (or a time limit passes). Then it writes the window's picture as a PPM
-// and a report of the parameters and of what the plug-in reported to the host.
+// and a report of the parameters and of what the plug-in reported to the host. Given a NAME,
+// the report also holds the width of that text, and of its first 23 characters, in the font
+// of the editor's preset name (12-pixel bold Arial), so the check can tell whether the name
+// was shown whole.
 //
-// usage: orvanne-editor-window PLUGIN.dll OUT.ppm REPORT.txt STOPFILE [SECONDS]
+// usage: orvanne-editor-window PLUGIN.dll OUT.ppm REPORT.txt STOPFILE [SECONDS [NAME]]
 #include "PluginHost.h"
 #include "SceneImage.h"
 #include "Win32TestSupport.h"
@@ -39,6 +42,29 @@ bool writeWindowPicture(HWND window, const char* path)
     return image.width > 0 && image.height > 0 && scene::writePpm(image, path);
 }
 
+// Width in pixels of text in the editor's preset-name font.
+int nameTextWidth(const std::string& text)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    LOGFONTA logFont = {};
+    logFont.lfHeight = -12;
+    logFont.lfWeight = 700;
+    logFont.lfCharSet = ANSI_CHARSET;
+    logFont.lfOutPrecision = OUT_STRING_PRECIS;
+    logFont.lfClipPrecision = CLIP_STROKE_PRECIS;
+    logFont.lfQuality = DEFAULT_QUALITY;
+    logFont.lfPitchAndFamily = 34;
+    lstrcpyA(logFont.lfFaceName, "Arial");
+    HFONT font = CreateFontIndirectA(&logFont);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE size = {0, 0};
+    GetTextExtentPoint32A(dc, text.c_str(), int(text.size()), &size);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    DeleteDC(dc);
+    return int(size.cx);
+}
+
 void pumpAndIdle(vsthost::PluginHost& host, DWORD milliseconds)
 {
     const DWORD start = GetTickCount();
@@ -58,7 +84,7 @@ void pumpAndIdle(vsthost::PluginHost& host, DWORD milliseconds)
 int main(int argc, char** argv)
 {
     if (argc < 5) {
-        std::fprintf(stderr, "usage: orvanne-editor-window PLUGIN.dll OUT.ppm REPORT.txt STOPFILE [SECONDS]\n");
+        std::fprintf(stderr, "usage: orvanne-editor-window PLUGIN.dll OUT.ppm REPORT.txt STOPFILE [SECONDS [NAME]]\n");
         return 2;
     }
     const DWORD limit = argc > 5 ? DWORD(std::atoi(argv[5])) * 1000u : 120000u;
@@ -120,6 +146,10 @@ int main(int argc, char** argv)
             std::fprintf(report, "%s %d\n", e.begin ? "begin" : "end", int(e.index));
         for (const vsthost::AutomationEvent& a : host->record().automation)
             std::fprintf(report, "automate %d %.9g\n", int(a.index), double(a.value));
+        if (argc > 6) {
+            const std::string name = argv[6];
+            std::fprintf(report, "namewidth %d %d\n", nameTextWidth(name), nameTextWidth(name.substr(0, 23)));
+        }
         std::fprintf(report, "picture %s\n", pictureWritten ? "written" : "missing");
         std::fclose(report);
     }

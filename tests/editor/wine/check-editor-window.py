@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Checks one run of the Windows editor host: the knob rose with its automation inside one
-edit gesture, Power toggled on each of a 10 ms tap, a press and a tap, and the window's picture equals the Linux rendering of the same
+edit gesture, Power toggled on each of a 10 ms tap, a press and a tap, Recovery reached Medium by
+the wheel, the host heard of edits of parameters only, the preset typed into Save-As was written
+and its long name is shown whole, and the window's picture equals the Linux rendering of the same
 state outside the two text fields (preset name and read-out)."""
 import sys
 
@@ -42,8 +44,28 @@ def main(report_path, linux_path, windows_path):
     if not any(e[0] == 'automate' and e[1] == '1' for e in events):
         failures.append('no automation of Power reported')
 
+    # Two wheel notches up from Ultra-Fast (step 0): Medium, step 2 of 0..4.
+    if not 0.5 <= params[4] < 0.75:
+        failures.append('Recovery is not Medium after two wheel notches up: %g' % params[4])
+    outside = [e for e in events if e[0] in ('begin', 'end') and not 0 <= int(e[1]) <= 4]
+    if outside:
+        failures.append('edits of things that are not parameters: %s' % outside)
+    saved = [l for l in lines if l[0] == 'savedfile']
+    if not saved or saved[0][1] != 'yes':
+        failures.append('the preset typed into Save-As was not written')
+
     lw, lh, lpix = read_ppm(linux_path)
     ww, wh, wpix = read_ppm(windows_path)
+    # The preset name's text (light on the dark box): wider than its first 23 characters.
+    widths = [l for l in lines if l[0] == 'namewidth']
+    if widths:
+        full, cut = int(widths[0][1]), int(widths[0][2])
+        columns = [x for x in range(377, 545)
+                   if any(max(wpix[3 * (y * ww + x):3 * (y * ww + x) + 3]) > 60 for y in range(3, 17))]
+        shown = columns[-1] - columns[0] + 1 if columns else 0
+        if not cut + 2 < shown <= full + 2:
+            failures.append('preset name shown %d pixels wide; whole it is %d, cut to 23 characters %d'
+                            % (shown, full, cut))
     if (lw, lh) != (ww, wh):
         failures.append('picture sizes differ: %dx%d and %dx%d' % (lw, lh, ww, wh))
     else:

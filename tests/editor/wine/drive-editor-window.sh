@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs the Windows editor host under Wine on a virtual X display and works its window with a
-# real pointer (xdotool), as a person would: drags "Input Thres" upward, taps and clicks "Power",
-# opens the About picture and closes it. Then compares the window's picture with the Linux
-# layer's rendering of the same state and checks what the host was told.
+# real pointer and keyboard (xdotool), as a person would: drags "Input Thres" upward, taps and
+# clicks "Power", opens the About picture and closes it, turns "Recovery" up two notches with the
+# wheel, and saves a preset with a long name typed straight into the Save-As dialog. Then
+# compares the window's picture with the Linux layer's rendering of the same state and checks
+# what the host was told and that the preset file was written.
 #
 # usage: drive-editor-window.sh HOST.exe PLUGIN.dll SNAPSHOT-PROGRAM WORKDIR
 set -euo pipefail
@@ -15,14 +17,19 @@ rm -f "$work"/stop "$work"/windows.ppm "$work"/report.txt "$work"/linux.ppm
 # A Wine prefix of this test's own: its desktop process belongs to this run's display, and the
 # run waits for its server to end, so runs one after another start clean.
 export WINEPREFIX="$work/wineprefix"
+# 24 characters: one more than the host's program-name request carries.
+name="Drum Bus Glue Version 12"
 if [ -z "${DISPLAY:-}" ] || [ "${ORVANNE_INSIDE_XVFB:-}" != 1 ]; then
   exec env ORVANNE_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" "$@"
 fi
 
+# The preset file of an earlier run would hide a save that did not happen.
+find "$WINEPREFIX/drive_c" -name "$name.prg" -delete 2>/dev/null || true
+
 # The host prints the screen position of its window's client area once the editor is open.
 # (A Wine start that fails at once, e.g. while an earlier wineserver shuts down, is retried.)
 start_host() {
-  "$root/tools/wine-run.sh" "$program" "$plugin" "Z:$work/windows.ppm" "Z:$work/report.txt" "Z:$work/stop" 150 \
+  "$root/tools/wine-run.sh" "$program" "$plugin" "Z:$work/windows.ppm" "Z:$work/report.txt" "Z:$work/stop" 150 "$name" \
     > "$work/host.log" 2>&1 &
   host_pid=$!
   for _ in $(seq 1 600); do
@@ -54,12 +61,26 @@ tap 644 158
 # The About picture: open it, then close it with a click anywhere.
 press 28 160
 press 700 240
+# "Recovery": two notches of the wheel up from Ultra-Fast.
+at 288 138; sleep 0.3
+xdotool click 4; sleep 0.5; xdotool click 4; sleep 0.8
+# "Save New Preset As...": open the save menu and take its first entry (the release of the
+# opening click may already have taken it), then type the name at once and press Enter.
+at 330 8; sleep 0.3; xdotool mousedown 1; sleep 0.25; xdotool mouseup 1; sleep 1.0
+if ! xdotool search --name "Save Preset As" >/dev/null 2>&1; then
+  at 345 11; sleep 0.3; xdotool click 1; sleep 1.0
+fi
+timeout 20 xdotool search --sync --name "Save Preset As" >/dev/null || echo "no Save-As dialog appeared"
+xdotool type --delay 60 "$name"; sleep 0.3
+xdotool key Return; sleep 1.5
 # Park the pointer outside the window and let the read-out settle.
 xdotool mousemove 1200 1000; sleep 0.8
 
 touch "$work/stop"
 wait "$host_pid" || { echo "host failed"; cat "$work/host.log"; exit 1; }
 wineserver -w || true
+saved=$(find "$WINEPREFIX/drive_c" -name "$name.prg" -size 56c 2>/dev/null | head -n 1)
+echo "savedfile $([ -n "$saved" ] && echo yes || echo no) $saved" >> "$work/report.txt"
 cat "$work/report.txt"
 
 p() { awk -v i="$1" '$1 == "param" && $2 == i { print $3 }' "$work/report.txt"; }
