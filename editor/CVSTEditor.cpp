@@ -331,8 +331,12 @@ void CVSTEditor::idle()
 {
     if (!editorOpen)
         return;
-    if (aboutShowing())
+    if (aboutShowing()) {
+        // The About picture waits for its click: the window's events still come in.
+        if (toolkitFrame != nullptr)
+            toolkitFrame->processEvents();
         return;
+    }
     AEffGUIEditor::idle();
     // The host may close the window from inside the frame's work.
     if (!editorOpen)

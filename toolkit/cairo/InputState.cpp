@@ -6,6 +6,8 @@
 
 namespace VSTGUI {
 
+void (*InputState::liveUpdate)(InputState&) = nullptr;
+
 InputState& InputState::current()
 {
     static InputState state;
@@ -24,6 +26,8 @@ void InputState::reset()
 int32_t platformMouseButtons()
 {
     InputState& state = InputState::current();
+    if (InputState::liveUpdate != nullptr)
+        InputState::liveUpdate(state);
     if (state.onButtonsQuery)
         state.onButtonsQuery(state);
     return state.buttons;
