@@ -367,8 +367,12 @@ void CVSTEditor::idle()
 {
     if (!editorOpen.load(std::memory_order_relaxed))
         return;
-    if (aboutShowing())
+    if (aboutShowing()) {
+        // The About picture waits for its click: the window's events still come in.
+        if (toolkitFrame != nullptr)
+            toolkitFrame->processEvents();
         return;
+    }
     // What the effect reported since the last idle reaches the views first, so this idle's
     // redraw shows it.
     applyNotifications();

@@ -128,8 +128,15 @@ void CFrame::update(CDrawContext* context)
     context->setClipRect(oldClip);
 }
 
+void CFrame::processEvents()
+{
+    if (platformFrame != nullptr)
+        platformFrame->processEvents();
+}
+
 void CFrame::idle()
 {
+    processEvents();
     if (!openFlag || firstDraw)
         return;
     if (isDirty()) {
@@ -351,6 +358,7 @@ void CFrame::setCursor(int32_t type)
 
 void CFrame::doIdleStuff()
 {
+    processEvents();
     if (editor != nullptr)
         editor->idleDuringTracking();
 }

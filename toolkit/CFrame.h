@@ -49,6 +49,8 @@ public:
     virtual bool isOpen() const { return openFlag; }
     void idle() override;
     virtual void doIdleStuff();
+    // Lets the platform layer handle the window's pending events.
+    void processEvents();
     virtual uint32_t getTicks() const;
     virtual int32_t getKnobMode() const;
     virtual bool setPosition(int32_t x, int32_t y);

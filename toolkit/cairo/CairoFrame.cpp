@@ -94,10 +94,4 @@ CairoFrame* CairoFrame::of(CFrame* frame)
     return frame != nullptr ? static_cast<CairoFrame*>(frame->getPlatformFrame()) : nullptr;
 }
 
-PlatformFrame* PlatformFrame::create(CFrame* frame, void* systemWindow, int32_t width, int32_t height)
-{
-    (void)systemWindow;
-    return new CairoFrame(frame, width, height);
-}
-
 } // namespace VSTGUI

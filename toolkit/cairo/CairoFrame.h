@@ -1,5 +1,6 @@
-// The Cairo layer's frame window. Without a system window (the only kind so far) the frame
-// draws into an image of its own size, which can be read back or written as a PNG file.
+// The Cairo layer's frame window. Without a system window the frame draws into an image of
+// its own size, which can be read back or written as a PNG file; the X11 frame (toolkit/x11)
+// uses that image as the back buffer of a real window.
 #pragma once
 
 #include "platform/PlatformFrame.h"
@@ -12,6 +13,9 @@ class CairoFrame : public PlatformFrame {
 public:
     CairoFrame(CFrame* frame, int32_t width, int32_t height);
     ~CairoFrame() override;
+
+    // A context on the picture is done and has drawn (at most) the area r.
+    virtual void imageChanged(const CRect& r) { (void)r; }
 
     void* getWindow() override { return nullptr; }
     CPoint getWindowOrigin() override { return CPoint(); }
@@ -34,7 +38,7 @@ public:
     // The layer of a frame (every frame of this build has one).
     static CairoFrame* of(CFrame* frame);
 
-private:
+protected:
     void makeImage(int32_t width, int32_t height);
 
     CFrame* frame;

@@ -4,6 +4,7 @@
 #include "cairo/CairoBitmap.h"
 #include "cairo/CairoFrame.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -30,7 +31,7 @@ bool isImage(cairo_surface_t* s)
 
 } // namespace
 
-CairoSurface::CairoSurface(cairo_surface_t* t) : target(nullptr)
+CairoSurface::CairoSurface(cairo_surface_t* t, CairoFrame* owner) : target(nullptr), owner(owner)
 {
     if (isImage(t)) {
         target = cairo_surface_reference(t);
@@ -41,8 +42,31 @@ CairoSurface::CairoSurface(cairo_surface_t* t) : target(nullptr)
 
 CairoSurface::~CairoSurface()
 {
+    if (owner != nullptr && drawn.width() > 0 && drawn.height() > 0)
+        owner->imageChanged(drawn);
     if (target != nullptr)
         cairo_surface_destroy(target);
+}
+
+CPoint CairoSurface::getWindowOrigin()
+{
+    return owner != nullptr ? owner->getWindowOrigin() : CPoint();
+}
+
+void CairoSurface::touch(const CRect& r)
+{
+    if (owner == nullptr)
+        return;
+    CRect part = r;
+    part.bound(getEffectiveClip());
+    if (part.width() <= 0 || part.height() <= 0)
+        return;
+    if (drawn.width() <= 0 || drawn.height() <= 0) {
+        drawn = part;
+        return;
+    }
+    drawn = CRect(std::min(drawn.left, part.left), std::min(drawn.top, part.top), std::max(drawn.right, part.right),
+                  std::max(drawn.bottom, part.bottom));
 }
 
 CRect CairoSurface::getEffectiveClip() const
@@ -117,6 +141,9 @@ void CairoSurface::lineTo(const CPoint& p)
     current = p;
     if (target == nullptr || penWidth < 0)
         return;
+    const int32_t reach = penWidth / 2 + 1;
+    touch(CRect(std::min(from.h, p.h) - reach, std::min(from.v, p.v) - reach, std::max(from.h, p.h) + reach,
+                std::max(from.v, p.v) + reach));
     if (penWidth > 1) {
         // Wide pens: a stroke with round ends, not antialiased.
         cairo_t* cr = cairo_create(target);
@@ -180,6 +207,7 @@ void CairoSurface::fillRect(const CRect& r)
     area.bound(getEffectiveClip());
     if (area.isEmpty())
         return;
+    touch(area);
     cairo_surface_flush(target);
     for (int32_t y = area.top; y < area.bottom; ++y) {
         uint32_t* line = row(target, y);
@@ -197,6 +225,7 @@ void CairoSurface::drawText(const char* text, const CRect& r, bool opaque, int32
     area.bound(getEffectiveClip());
     if (area.isEmpty())
         return;
+    touch(area);
     cairo_t* cr = cairo_create(target);
     cairo_rectangle(cr, area.left, area.top, area.width(), area.height());
     cairo_clip(cr);
@@ -251,6 +280,7 @@ void CairoSurface::blit(cairo_surface_t* source, const CRect& dst, const CPoint&
     area.bound(getEffectiveClip());
     if (area.isEmpty())
         return;
+    touch(area);
     cairo_surface_flush(source);
     cairo_surface_flush(target);
     const bool same = source == target;
@@ -319,7 +349,10 @@ PlatformSurface* PlatformSurface::createForContext(CFrame* frame, void* deviceCo
     if (deviceContext != nullptr)
         return new CairoSurface(static_cast<cairo_surface_t*>(deviceContext));
     if (frame != nullptr && frame->getPlatformFrame() != nullptr)
-        return new CairoSurface(static_cast<CairoFrame*>(frame->getPlatformFrame())->getImage());
+    {
+        CairoFrame* owner = static_cast<CairoFrame*>(frame->getPlatformFrame());
+        return new CairoSurface(owner->getImage(), owner);
+    }
     return new CairoSurface(nullptr);
 }
 

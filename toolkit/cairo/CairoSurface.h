@@ -9,13 +9,16 @@
 
 namespace VSTGUI {
 
+class CairoFrame;
+
 class CairoSurface : public PlatformSurface {
 public:
-    // Draws into target (referenced; may be null: then nothing is drawn).
-    explicit CairoSurface(cairo_surface_t* target);
+    // Draws into target (referenced; may be null: then nothing is drawn). With an owner (the
+    // frame whose picture target is) the area drawn is reported to it when the surface goes.
+    explicit CairoSurface(cairo_surface_t* target, CairoFrame* owner = nullptr);
     ~CairoSurface() override;
 
-    CPoint getWindowOrigin() override { return CPoint(); }
+    CPoint getWindowOrigin() override;
     void* getNativeContext() override { return target; }
 
     void setPen(int32_t penStyle, int32_t width, const CColor& color) override;
@@ -44,8 +47,12 @@ private:
     void blit(cairo_surface_t* source, const CRect& dst, const CPoint& src, BlitMode mode, uint32_t key,
               uint32_t alpha);
     void plot(int32_t x, int32_t y);
+    // Adds r (within the clip) to the area drawn.
+    void touch(const CRect& r);
 
     cairo_surface_t* target;
+    CairoFrame* owner = nullptr;
+    CRect drawn;
     int32_t width = 0;
     int32_t height = 0;
     CRect clip;

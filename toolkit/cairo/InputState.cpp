@@ -7,6 +7,8 @@
 
 namespace VSTGUI {
 
+void (*InputState::liveUpdate)(InputState&) = nullptr;
+
 InputState& InputState::current()
 {
     static InputState state;
@@ -48,6 +50,8 @@ int32_t buttonsOfPointerPress(uint32_t button, uint32_t state)
 int32_t platformMouseButtons()
 {
     InputState& state = InputState::current();
+    if (InputState::liveUpdate != nullptr)
+        InputState::liveUpdate(state);
     if (state.onButtonsQuery)
         state.onButtonsQuery(state);
     return state.buttons;

@@ -1,5 +1,5 @@
-// The pointer, button and modifier state the Cairo layer reports, set by tests (and later by
-// a real window). One per process; everything runs on one thread.
+// The pointer, button and modifier state the Cairo layer reports, set by tests or by the X11
+// window's events. One per process; everything runs on the window's thread.
 #pragma once
 
 #include "CPoint.h"
@@ -20,6 +20,10 @@ struct InputState {
     // Called before every button query: lets a test move the pointer or release the button
     // while a control follows the mouse in its own loop.
     std::function<void(InputState&)> onButtonsQuery;
+
+    // Set by a layer with a real window: brings the state up to date with the window system
+    // while a control tracks the mouse. Kept across reset.
+    static void (*liveUpdate)(InputState&);
 
     static InputState& current();
     // Back to the initial state.

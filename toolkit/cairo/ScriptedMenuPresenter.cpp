@@ -8,11 +8,6 @@ ScriptedMenuPresenter& ScriptedMenuPresenter::instance()
     return presenter;
 }
 
-MenuPresenter* MenuPresenter::platformPresenter()
-{
-    return &ScriptedMenuPresenter::instance();
-}
-
 int32_t ScriptedMenuPresenter::popup(const PopupMenu& menu, const PopupPlacement& placement)
 {
     shownMenu = menu;

@@ -12,6 +12,8 @@
 //   the paint DC, mouse (context, where, -1), onWheel (context, where, distance), and
 //   windowDestroyed () on WM_DESTROY. The destructor undoes create.
 // - Cairo: without a system window the frame draws into an image of its size (CairoFrame).
+// - X11: with the host's window id in systemWindow, a child window on the editor's own display
+//   connection, drawn from that image (X11Frame); without a display, the window-less frame.
 // - The mouse location and buttons come from PlatformInput.h.
 #pragma once
 
@@ -60,6 +62,12 @@ public:
     // Failures are ignored.
     virtual void registerDropTarget(CDropTarget* target) = 0;
     virtual void revokeDropTarget() = 0;
+
+    // Handles the window system's events that wait for the frame's window (X11: read from the
+    // editor's own connection, since no system loop delivers them). Called from the frame's
+    // idle and from every nested loop's idle; presses that arrive while a control tracks the
+    // mouse are dropped. Layers whose system delivers events themselves do nothing.
+    virtual void processEvents() {}
 };
 
 } // namespace VSTGUI

@@ -88,14 +88,16 @@ Options parseOptions(const std::vector<std::string>& arguments)
         }
         else if (name == "--list")
             options.list = true;
+        else if (name == "--edit")
+            options.edit = true;
         else if (name == "--demo")
             options.demo = true;
         else if (name == "--quiet" || name == "-q")
             options.quiet = true;
         else
             throw RenderError("unknown option '" + argument + "' (see --help)");
-        if (inlineValue && (name == "--help" || name == "--compensate" || name == "--list" || name == "--demo" ||
-                            name == "--quiet"))
+        if (inlineValue && (name == "--help" || name == "--compensate" || name == "--list" || name == "--edit" ||
+                            name == "--demo" || name == "--quiet"))
             throw RenderError(name + " takes no value");
     }
     const size_t maxFiles = options.demo ? 1 : 2;
@@ -138,6 +140,8 @@ Options:
   --load-state FILE  apply a saved state (a chunk file or a ".prg" preset) before
                      rendering; --set settings apply after it
   --save-state FILE  write the plug-in's state (its chunk) after rendering
+  --edit             open the plug-in's editor in a window first; the render starts
+                     when the window is closed, with the settings it had then
   --list             list the plug-in's parameters with their current values and exit
   --demo             render the built-in demo; a single file name is then OUTPUT
   -q, --quiet        no progress bar

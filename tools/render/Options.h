@@ -16,6 +16,7 @@ struct Options {
     std::string loadState; // chunk or ".prg" file applied before rendering
     std::string saveState; // the plug-in's chunk written here after rendering
     bool list = false;
+    bool edit = false;   // open the plug-in's editor before rendering
     bool demo = false;   // render the built-in demo; a single file name is then the output
     bool quiet = false;  // no progress bar
     bool help = false;

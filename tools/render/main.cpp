@@ -1,6 +1,7 @@
 // orvanne-render: renders a sound file (or the built-in demo) through a VST 2.4 plug-in and
 // prints what a mastering engineer wants to know about the result.
 #include "Analysis.h"
+#include "EditorWindow.h"
 #include "AudioSource.h"
 #include "Options.h"
 #include "OutputFile.h"
@@ -185,6 +186,15 @@ int run(const Options& options)
         const float value = resolveValue(probe, request, name);
         plugin->setParameter(index, value);
         settingTexts.push_back(name + " = " + shownValue(*plugin, index) + format(" (%.4f)", plugin->getParameter(index)));
+    }
+
+    if (options.edit) {
+        std::unique_ptr<vsthost::EditorWindow> window =
+            vsthost::EditorWindow::open(*plugin, "orvanne-render: " + plugin->effectName(), error);
+        if (!window)
+            throw RenderError("--edit: " + error);
+        std::fprintf(stderr, "editor    open: close its window to render\n");
+        window->runUntilClosed();
     }
 
     if (source->channels() > 2)

@@ -224,6 +224,7 @@ VstIntPtr PluginHost::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
     switch (opcode) {
     case audioMasterAutomate:
         r.automation.push_back({index, opt});
+        r.editSequence.emplace_back(opcode, index);
         return 0;
     case audioMasterVersion:
         return r.hostVersion;
@@ -270,9 +271,11 @@ VstIntPtr PluginHost::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
         return 1;
     case audioMasterBeginEdit:
         r.edits.push_back({true, index});
+        r.editSequence.emplace_back(opcode, index);
         return 1;
     case audioMasterEndEdit:
         r.edits.push_back({false, index});
+        r.editSequence.emplace_back(opcode, index);
         return 1;
     default:
         (void)value;

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ struct HostRecord {
     VstIntPtr hostVersion = 2400; // answer to audioMasterVersion
     std::vector<AutomationEvent> automation;
     std::vector<EditEvent> edits;
+    // audioMasterBeginEdit, audioMasterAutomate and audioMasterEndEdit in the order they came,
+    // each with its parameter index.
+    std::vector<std::pair<VstInt32, VstInt32>> editSequence;
     int updateDisplayCount = 0;
     int idleCount = 0;
     int getTimeCount = 0;

@@ -1,0 +1,445 @@
+#include "X11Frame.h"
+
+#include "CDrawContext.h"
+#include "CFrame.h"
+#include "MouseButtons.h"
+#include "cairo/InputState.h"
+
+#include <X11/cursorfont.h>
+#include <X11/keysym.h>
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace VSTGUI {
+
+namespace {
+
+std::vector<X11Frame*> openFrames;
+X11Frame* lastActive = nullptr;
+// The frame whose control follows the mouse in a nested loop, if any.
+X11Frame* trackingFrame = nullptr;
+
+constexpr long kFrameEvents = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                              KeyPressMask | KeyReleaseMask | StructureNotifyMask | EnterWindowMask |
+                              LeaveWindowMask;
+
+// Buttons as the Windows layer reports them: X's button 1 left, 2 middle, 3 right.
+int32_t buttonsOf(unsigned int state)
+{
+    int32_t buttons = 0;
+    if (state & Button1Mask)
+        buttons |= MouseLeft;
+    if (state & Button2Mask)
+        buttons |= MouseMiddle;
+    if (state & Button3Mask)
+        buttons |= MouseRight;
+    if (state & ShiftMask)
+        buttons |= ModShift;
+    if (state & ControlMask)
+        buttons |= ModControl;
+    if (state & Mod1Mask)
+        buttons |= ModAlt;
+    return buttons;
+}
+
+int32_t buttonBit(unsigned int button)
+{
+    switch (button) {
+    case Button1: return MouseLeft;
+    case Button2: return MouseMiddle;
+    case Button3: return MouseRight;
+    default: return 0;
+    }
+}
+
+int32_t modifierBit(KeySym symbol)
+{
+    switch (symbol) {
+    case XK_Shift_L:
+    case XK_Shift_R: return ModShift;
+    case XK_Control_L:
+    case XK_Control_R: return ModControl;
+    case XK_Alt_L:
+    case XK_Alt_R:
+    case XK_Meta_L:
+    case XK_Meta_R: return ModAlt;
+    default: return 0;
+    }
+}
+
+Bool ownEvent(Display*, XEvent* event, XPointer window)
+{
+    return event->xany.window == *reinterpret_cast<Window*>(window) ? True : False;
+}
+
+} // namespace
+
+PlatformFrame* PlatformFrame::create(CFrame* frame, void* systemWindow, int32_t width, int32_t height)
+{
+    // X resource ids have their top three bits clear: anything else is not a window id.
+    if (systemWindow != nullptr && reinterpret_cast<uintptr_t>(systemWindow) <= 0x1fffffffu) {
+        PlatformFrame* windowed =
+            X11Frame::create(frame, Window(reinterpret_cast<uintptr_t>(systemWindow)), width, height);
+        if (windowed != nullptr)
+            return windowed;
+    }
+    return new CairoFrame(frame, width, height);
+}
+
+X11Frame* X11Frame::create(CFrame* frame, Window parent, int32_t width, int32_t height)
+{
+    std::shared_ptr<X11Display> display = X11Display::open();
+    if (!display)
+        return nullptr;
+    Display* d = display->get();
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(d, parent, &attributes) || display->syncFailed())
+        return nullptr;
+    const Window window = createPlainWindow(*display, parent, 0, 0, width, height, false, kFrameEvents);
+    if (display->syncFailed()) {
+        if (window != 0)
+            XDestroyWindow(d, window);
+        display->syncFailed();
+        return nullptr;
+    }
+    return new X11Frame(frame, display, parent, window, width, height);
+}
+
+X11Frame::X11Frame(CFrame* frame, std::shared_ptr<X11Display> display, Window parent, Window window, int32_t width,
+                   int32_t height)
+    : CairoFrame(frame, width, height), display(std::move(display)), parent(parent), window(window)
+{
+    canvas.reset(new X11Canvas(*this->display, window, width, height));
+    XMapWindow(this->display->get(), window);
+    XFlush(this->display->get());
+    openFrames.push_back(this);
+    lastActive = this;
+    InputState::liveUpdate = &X11Frame::liveState;
+}
+
+X11Frame::~X11Frame()
+{
+    openFrames.erase(std::remove(openFrames.begin(), openFrames.end(), this), openFrames.end());
+    if (lastActive == this)
+        lastActive = openFrames.empty() ? nullptr : openFrames.back();
+    if (trackingFrame == this)
+        trackingFrame = nullptr;
+    if (openFrames.empty())
+        InputState::liveUpdate = nullptr;
+    Display* d = display->get();
+    canvas.reset();
+    if (window != 0) {
+        XUndefineCursor(d, window);
+        XDestroyWindow(d, window);
+    }
+    for (Cursor& c : cursors)
+        if (c != 0) {
+            XFreeCursor(d, c);
+            c = 0;
+        }
+    display->syncFailed();
+}
+
+bool X11Frame::alive(const X11Frame* frame)
+{
+    return frame != nullptr && std::find(openFrames.begin(), openFrames.end(), frame) != openFrames.end();
+}
+
+X11Frame* X11Frame::fromWindow(void* handle)
+{
+    for (X11Frame* f : openFrames)
+        if (f->window != 0 && handle == reinterpret_cast<void*>(uintptr_t(f->window)))
+            return f;
+    return nullptr;
+}
+
+X11Frame* X11Frame::active()
+{
+    return lastActive;
+}
+
+void* X11Frame::getWindow()
+{
+    return window != 0 ? reinterpret_cast<void*>(uintptr_t(window)) : nullptr;
+}
+
+void X11Frame::imageChanged(const CRect& r)
+{
+    if (window != 0 && canvas)
+        canvas->present(getImage(), r);
+}
+
+CPoint X11Frame::getWindowOrigin()
+{
+    if (window == 0)
+        return CPoint();
+    int x = 0;
+    int y = 0;
+    Window child = 0;
+    if (!XTranslateCoordinates(display->get(), window, display->root(), 0, 0, &x, &y, &child))
+        return CPoint();
+    return CPoint(x, y);
+}
+
+Window X11Frame::topLevelWindow()
+{
+    Window w = window != 0 ? window : parent;
+    for (;;) {
+        Window root = 0;
+        Window up = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(display->get(), w, &root, &up, &children, &count))
+            return w;
+        if (children != nullptr)
+            XFree(children);
+        if (up == 0 || up == root)
+            return w;
+        w = up;
+    }
+}
+
+void X11Frame::resizeWindow(int32_t width, int32_t height)
+{
+    makeImage(width, height);
+    if (window != 0 && width > 0 && height > 0) {
+        XResizeWindow(display->get(), window, unsigned(width), unsigned(height));
+        XFlush(display->get());
+    }
+}
+
+bool X11Frame::resizeWindowChain(int32_t width, int32_t height)
+{
+    // The host did not resize: its window grows with the editor's, as far as X lets it.
+    resizeWindow(width, height);
+    if (window != 0 && parent != 0 && width > 0 && height > 0) {
+        XResizeWindow(display->get(), parent, unsigned(width), unsigned(height));
+        XFlush(display->get());
+    }
+    return true;
+}
+
+bool X11Frame::getPosition(int32_t& x, int32_t& y)
+{
+    XWindowAttributes attributes;
+    if (parent == 0 || !XGetWindowAttributes(display->get(), parent, &attributes))
+        return false;
+    x = attributes.x;
+    y = attributes.y;
+    return true;
+}
+
+bool X11Frame::getSize(CRect& rect)
+{
+    XWindowAttributes attributes;
+    if (parent == 0 || !XGetWindowAttributes(display->get(), parent, &attributes))
+        return false;
+    rect = CRect(attributes.x, attributes.y, attributes.x + attributes.width, attributes.y + attributes.height);
+    return true;
+}
+
+void X11Frame::setCursor(int32_t type)
+{
+    if (type < 0 || type > 9)
+        type = 0;
+    if (window == 0 || type == cursorType)
+        return;
+    cursorType = type;
+    static const unsigned int shapes[10] = {0,
+                                            XC_watch,
+                                            XC_sb_h_double_arrow,
+                                            XC_sb_v_double_arrow,
+                                            XC_fleur,
+                                            XC_top_right_corner,
+                                            XC_bottom_right_corner,
+                                            0,
+                                            XC_X_cursor,
+                                            XC_hand2};
+    Display* d = display->get();
+    if (shapes[type] == 0) {
+        XUndefineCursor(d, window);
+    } else {
+        if (cursors[type] == 0)
+            cursors[type] = XCreateFontCursor(d, shapes[type]);
+        XDefineCursor(d, window, cursors[type]);
+    }
+    XFlush(d);
+}
+
+void X11Frame::processEvents()
+{
+    if (processing || window == 0)
+        return;
+    processOwnEvents(false);
+}
+
+void X11Frame::processOwnEvents(bool modal)
+{
+    if (window == 0)
+        return;
+    Display* d = display->get();
+    const bool wasProcessing = processing;
+    processing = true;
+    XEvent event;
+    Window own = window;
+    while (XCheckIfEvent(d, &event, ownEvent, reinterpret_cast<XPointer>(&own))) {
+        const X11Frame* self = this;
+        handleEvent(event, modal);
+        // The editor may have been closed by what the event did.
+        if (!alive(self) || window == 0)
+            return;
+    }
+    processing = wasProcessing;
+}
+
+void X11Frame::handleEvent(XEvent& event, bool modal)
+{
+    InputState& state = InputState::current();
+    switch (event.type) {
+    case Expose: {
+        const CRect r(event.xexpose.x, event.xexpose.y, event.xexpose.x + event.xexpose.width,
+                      event.xexpose.y + event.xexpose.height);
+        if (!modal && frame->isFirstDraw())
+        {
+            CRect all;
+            frame->getViewSize(all);
+            frame->drawRect(nullptr, all);
+        }
+        canvas->present(getImage(), r);
+        break;
+    }
+    case ButtonPress:
+        if (modal || trackingDepth > 0)
+            break;
+        press(event.xbutton);
+        break;
+    case ButtonRelease:
+        state.position = CPoint(event.xbutton.x_root, event.xbutton.y_root);
+        state.buttons = buttonsOf(event.xbutton.state) & ~buttonBit(event.xbutton.button);
+        break;
+    case MotionNotify:
+        state.position = CPoint(event.xmotion.x_root, event.xmotion.y_root);
+        state.buttons = buttonsOf(event.xmotion.state);
+        break;
+    case EnterNotify:
+    case LeaveNotify:
+        state.position = CPoint(event.xcrossing.x_root, event.xcrossing.y_root);
+        break;
+    case KeyPress:
+    case KeyRelease:
+        if (!modal)
+            key(event.xkey);
+        break;
+    case DestroyNotify:
+        if (event.xdestroywindow.window == window) {
+            window = 0;
+            canvas.reset();
+            frame->windowDestroyed();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void X11Frame::press(XButtonEvent& event)
+{
+    InputState& state = InputState::current();
+    state.position = CPoint(event.x_root, event.y_root);
+    lastActive = this;
+    // The editor takes the keyboard when it is clicked, as a Windows child window does.
+    XSetInputFocus(display->get(), window, RevertToParent, CurrentTime);
+    const int32_t held = buttonsOf(event.state);
+    CPoint where(event.x, event.y);
+    if (event.button >= 4 && event.button <= 7) {
+        const float distance = (event.button == 4 || event.button == 6) ? 1.0f : -1.0f;
+        const int32_t axis = event.button <= 5 ? 1 : 0;
+        CDrawContext* context = new CDrawContext(frame, nullptr, getWindow());
+        frame->onWheel(context, where, axis, distance);
+        context->release();
+        return;
+    }
+    const int32_t buttons = held | buttonBit(event.button);
+    state.buttons = buttons;
+    X11Frame* outerTracking = trackingFrame;
+    trackingFrame = this;
+    ++trackingDepth;
+    CDrawContext* context = new CDrawContext(frame, nullptr, getWindow());
+    frame->mouse(context, where, buttons);
+    context->release();
+    if (!alive(this))
+        return;
+    --trackingDepth;
+    trackingFrame = outerTracking;
+}
+
+void X11Frame::key(XKeyEvent& event)
+{
+    InputState& state = InputState::current();
+    const KeySym symbol = XLookupKeysym(&event, 0);
+    const int32_t modifier = modifierBit(symbol);
+    state.buttons = (state.buttons & ~(ModShift | ModControl | ModAlt)) | (buttonsOf(event.state) & ModAnyModifier);
+    if (modifier != 0) {
+        if (event.type == KeyPress)
+            state.buttons |= modifier;
+        else
+            state.buttons &= ~modifier;
+        return;
+    }
+    VstKeyCode code = {};
+    switch (symbol) {
+    case XK_Tab:
+    case XK_ISO_Left_Tab: code.virt = VKEY_TAB; break;
+    case XK_Left: code.virt = VKEY_LEFT; break;
+    case XK_Right: code.virt = VKEY_RIGHT; break;
+    case XK_Up: code.virt = VKEY_UP; break;
+    case XK_Down: code.virt = VKEY_DOWN; break;
+    case XK_Return: code.virt = VKEY_RETURN; break;
+    case XK_KP_Enter: code.virt = VKEY_ENTER; break;
+    case XK_Escape: code.virt = VKEY_ESCAPE; break;
+    case XK_BackSpace: code.virt = VKEY_BACK; break;
+    case XK_space: code.virt = VKEY_SPACE; break;
+    default:
+        if (symbol >= 0x21 && symbol < 0x7f)
+            code.character = int32_t(symbol);
+        break;
+    }
+    if (code.virt == 0 && code.character == 0)
+        return;
+    if (event.state & ShiftMask || symbol == XK_ISO_Left_Tab)
+        code.modifier |= MODIFIER_SHIFT;
+    if (event.state & ControlMask)
+        code.modifier |= MODIFIER_CONTROL;
+    if (event.state & Mod1Mask)
+        code.modifier |= MODIFIER_ALTERNATE;
+    lastActive = this;
+    if (event.type == KeyPress)
+        frame->onKeyDown(code);
+    else
+        frame->onKeyUp(code);
+}
+
+void X11Frame::liveState(InputState& state)
+{
+    X11Frame* f = trackingFrame;
+    if (f == nullptr || f->window == 0)
+        return;
+    // Inside a tracking loop: the events that came meanwhile, then the pointer as it is now.
+    f->processOwnEvents(false);
+    if (!alive(f) || f->window == 0)
+        return;
+    Window root = 0;
+    Window child = 0;
+    int rootX = 0;
+    int rootY = 0;
+    int x = 0;
+    int y = 0;
+    unsigned int mask = 0;
+    if (XQueryPointer(f->display->get(), f->window, &root, &child, &rootX, &rootY, &x, &y, &mask)) {
+        state.position = CPoint(rootX, rootY);
+        state.buttons = buttonsOf(mask);
+    }
+}
+
+} // namespace VSTGUI

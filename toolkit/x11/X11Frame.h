@@ -1,0 +1,67 @@
+// The X11 layer's frame window: a child of the host's window on the editor's own display
+// connection. The frame draws into the window-less frame's picture (the same drawing code and
+// pictures as the headless rendering), and every finished drawing pass copies the rectangle
+// it touched to the window.
+#pragma once
+
+#include "cairo/CairoFrame.h"
+#include "X11Display.h"
+
+#include <memory>
+
+namespace VSTGUI {
+
+class X11Frame : public CairoFrame {
+public:
+    // Null when there is no display or the host's window cannot take a child.
+    static X11Frame* create(CFrame* frame, Window parent, int32_t width, int32_t height);
+    ~X11Frame() override;
+
+    void imageChanged(const CRect& r) override;
+    void* getWindow() override;
+    CPoint getWindowOrigin() override;
+    void resizeWindow(int32_t width, int32_t height) override;
+    bool resizeWindowChain(int32_t width, int32_t height) override;
+    bool getPosition(int32_t& x, int32_t& y) override;
+    bool getSize(CRect& rect) override;
+    void setCursor(int32_t type) override;
+    void processEvents() override;
+
+    // Handles one event of the frame's window. A modal loop (menu, dialog) passes its
+    // frame's events here with modal set: the window is kept painted, input is dropped.
+    void handleEvent(XEvent& event, bool modal);
+    // Takes the events waiting for the frame's window only (others stay queued).
+    void processOwnEvents(bool modal);
+
+    CFrame* getFrame() const { return frame; }
+    Window getXWindow() const { return window; }
+    Window getParentWindow() const { return parent; }
+    const std::shared_ptr<X11Display>& getDisplay() const { return display; }
+    // The outermost window under the root that holds the frame (the host's top level).
+    Window topLevelWindow();
+
+    // The live frame whose window is window (the value getWindow answers), or null.
+    static X11Frame* fromWindow(void* window);
+    // The frame that last had input, else the last one opened; null when none is open.
+    static X11Frame* active();
+    // Whether frame is still open (a nested loop's idle may close the editor).
+    static bool alive(const X11Frame* frame);
+
+private:
+    X11Frame(CFrame* frame, std::shared_ptr<X11Display> display, Window parent, Window window, int32_t width,
+             int32_t height);
+    void press(XButtonEvent& event);
+    void key(XKeyEvent& event);
+    static void liveState(struct InputState& state);
+
+    std::shared_ptr<X11Display> display;
+    Window parent;
+    Window window;
+    std::unique_ptr<X11Canvas> canvas;
+    Cursor cursors[10] = {};
+    int32_t cursorType = 0;
+    int trackingDepth = 0;
+    bool processing = false;
+};
+
+} // namespace VSTGUI
