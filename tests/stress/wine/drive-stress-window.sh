@@ -32,7 +32,7 @@ start_host() {
   return 1
 }
 start_host || { sleep 3; start_host; } || { echo "the host did not open its window"; cat "$work/host.log"; exit 1; }
-read -r _ X Y < <(grep '^client ' "$work/host.log")
+read -r _ X Y _ < <(grep '^client ' "$work/host.log" | tr -d '\r')
 sleep 1
 at() { xdotool mousemove --sync $((X + $1)) $((Y + $2)); }
 
@@ -59,6 +59,7 @@ status=0
 wait "$host_pid" || status=$?
 wineserver -w || true
 [ $status = 0 ] || { echo "host failed ($status)"; cat "$work/host.log"; exit 1; }
+sed -i 's/\r$//' "$work/report.txt" # written in Windows text mode
 cat "$work/report.txt"
 
 failed=0
