@@ -96,6 +96,7 @@ void CMaximizer::deriveGeometry() {
     if (block > kMaxBlockLength) block = kMaxBlockLength;
     lookahead = static_cast<int32_t>(look);
     blockLength = static_cast<int32_t>(block);
+    for (int32_t m = 1; m <= 10; ++m) rampAllowance[m - 1] = static_cast<double>(m) * rate * kAllowancePerWeight + 1.0;
 }
 
 void CMaximizer::setParam(int32_t code, float value) {
@@ -178,11 +179,9 @@ float CMaximizer::replan(float newGain, float newPeak) {
         quotientTarget = targetNow;
     }
     alignas(16) double quotient[10];
-    alignas(16) double allowance[10];
-    for (int32_t m = 1; m <= 10; ++m) {
+    const double* allowance = rampAllowance;
+    for (int32_t m = 1; m <= 10; ++m)
         quotient[m - 1] = historyQuotient[(h0 - 10u + static_cast<uint32_t>(m)) & kHistoryMask];
-        allowance[m - 1] = static_cast<double>(m) * rate * kAllowancePerWeight + 1.0;
-    }
 
     const double g = newGain;
     float slope[11];
@@ -194,7 +193,7 @@ float CMaximizer::replan(float newGain, float newPeak) {
     const __m128d g2 = _mm_set1_pd(g);
     const __m128 inf = _mm_set1_ps(INFINITY);
     for (int32_t m = 0; m < 10; m += 2) {
-        const __m128d q = _mm_div_pd(_mm_sub_pd(_mm_load_pd(quotient + m), g2), _mm_load_pd(allowance + m));
+        const __m128d q = _mm_div_pd(_mm_sub_pd(_mm_load_pd(quotient + m), g2), _mm_loadu_pd(allowance + m));
         const __m128 candidates = _mm_min_ps(_mm_cvtpd_ps(q), inf);  // NaN never wins: MINPS answers inf
         slope[m + 1] = _mm_cvtss_f32(candidates);
         slope[m + 2] = _mm_cvtss_f32(_mm_shuffle_ps(candidates, candidates, _MM_SHUFFLE(3, 2, 0, 1)));

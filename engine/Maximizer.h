@@ -93,6 +93,9 @@ private:
     // targetLevel (NaN: to be redone).
     double historyQuotient[kHistorySize] = {};
     float quotientTarget = __builtin_nanf("");
+    // The re-plan's ramp allowance per history weight m = 1..10, m * rate * 0.0015 + 1, which
+    // changes only with the rate.
+    double rampAllowance[10] = {};
 };
 
 // The arithmetic of one frame, shared by process(), processBlock() and audio loops that keep
