@@ -16,6 +16,7 @@
 #include <functional>
 #include <thread>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <ftw.h>
 #include <spawn.h>
@@ -213,6 +214,20 @@ protected:
         return pixels;
     }
 
+    // The top-left width x height of the screen as a PNG file.
+    void writeScreen(const char* path, int width, int height)
+    {
+        const std::vector<uint32_t> pixels = grab(DefaultRootWindow(observer), width, height);
+        cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+        unsigned char* data = cairo_image_surface_get_data(image);
+        const int stride = cairo_image_surface_get_stride(image);
+        for (int y = 0; y < height && !pixels.empty(); ++y)
+            std::memcpy(data + y * stride, &pixels[size_t(y) * size_t(width)], size_t(width) * 4);
+        cairo_surface_mark_dirty(image);
+        cairo_surface_write_to_png(image, path);
+        cairo_surface_destroy(image);
+    }
+
     float parameter(int index) { return host->getParameter(index); }
 
     std::string dataHome;
@@ -316,6 +331,9 @@ TEST_F(X11EditorWindowTest, PresetMenuFolderSubmenuChoosesAPreset)
         second = popups();
         if (second.size() != 2)
             return;
+        // ORVANNE_X11_SCREENSHOT=FILE.png keeps a picture of the screen with the menus open.
+        if (const char* screenshot = std::getenv("ORVANNE_X11_SCREENSHOT"))
+            writeScreen(screenshot, 923, 330);
         xdo({"mousemove", std::to_string(second[1].x + 30), std::to_string(second[1].y + 11), "click", "1"});
         after = popups();
     });
@@ -466,6 +484,35 @@ TEST_F(X11EditorWindowTest, HundredOpenCloseCyclesLeaveNothingBehind)
     ASSERT_TRUE(XResQueryClients(observer, &clients, &list));
     XFree(list);
     EXPECT_EQ(clients, baseline);
+}
+
+TEST_F(X11EditorWindowTest, RenderEditUsesTheSettingsTheWindowHadWhenClosed)
+{
+    const std::string state = dataHome + "/state.bin";
+    const std::string out = dataHome + "/out.wav";
+    std::vector<std::string> args{"orvanne-render", "--plugin", ORVANNE_PLUGIN, "--edit", "--save-state", state, "-q",
+                                  "--demo", out};
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(&a[0]);
+    argv.push_back(nullptr);
+    pid_t render = 0;
+    ASSERT_EQ(posix_spawn(&render, ORVANNE_RENDER, nullptr, nullptr, argv.data(), environ), 0);
+    // The window sits at the screen's origin (no window manager): drag the knob up, close.
+    const std::string x = std::to_string(kKnobX);
+    xdo({"search", "--sync", "--name", "orvanne-render"});
+    xdo({"mousemove", x, std::to_string(kKnobY), "mousedown", "1", "sleep", "0.1", "mousemove", x,
+         std::to_string(kKnobY - 30), "sleep", "0.1", "mouseup", "1"});
+    xdo({"search", "--name", "orvanne-render", "windowclose"});
+    int status = 0;
+    waitpid(render, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(fileExists(out));
+    const std::vector<unsigned char> saved = readFile(state);
+    ASSERT_EQ(saved.size(), 56u);
+    float inputThres = 0.f;
+    std::memcpy(&inputThres, saved.data() + 36 + 4 * kInputThres, sizeof inputThres); // tag, name, values
+    EXPECT_GT(inputThres, 0.55f);
 }
 
 TEST_F(X11EditorWindowTest, EditFailsWithOneLineWithoutADisplay)
