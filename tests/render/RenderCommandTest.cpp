@@ -309,3 +309,20 @@ TEST(RenderCommand, SavesAndLoadsThePluginState)
     EXPECT_NE(run.status, 0);
     EXPECT_FALSE(exists(folder.path("d.wav")));
 }
+
+TEST(RenderCommand, EditFailsWithOneLineWithoutADisplayOrAnEditor)
+{
+    TempFolder folder;
+    writeSound(folder.path("in.wav"), testSignal(2, 100, 0.5));
+    const std::vector<std::string> keep{"in.wav"};
+    // The odd plug-in has no editor; the check comes before any display is needed.
+    expectFailure(runTool({"--plugin", oddPlugin, "--edit", folder.path("in.wav"), folder.path("out.wav")}),
+                  "--edit: the plug-in has no editor", folder, keep);
+    const char* display = std::getenv("DISPLAY");
+    const std::string saved = display != nullptr ? display : "";
+    unsetenv("DISPLAY");
+    const ToolRun run = runTool({"--plugin", orvanne, "--edit", folder.path("in.wav"), folder.path("out.wav")});
+    if (!saved.empty())
+        setenv("DISPLAY", saved.c_str(), 1);
+    expectFailure(run, "--edit: no X display", folder, keep);
+}

@@ -309,7 +309,7 @@ private:
         closeBelow(depth);
         const CRect& box = parent->entries[size_t(index)].box;
         std::unique_ptr<Level> level(new Level(*display, *item.submenu));
-        level->layout(CPoint(parent->bounds.left + box.right, parent->bounds.top + box.top - 1), parent->bounds.left);
+        level->layout(CPoint(parent->bounds.right, parent->bounds.top + box.top - 1), parent->bounds.left);
         if (!level->show())
             return;
         if (selectFirst)

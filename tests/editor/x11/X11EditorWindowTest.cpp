@@ -1,0 +1,530 @@
+// The Linux editor in a real window: a host window on a virtual X display opens the plug-in's
+// editor; xdotool moves the real pointer and types on the real keyboard while the host idles
+// the editor, as a host's event loop would.
+#include "EditorWindow.h"
+#include "PluginHost.h"
+
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XRes.h>
+#include <cairo.h>
+
+#include <atomic>
+#include <cstdio>
+#include <functional>
+#include <thread>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <ftw.h>
+#include <spawn.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using vsthost::EditorWindow;
+using vsthost::PluginHost;
+
+constexpr int kInputThres = 2;
+const int kKnobX = 156; // the "Input Thres" knob's centre
+const int kKnobY = 131;
+
+int removeEntry(const char* path, const struct stat*, int, struct FTW*)
+{
+    return remove(path);
+}
+
+std::string presetRoot(const std::string& dataHome)
+{
+    return dataHome + "/Tarvelle/Plug-In Settings/Orvanne/";
+}
+
+bool fileExists(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0;
+}
+
+std::vector<unsigned char> readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+struct Geometry {
+    Window window;
+    int x, y, width, height;
+};
+
+class X11EditorWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "runs under a virtual X display (xvfb-run)";
+        char folder[] = "/tmp/orvanne-x11-XXXXXX";
+        ASSERT_NE(mkdtemp(folder), nullptr);
+        dataHome = folder;
+        setenv("XDG_DATA_HOME", folder, 1);
+        observer = XOpenDisplay(nullptr);
+        ASSERT_NE(observer, nullptr);
+    }
+
+    void TearDown() override
+    {
+        window.reset();
+        host.reset();
+        if (observer != nullptr)
+            XCloseDisplay(observer);
+        nftw(dataHome.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+    }
+
+    void load()
+    {
+        std::string error;
+        host = PluginHost::load(ORVANNE_PLUGIN, error);
+        ASSERT_TRUE(host) << error;
+        host->start(44100.f, 512);
+    }
+
+    void openEditor()
+    {
+        if (!host)
+            load();
+        std::string error;
+        window = EditorWindow::open(*host, "Orvanne test host", error);
+        ASSERT_TRUE(window) << error;
+        window->runFor(300);
+    }
+
+    // Runs script on a second thread while this one idles the editor as a host does (menus and
+    // dialogs run their own loops inside the editor's idle), then idles a little more.
+    void drive(const std::function<void()>& script, int settleMs = 200)
+    {
+        std::atomic<bool> finished(false);
+        std::atomic<bool> idleReturned(false);
+        std::thread driver([&]() {
+            script();
+            finished = true;
+            // A menu or dialog the script left open would hold the idle forever: it is dismissed.
+            for (int i = 0; i < 50 && !idleReturned; ++i)
+                usleep(100000);
+            while (!idleReturned) {
+                ADD_FAILURE() << "a menu or dialog stayed open";
+                xdo({"key", "Escape"});
+            }
+        });
+        while (!finished) {
+            window->runFor(10);
+        }
+        idleReturned = true;
+        driver.join();
+        window->runFor(settleMs);
+    }
+
+    // Runs xdotool (on the driving thread), then gives the editor time to answer.
+    void xdo(const std::vector<std::string>& args, int settleMs = 300)
+    {
+        std::vector<char*> argv;
+        std::string program = "xdotool";
+        argv.push_back(&program[0]);
+        std::vector<std::string> copy = args;
+        for (std::string& a : copy)
+            argv.push_back(&a[0]);
+        argv.push_back(nullptr);
+        pid_t child = 0;
+        ASSERT_EQ(posix_spawnp(&child, "xdotool", nullptr, nullptr, argv.data(), environ), 0);
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "xdotool failed";
+        usleep(useconds_t(settleMs) * 1000);
+    }
+
+    void run(const std::vector<std::string>& args)
+    {
+        drive([&]() { xdo(args); });
+    }
+
+    void click(int x, int y, int button = 1)
+    {
+        xdo({"mousemove", std::to_string(x), std::to_string(y), "click", std::to_string(button)});
+    }
+
+    // The plug-in's own window inside the host's.
+    Window editorWindow()
+    {
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        Window found = 0;
+        if (XQueryTree(observer, Window(window->windowId()), &root, &parent, &children, &count) && count > 0)
+            found = children[0];
+        if (children != nullptr)
+            XFree(children);
+        return found;
+    }
+
+    unsigned int childCount(Window w)
+    {
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        XQueryTree(observer, w, &root, &parent, &children, &count);
+        if (children != nullptr)
+            XFree(children);
+        return count;
+    }
+
+    // Mapped override-redirect windows on the screen (the open menus), bottom to top.
+    std::vector<Geometry> popups()
+    {
+        std::vector<Geometry> found;
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        XQueryTree(observer, DefaultRootWindow(observer), &root, &parent, &children, &count);
+        for (unsigned int i = 0; i < count; ++i) {
+            XWindowAttributes a;
+            if (XGetWindowAttributes(observer, children[i], &a) && a.override_redirect && a.map_state == IsViewable)
+                found.push_back({children[i], a.x, a.y, a.width, a.height});
+        }
+        if (children != nullptr)
+            XFree(children);
+        return found;
+    }
+
+    // Pixels 0x00RRGGBB of a window, row by row.
+    std::vector<uint32_t> grab(Window w, int width, int height)
+    {
+        std::vector<uint32_t> pixels;
+        XImage* image = XGetImage(observer, w, 0, 0, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
+        if (image == nullptr)
+            return pixels;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                pixels.push_back(uint32_t(XGetPixel(image, x, y)) & 0xffffffu);
+        XDestroyImage(image);
+        return pixels;
+    }
+
+    // The top-left width x height of the screen as a PNG file.
+    void writeScreen(const char* path, int width, int height)
+    {
+        const std::vector<uint32_t> pixels = grab(DefaultRootWindow(observer), width, height);
+        cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+        unsigned char* data = cairo_image_surface_get_data(image);
+        const int stride = cairo_image_surface_get_stride(image);
+        for (int y = 0; y < height && !pixels.empty(); ++y)
+            std::memcpy(data + y * stride, &pixels[size_t(y) * size_t(width)], size_t(width) * 4);
+        cairo_surface_mark_dirty(image);
+        cairo_surface_write_to_png(image, path);
+        cairo_surface_destroy(image);
+    }
+
+    float parameter(int index) { return host->getParameter(index); }
+
+    std::string dataHome;
+    Display* observer = nullptr;
+    std::unique_ptr<PluginHost> host;
+    std::unique_ptr<EditorWindow> window;
+};
+
+TEST_F(X11EditorWindowTest, WindowShowsTheHeadlessPictureOutsideTheTextFields)
+{
+    openEditor();
+    const Window editor = editorWindow();
+    ASSERT_NE(editor, 0u);
+    XWindowAttributes a;
+    ASSERT_TRUE(XGetWindowAttributes(observer, editor, &a));
+    EXPECT_EQ(a.width, 923);
+    EXPECT_EQ(a.height, 278);
+    EXPECT_EQ(a.map_state, IsViewable);
+    const std::vector<uint32_t> shown = grab(editor, 923, 278);
+    ASSERT_EQ(shown.size(), 923u * 278u);
+
+    const std::string reference = dataHome + "/reference.png";
+    const std::string command = std::string(ORVANNE_SNAPSHOT) + " " + reference;
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    cairo_surface_t* png = cairo_image_surface_create_from_png(reference.c_str());
+    ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
+    ASSERT_EQ(cairo_image_surface_get_width(png), 923);
+    const unsigned char* data = cairo_image_surface_get_data(png);
+    const int stride = cairo_image_surface_get_stride(png);
+    // The preset name and the read-out hold text, whose rasterisation may differ.
+    auto inText = [](int x, int y) {
+        return (x >= 376 && x < 546 && y >= 2 && y < 17) || (x >= 622 && x < 869 && y >= 1 && y < 19);
+    };
+    int differing = 0;
+    for (int y = 0; y < 278; ++y)
+        for (int x = 0; x < 923; ++x) {
+            if (inText(x, y))
+                continue;
+            const uint32_t expected = reinterpret_cast<const uint32_t*>(data + y * stride)[x] & 0xffffffu;
+            if (shown[size_t(y) * 923 + size_t(x)] != expected && ++differing <= 5)
+                ADD_FAILURE() << "pixel " << x << "," << y << std::hex << ": window " << shown[size_t(y) * 923 + size_t(x)]
+                              << ", headless " << expected;
+        }
+    EXPECT_EQ(differing, 0);
+    cairo_surface_destroy(png);
+}
+
+TEST_F(X11EditorWindowTest, DragWheelAndControlClickOnInputThres)
+{
+    openEditor();
+    const float initial = parameter(kInputThres);
+    const size_t before = host->record().editSequence.size();
+    const std::string x = std::to_string(kKnobX);
+    run({"mousemove", x, std::to_string(kKnobY), "mousedown", "1", "sleep", "0.1", "mousemove", x,
+         std::to_string(kKnobY - 20), "sleep", "0.1", "mousemove", x, std::to_string(kKnobY - 40), "sleep", "0.1",
+         "mouseup", "1"});
+    const float dragged = parameter(kInputThres);
+    EXPECT_GT(dragged, initial);
+    // The host saw the change as automation inside one begin/end bracket.
+    const auto& sequence = host->record().editSequence;
+    ASSERT_GE(sequence.size(), before + 3);
+    EXPECT_EQ(sequence[before], std::make_pair(VstInt32(audioMasterBeginEdit), VstInt32(kInputThres)));
+    EXPECT_EQ(sequence.back(), std::make_pair(VstInt32(audioMasterEndEdit), VstInt32(kInputThres)));
+    for (size_t i = before + 1; i + 1 < sequence.size(); ++i)
+        EXPECT_EQ(sequence[i], std::make_pair(VstInt32(audioMasterAutomate), VstInt32(kInputThres)));
+    EXPECT_FLOAT_EQ(host->record().automation.back().value, dragged);
+
+    drive([&]() { click(kKnobX, kKnobY, 4); });
+    const float up = parameter(kInputThres);
+    EXPECT_GT(up, dragged);
+    drive([&]() { click(kKnobX, kKnobY, 5); });
+    EXPECT_FLOAT_EQ(parameter(kInputThres), dragged);
+
+    run({"mousemove", x, std::to_string(kKnobY), "keydown", "ctrl", "click", "1", "keyup", "ctrl"});
+    EXPECT_FLOAT_EQ(parameter(kInputThres), initial);
+}
+
+TEST_F(X11EditorWindowTest, PresetMenuFolderSubmenuChoosesAPreset)
+{
+    load();
+    // The user folder (the only one, so the first folder of the menu) with one preset: the
+    // current state with Input Thres moved.
+    host->setParameter(kInputThres, 0.8f);
+    const std::vector<unsigned char> chunk = host->getChunk(true);
+    host->setParameter(kInputThres, 0.5f);
+    ASSERT_FALSE(chunk.empty());
+    const std::string folder = presetRoot(dataHome) + "00-User Presets";
+    ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
+    std::ofstream(folder + "/Loud.prg", std::ios::binary).write(reinterpret_cast<const char*>(chunk.data()),
+                                                                 std::streamsize(chunk.size()));
+    openEditor();
+
+    // The pointer way: press on the name, move onto the folder, across into its submenu.
+    std::vector<Geometry> first, second, after;
+    drive([&]() {
+        click(420, 9);
+        first = popups();
+        if (first.size() != 1)
+            return;
+        xdo({"mousemove", std::to_string(first[0].x + 30), std::to_string(first[0].y + 38)});
+        second = popups();
+        if (second.size() != 2)
+            return;
+        // ORVANNE_X11_SCREENSHOT=FILE.png keeps a picture of the screen with the menus open.
+        if (const char* screenshot = std::getenv("ORVANNE_X11_SCREENSHOT"))
+            writeScreen(screenshot, 923, 330);
+        xdo({"mousemove", std::to_string(second[1].x + 30), std::to_string(second[1].y + 11), "click", "1"});
+        after = popups();
+    });
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(first[0].x, 376);
+    ASSERT_EQ(second.size(), 2u) << "the folder's submenu opens";
+    EXPECT_EQ(second[1].x, first[0].x + first[0].width);
+    EXPECT_TRUE(after.empty());
+    EXPECT_NEAR(parameter(kInputThres), 0.8f, 1e-6);
+
+    // Escape and a click outside dismiss without a choice.
+    size_t shown = 0;
+    drive([&]() {
+        click(420, 9);
+        shown = popups().size();
+        xdo({"key", "Escape"});
+        after = popups();
+    });
+    EXPECT_EQ(shown, 1u);
+    EXPECT_TRUE(after.empty());
+    drive([&]() {
+        click(420, 9);
+        click(800, 250);
+        after = popups();
+    });
+    EXPECT_TRUE(after.empty());
+    EXPECT_NEAR(parameter(kInputThres), 0.8f, 1e-6);
+
+    // The keyboard: down to the factory setting and Enter.
+    drive([&]() {
+        click(420, 9);
+        xdo({"key", "Down", "Return"});
+    });
+    EXPECT_NEAR(parameter(kInputThres), 0.5f, 1e-6);
+    // Down over the separator to the folder, Right into it, Enter.
+    drive([&]() {
+        click(420, 9);
+        xdo({"key", "Down", "Down", "Right", "Return"});
+    });
+    EXPECT_NEAR(parameter(kInputThres), 0.8f, 1e-6);
+}
+
+TEST_F(X11EditorWindowTest, SaveAsWritesTheTypedNameAndTheWarningIsAnsweredYesAndNo)
+{
+    openEditor();
+    host->setParameter(kInputThres, 0.7f);
+    // The save menu, then its first entry ("Save New Preset As..."), then the name.
+    auto chooseSaveEntry = [&](int entry) {
+        click(330, 9);
+        const std::vector<Geometry> menus = popups();
+        if (menus.size() == 1)
+            xdo({"mousemove", std::to_string(menus[0].x + 20), std::to_string(menus[0].y + 11 + 20 * entry), "click",
+                 "1"});
+    };
+    drive([&]() {
+        chooseSaveEntry(0);
+        xdo({"type", "--delay", "20", "My Presetx"});
+        xdo({"key", "BackSpace", "Return"});
+    });
+    const std::string saved = presetRoot(dataHome) + "00-User Presets/My Preset.prg";
+    ASSERT_TRUE(fileExists(saved));
+    const std::vector<unsigned char> first = readFile(saved);
+    EXPECT_EQ(first.size(), 56u);
+
+    // "Save Current Preset" asks first: No (Escape) keeps the file, Yes (Enter) overwrites it.
+    host->setParameter(kInputThres, 0.3f);
+    drive([&]() {
+        chooseSaveEntry(1);
+        xdo({"key", "Escape"});
+    });
+    EXPECT_EQ(readFile(saved), first);
+    drive([&]() {
+        chooseSaveEntry(1);
+        xdo({"key", "Return"});
+    });
+    EXPECT_NE(readFile(saved), first);
+
+    // Escape cancels Save-As: nothing new is written.
+    drive([&]() {
+        chooseSaveEntry(0);
+        xdo({"type", "Other"});
+        xdo({"key", "Escape"});
+    });
+    EXPECT_FALSE(fileExists(presetRoot(dataHome) + "00-User Presets/Other.prg"));
+}
+
+TEST_F(X11EditorWindowTest, ArrowsStepThroughPresetsAndAboutOpensAndCloses)
+{
+    load();
+    const std::string folder = presetRoot(dataHome) + "Bank A";
+    ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
+    for (float v : {0.2f, 0.9f}) {
+        host->setParameter(kInputThres, v);
+        const std::vector<unsigned char> chunk = host->getChunk(true);
+        std::ofstream(folder + (v < 0.5f ? "/A.prg" : "/B.prg"), std::ios::binary)
+            .write(reinterpret_cast<const char*>(chunk.data()), std::streamsize(chunk.size()));
+    }
+    host->setParameter(kInputThres, 0.5f);
+    openEditor();
+    drive([&]() { click(555, 9); });
+    const float afterNext = parameter(kInputThres);
+    EXPECT_NE(afterNext, 0.5f);
+    drive([&]() { click(555, 9); });
+    EXPECT_NE(parameter(kInputThres), afterNext);
+    drive([&]() { click(360, 9); });
+    EXPECT_FLOAT_EQ(parameter(kInputThres), afterNext);
+
+    const Window editor = editorWindow();
+    run({"mousemove", "460", "250"});
+    const std::vector<uint32_t> plain = grab(editor, 923, 278);
+    drive([&]() {
+        click(28, 160);
+        xdo({"mousemove", "460", "250"});
+    });
+    EXPECT_NE(grab(editor, 923, 278), plain) << "the About picture is shown";
+    drive([&]() {
+        click(460, 140);
+        xdo({"mousemove", "460", "250"});
+    });
+    EXPECT_EQ(grab(editor, 923, 278), plain) << "and gone again";
+}
+
+TEST_F(X11EditorWindowTest, HundredOpenCloseCyclesLeaveNothingBehind)
+{
+    load();
+    std::string error;
+    window = EditorWindow::open(*host, "Orvanne test host", error);
+    ASSERT_TRUE(window) << error;
+    window->runFor(100);
+    int clients = 0;
+    XResClient* list = nullptr;
+    ASSERT_TRUE(XResQueryClients(observer, &clients, &list));
+    XFree(list);
+    const int withEditor = clients;
+    window.reset();
+    ASSERT_TRUE(XResQueryClients(observer, &clients, &list));
+    XFree(list);
+    const int baseline = clients;
+    EXPECT_EQ(baseline, withEditor - 2) << "the host's and the editor's connections are gone";
+    for (int i = 0; i < 100; ++i) {
+        window = EditorWindow::open(*host, "Orvanne test host", error);
+        ASSERT_TRUE(window) << error;
+        window->step();
+        window->step();
+        EXPECT_EQ(childCount(Window(window->windowId())), 1u);
+        window.reset();
+    }
+    ASSERT_TRUE(XResQueryClients(observer, &clients, &list));
+    XFree(list);
+    EXPECT_EQ(clients, baseline);
+}
+
+TEST_F(X11EditorWindowTest, RenderEditUsesTheSettingsTheWindowHadWhenClosed)
+{
+    const std::string state = dataHome + "/state.bin";
+    const std::string out = dataHome + "/out.wav";
+    std::vector<std::string> args{"orvanne-render", "--plugin", ORVANNE_PLUGIN, "--edit", "--save-state", state, "-q",
+                                  "--demo", out};
+    std::vector<char*> argv;
+    for (std::string& a : args)
+        argv.push_back(&a[0]);
+    argv.push_back(nullptr);
+    pid_t render = 0;
+    ASSERT_EQ(posix_spawn(&render, ORVANNE_RENDER, nullptr, nullptr, argv.data(), environ), 0);
+    // The window sits at the screen's origin (no window manager): drag the knob up, close.
+    const std::string x = std::to_string(kKnobX);
+    xdo({"search", "--sync", "--name", "orvanne-render"});
+    xdo({"mousemove", x, std::to_string(kKnobY), "mousedown", "1", "sleep", "0.1", "mousemove", x,
+         std::to_string(kKnobY - 30), "sleep", "0.1", "mouseup", "1"});
+    xdo({"search", "--name", "orvanne-render", "windowclose"});
+    int status = 0;
+    waitpid(render, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(fileExists(out));
+    const std::vector<unsigned char> saved = readFile(state);
+    ASSERT_EQ(saved.size(), 56u);
+    float inputThres = 0.f;
+    std::memcpy(&inputThres, saved.data() + 36 + 4 * kInputThres, sizeof inputThres); // tag, name, values
+    EXPECT_GT(inputThres, 0.55f);
+}
+
+TEST_F(X11EditorWindowTest, EditFailsWithOneLineWithoutADisplay)
+{
+    load();
+    const std::string display = std::getenv("DISPLAY");
+    unsetenv("DISPLAY");
+    std::string error;
+    std::unique_ptr<EditorWindow> none = EditorWindow::open(*host, "x", error);
+    setenv("DISPLAY", display.c_str(), 1);
+    EXPECT_FALSE(none);
+    EXPECT_NE(error.find("display"), std::string::npos);
+}
+
+} // namespace
