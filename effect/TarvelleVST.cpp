@@ -4,7 +4,6 @@
 
 #include "AEffEditor.h"
 #include "EditorFactory.h"
-#include "PluginFactory.h"
 #include "TextCopy.h"
 
 #include <cmath>
@@ -51,7 +50,7 @@ float clampNormalized(float x)
 
 } // namespace
 
-CTarvelleVST::CTarvelleVST(audioMasterCallback audioMaster)
+CTarvelleVST::CTarvelleVST(audioMasterCallback audioMaster, EditorFactory makeEditor)
     : AudioEffectX(audioMaster, 1, kNumParams), factorySetting(), engine(getSampleRate())
 {
     gainReduction = 0.0f;
@@ -71,7 +70,8 @@ CTarvelleVST::CTarvelleVST(audioMasterCallback audioMaster)
 
     paramTable = new (std::nothrow) ParamRecord[kNumParams]();
 
-    createEditor(this);
+    if (makeEditor != nullptr)
+        makeEditor(this);
 
     presetTable = new (std::nothrow) PresetRecord[kPresetTableSize]();
     presetFolderNames = new (std::nothrow) char[kPresetFolderCount][kPresetNameSize]();
@@ -375,10 +375,10 @@ VstInt32 CTarvelleVST::canDo(char* text)
 
 // ---- Factory ----
 
-AudioEffect* createEffectInstance(audioMasterCallback audioMaster)
+CTarvelleVST* createTarvelleVST(audioMasterCallback audioMaster, EditorFactory makeEditor)
 {
     try {
-        CTarvelleVST* effect = new (std::nothrow) CTarvelleVST(audioMaster);
+        CTarvelleVST* effect = new (std::nothrow) CTarvelleVST(audioMaster, makeEditor);
         if (effect == nullptr)
             return nullptr;
         if (!effect->isValid()) {
