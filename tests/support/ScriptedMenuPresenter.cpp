@@ -1,5 +1,7 @@
 #include "ScriptedMenuPresenter.h"
 
+#include "cairo/CairoMenuPresenter.h"
+
 namespace VSTGUI {
 
 ScriptedMenuPresenter& ScriptedMenuPresenter::instance()
@@ -8,10 +10,12 @@ ScriptedMenuPresenter& ScriptedMenuPresenter::instance()
     return presenter;
 }
 
-MenuPresenter* MenuPresenter::platformPresenter()
-{
-    return &ScriptedMenuPresenter::instance();
-}
+namespace {
+
+// Installed before main, so every pop-up of a program that links this presenter reaches it.
+[[maybe_unused]] const bool installedAtStart = (installMenuPresenter(&ScriptedMenuPresenter::instance()), true);
+
+} // namespace
 
 int32_t ScriptedMenuPresenter::popup(const PopupMenu& menu, const PopupPlacement& placement)
 {
