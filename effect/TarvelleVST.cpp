@@ -54,7 +54,7 @@ CTarvelleVST::CTarvelleVST(audioMasterCallback audioMaster, EditorFactory makeEd
     : AudioEffectX(audioMaster, 1, kNumParams), factorySetting(), engine(getSampleRate())
 {
     gainReduction = 0.0f;
-    engine.setParam(6, 1.0f); // output ceiling on
+    engine.setParam(CMaximizer::kControlCeilingSwitch, 1.0f);
 
     canProcessReplacing();
     setNumInputs(2);
@@ -272,13 +272,13 @@ void CTarvelleVST::setParameter(VstInt32 index, float value)
         suspend();
         break;
     case kParamInputThres:
-        engine.setParam(0, getParameterNormalized(kParamInputThres));
+        engine.setParam(CMaximizer::kControlInputGain, getParameterNormalized(kParamInputThres));
         break;
     case kParamOutCeiling:
-        engine.setParam(5, getParameterNormalized(kParamOutCeiling));
+        engine.setParam(CMaximizer::kControlOutputGain, getParameterNormalized(kParamOutCeiling));
         break;
     case kParamRecovery:
-        engine.setParam(2, getParameterNormalized(kParamRecovery));
+        engine.setParam(CMaximizer::kControlRecoveryMode, getParameterNormalized(kParamRecovery));
         break;
     default:
         break;
