@@ -7,7 +7,7 @@ ASAN := build/asan
 TSAN := build/tsan
 
 .PHONY: setup build build-native build-asan build-tsan build-win32 build-win64 test test-native test-asan test-tsan \
-  test-wine test-fuzz run clean
+  test-wine test-fuzz run clean check-format format
 
 setup:
 	@bash tools/setup-deps.sh
@@ -39,8 +39,16 @@ build-win64:
 	  -DORVANNE_DIST_DIR=$(CURDIR)/dist/win64 -DORVANNE_NATIVE_BUILD_DIR=$(CURDIR)/$(NATIVE)
 	cmake --build build/win64 -j $(JOBS)
 
+# The format check comes first; like a failing suite it fails the run without stopping it.
 test: build build-asan build-tsan
-	$(MAKE) --no-print-directory -k test-native test-asan test-tsan test-wine test-fuzz
+	$(MAKE) --no-print-directory -k check-format test-native test-asan test-tsan test-wine test-fuzz
+
+# Every tracked C++ source as .clang-format says (format fixes them in place).
+check-format:
+	bash tools/check-format.sh
+
+format:
+	bash tools/check-format.sh --fix
 
 test-native:
 	ctest --test-dir $(NATIVE) --output-on-failure -j $(JOBS)

@@ -9,6 +9,7 @@
 #include "CDrawContext.h"
 #include "CFrame.h"
 #include "CVSTEditor.h"
+#include "HostCallbacks.h"
 #include "PluginFactory.h"
 #include "cairo/InputState.h"
 
@@ -21,11 +22,6 @@
 
 namespace {
 
-VstIntPtr VSTCALLBACK quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
-{
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
 struct OpenEditor {
     CTarvelleVST* effect;
     CVSTEditor* editor;
@@ -37,7 +33,7 @@ struct OpenEditor {
         // Preset folders in a throw-away place.
         setenv("XDG_DATA_HOME", "/tmp", 1);
         VSTGUI::InputState::current().position = VSTGUI::CPoint(460, 240);
-        effect = static_cast<CTarvelleVST*>(createEffectInstance(quietHost));
+        effect = static_cast<CTarvelleVST*>(createEffectInstance(test_support::quietHost));
         editor = static_cast<CVSTEditor*>(effect->getEditor());
         int parent = 0;
         editor->open(&parent);

@@ -19,6 +19,7 @@
 
 #include "AudioEffect.h"
 #include "Maximizer.h"
+#include "HostCallbacks.h"
 #include "PluginFactory.h"
 
 namespace {
@@ -66,13 +67,9 @@ void finish(benchmark::State& state) {
                                                      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-VstIntPtr VSTCALLBACK hostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
 void BM_ProcessReplacing(benchmark::State& state) {
     Material& m = material();
-    AudioEffect* effect = createEffectInstance(hostCallback);
+    AudioEffect* effect = createEffectInstance(test_support::quietHost);
     if (!effect) {
         state.SkipWithError("the effect could not be created");
         return;

@@ -8,22 +8,22 @@
 #include "TarvelleVST.h"
 
 #include "AEffEditor.h"
+#include "MaximizerFrames.h"
 
 #include <cmath>
 
 namespace {
 
-constexpr double kInputGuard = 1e-18;
 constexpr double kMeterFloor = 1e-24;
 constexpr float kFloorReach = 0x1p-55f; // below this, adding kMeterFloor changes a float
 constexpr double kOverThreshold = 1.0; // 10^(0/20)
 constexpr double kHalfDecibel = 0.05756462732485114; // ln(10) / 40: readings are shown +0.5 dB
 
-// float(float(x + 1e-18) - 1e-18): vanishing inputs never reach the engine as denormals.
+// Inputs pass the engine's tiny-value guard, float(float(x + 1e-18) - 1e-18), so vanishing
+// inputs never reach the engine as denormals.
 inline float conditionInput(float x)
 {
-    const float up = static_cast<float>(static_cast<double>(x) + kInputGuard);
-    return static_cast<float>(static_cast<double>(up) - kInputGuard);
+    return maximizer_detail::guardTiny(x);
 }
 
 // float(meter + 1e-24). The sum rounds back to the meter itself for every float at or above
@@ -43,19 +43,6 @@ inline float decay(float meter, double fall)
 }
 
 #if ORVANNE_ENGINE_SSE2
-inline __m128 conditionPair(__m128 x)
-{
-    const __m128d guard = _mm_set1_pd(kInputGuard);
-    const __m128 up = _mm_cvtpd_ps(_mm_add_pd(_mm_cvtps_pd(x), guard));
-    return _mm_cvtpd_ps(_mm_sub_pd(_mm_cvtps_pd(up), guard));
-}
-
-// conditionInput on every lane.
-inline __m128 conditionInputs(__m128 x)
-{
-    return _mm_movelh_ps(conditionPair(x), conditionPair(_mm_movehl_ps(x, x)));
-}
-
 inline __m128 select(__m128 mask, __m128 whenSet, __m128 otherwise)
 {
     return _mm_or_ps(_mm_and_ps(mask, whenSet), _mm_andnot_ps(mask, otherwise));
@@ -204,7 +191,7 @@ struct MeterSink {
     // The conditioning leaves |x| >= 2^-30 as it is (see maximizer_detail::guardChanges).
     __m128 input(__m128 x)
     {
-        return __builtin_expect(maximizer_detail::guardChanges(x), 0) ? conditionInputs(x) : x;
+        return maximizer_detail::guard4Fast(x);
     }
 
     // Level and over mask pairs are loaded rather than built here: the loop this runs in has

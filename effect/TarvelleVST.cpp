@@ -4,7 +4,6 @@
 
 #include "AEffEditor.h"
 #include "EditorFactory.h"
-#include "PluginFactory.h"
 #include "Relaxed.h"
 #include "TextCopy.h"
 
@@ -52,11 +51,11 @@ float clampNormalized(float x)
 
 } // namespace
 
-CTarvelleVST::CTarvelleVST(audioMasterCallback audioMaster)
+CTarvelleVST::CTarvelleVST(audioMasterCallback audioMaster, EditorFactory makeEditor)
     : AudioEffectX(audioMaster, 1, kNumParams), factorySetting(), engine(getSampleRate())
 {
     gainReduction = 0.0f;
-    engine.setParam(6, 1.0f); // output ceiling on
+    engine.setParam(CMaximizer::kControlCeilingSwitch, 1.0f);
 
     canProcessReplacing();
     setNumInputs(2);
@@ -72,7 +71,8 @@ CTarvelleVST::CTarvelleVST(audioMasterCallback audioMaster)
 
     paramTable = new (std::nothrow) ParamRecord[kNumParams]();
 
-    createEditor(this);
+    if (makeEditor != nullptr)
+        makeEditor(this);
 
     presetTable = new (std::nothrow) PresetRecord[kPresetTableSize]();
     presetFolderNames = new (std::nothrow) char[kPresetFolderCount][kPresetNameSize]();
@@ -273,13 +273,13 @@ void CTarvelleVST::setParameter(VstInt32 index, float value)
         suspend();
         break;
     case kParamInputThres:
-        engine.setParam(0, getParameterNormalized(kParamInputThres));
+        engine.setParam(CMaximizer::kControlInputGain, getParameterNormalized(kParamInputThres));
         break;
     case kParamOutCeiling:
-        engine.setParam(5, getParameterNormalized(kParamOutCeiling));
+        engine.setParam(CMaximizer::kControlOutputGain, getParameterNormalized(kParamOutCeiling));
         break;
     case kParamRecovery:
-        engine.setParam(2, getParameterNormalized(kParamRecovery));
+        engine.setParam(CMaximizer::kControlRecoveryMode, getParameterNormalized(kParamRecovery));
         break;
     default:
         break;
@@ -376,10 +376,10 @@ VstInt32 CTarvelleVST::canDo(char* text)
 
 // ---- Factory ----
 
-AudioEffect* createEffectInstance(audioMasterCallback audioMaster)
+CTarvelleVST* createTarvelleVST(audioMasterCallback audioMaster, EditorFactory makeEditor)
 {
     try {
-        CTarvelleVST* effect = new (std::nothrow) CTarvelleVST(audioMaster);
+        CTarvelleVST* effect = new (std::nothrow) CTarvelleVST(audioMaster, makeEditor);
         if (effect == nullptr)
             return nullptr;
         if (!effect->isValid()) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "AudioEffectX.h"
+#include "EditorFactory.h"
 #include "Maximizer.h"
 #include "ParamRecord.h"
 #include "PresetRecord.h"
@@ -55,7 +56,8 @@ constexpr VstInt32 kUniqueId = fourCharCode('O', 'r', 'v', 'n');
 
 class CTarvelleVST : public AudioEffectX {
 public:
-    explicit CTarvelleVST(audioMasterCallback audioMaster);
+    // makeEditor (may be null) makes the editor; see createTarvelleVST.
+    CTarvelleVST(audioMasterCallback audioMaster, EditorFactory makeEditor);
     ~CTarvelleVST() override;
 
     CTarvelleVST(const CTarvelleVST&) = delete;

@@ -2,9 +2,9 @@
 // double and rounded to float exactly where a value is stored, so the output bits are the
 // same on every build (no fused multiply-adds, SSE2 scalar arithmetic on i686).
 //
-// The per-frame arithmetic lives in Maximizer.h (CMaximizer::Frames), so that audio loops can
+// The per-frame arithmetic lives in MaximizerFrames.h (CMaximizer::Frames), so that audio loops can
 // inline it next to their own per-frame work; the once-per-block re-plan stays here.
-#include "Maximizer.h"
+#include "MaximizerFrames.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -63,10 +63,10 @@ CMaximizer::CMaximizer(float rate)
 
     targetLevel = dbToGain(0.0);
     inputGain = dbToGain(0.0);
-    setParam(1, 0.0f);
-    setParam(2, 0.0f);
-    setParam(3, 0.5f);
-    setParam(5, 0.5f);
+    setParam(kControlTargetLevel, 0.0f);
+    setParam(kControlRecoveryMode, 0.0f);
+    setParam(kControlRawGain, 0.5f);
+    setParam(kControlOutputGain, 0.5f);
 }
 
 CMaximizer::~CMaximizer() {
@@ -102,13 +102,13 @@ void CMaximizer::deriveGeometry() {
 void CMaximizer::setParam(int32_t code, float value) {
     const double x = value;
     switch (code) {
-    case 0:
+    case kControlInputGain:
         relaxedStore(inputGain, dbToGain(40.0 * x - 20.0));
         break;
-    case 1:
+    case kControlTargetLevel:
         relaxedStore(targetLevel, dbToGain(-8.0 * x));
         break;
-    case 2: {
+    case kControlRecoveryMode: {
         // Mode = trunc(4x); only 0..4 select a recovery time. Checked in double first so a
         // huge or NaN value never reaches the integer conversion.
         const double scaled = 4.0 * x;
@@ -118,13 +118,13 @@ void CMaximizer::setParam(int32_t code, float value) {
         }
         break;
     }
-    case 3:
+    case kControlRawGain:
         gain = static_cast<float>(40.0 * x - 20.0);
         break;
-    case 5:
+    case kControlOutputGain:
         relaxedStore(outputGain, dbToGain(40.0 * x - 20.0));
         break;
-    case 6:
+    case kControlCeilingSwitch:
         relaxedStore(ceilingClip, value);
         break;
     default:

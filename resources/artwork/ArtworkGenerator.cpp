@@ -14,6 +14,8 @@
 //
 // The output is deterministic: no clock, no unseeded randomness (the grain comes from a fixed
 // linear congruential sequence), fonts from the machine's fontconfig (Liberation Sans).
+#include "PictureWriter.h"
+
 #include <cairo.h>
 
 #include <cmath>
@@ -1182,49 +1184,6 @@ bool sameRegion(cairo_surface_t* s, const Box& a, const Box& b)
     return true;
 }
 
-bool writeBmp24(cairo_surface_t* surface, const std::string& path)
-{
-    cairo_surface_flush(surface);
-    const int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    const unsigned char* data = cairo_image_surface_get_data(surface);
-    const uint32_t rowBytes = (uint32_t(w) * 3 + 3) & ~3u;
-    const uint32_t imageBytes = rowBytes * uint32_t(h);
-    unsigned char header[54] = {};
-    auto put32 = [&](int at, uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            header[at + i] = (unsigned char)(v >> (8 * i));
-    };
-    header[0] = 'B';
-    header[1] = 'M';
-    put32(2, 54 + imageBytes);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, uint32_t(w));
-    put32(22, uint32_t(h));
-    header[26] = 1;
-    header[28] = 24;
-    put32(34, imageBytes);
-    put32(38, 2835);
-    put32(42, 2835);
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = std::fwrite(header, 1, sizeof header, f) == sizeof header;
-    std::vector<unsigned char> row(rowBytes, 0);
-    for (int y = h - 1; ok && y >= 0; --y) {
-        for (int x = 0; x < w; ++x) {
-            uint32_t px;
-            std::memcpy(&px, data + y * stride + x * 4, 4);
-            row[size_t(x) * 3 + 0] = (unsigned char)(px & 0xff);
-            row[size_t(x) * 3 + 1] = (unsigned char)((px >> 8) & 0xff);
-            row[size_t(x) * 3 + 2] = (unsigned char)((px >> 16) & 0xff);
-        }
-        ok = std::fwrite(row.data(), 1, rowBytes, f) == rowBytes;
-    }
-    return std::fclose(f) == 0 && ok;
-}
-
 // Draws one frame of a strip (frame `index` of `frames`) at window position `box`.
 void blitFrame(cairo_t* cr, cairo_surface_t* strip, const Box& box, int index)
 {
@@ -1391,7 +1350,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "orvanne-artwork: cannot write %s.png\n", base.c_str());
             ++failures;
         }
-        if (bmp && !writeBmp24(p.surface, base + ".bmp")) {
+        if (bmp && !pictures::writeBmp24(p.surface, base + ".bmp")) {
             std::fprintf(stderr, "orvanne-artwork: cannot write %s.bmp\n", base.c_str());
             ++failures;
         }

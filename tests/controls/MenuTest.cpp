@@ -4,7 +4,7 @@
 #include "ControlTestSupport.h"
 
 #include "cairo/InputState.h"
-#include "cairo/ScriptedMenuPresenter.h"
+#include "ScriptedMenuPresenter.h"
 #include "controls/CButtonMenu.h"
 #include "controls/COptionMenu.h"
 

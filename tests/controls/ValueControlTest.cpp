@@ -4,7 +4,7 @@
 
 #include "AEffGUIEditor.h"
 #include "cairo/InputState.h"
-#include "cairo/ScriptedInput.h"
+#include "ScriptedInput.h"
 #include "controls/CAnimKnob.h"
 #include "controls/CKickButton.h"
 #include "controls/CKnob.h"

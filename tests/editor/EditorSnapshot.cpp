@@ -5,6 +5,7 @@
 #include "CDrawContext.h"
 #include "CFrame.h"
 #include "CVSTEditor.h"
+#include "HostCallbacks.h"
 #include "PluginFactory.h"
 #include "cairo/CairoFrame.h"
 #include "cairo/InputState.h"
@@ -18,11 +19,6 @@
 #include <vector>
 
 namespace {
-
-VstIntPtr VSTCALLBACK quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
-{
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
 
 int removeEntry(const char* path, const struct stat*, int, struct FTW*)
 {
@@ -100,7 +96,7 @@ int main(int argc, char** argv)
     setenv("XDG_DATA_HOME", folder, 1);
     VSTGUI::InputState::current().position = VSTGUI::CPoint(-100, -100); // pointer outside
 
-    CTarvelleVST* effect = static_cast<CTarvelleVST*>(createEffectInstance(quietHost));
+    CTarvelleVST* effect = static_cast<CTarvelleVST*>(createEffectInstance(test_support::quietHost));
     int result = 1;
     if (effect != nullptr) {
         for (const auto& p : params)

@@ -7,8 +7,8 @@
 #include "EditorDialogs.h"
 #include "Platform.h"
 #include "cairo/InputState.h"
-#include "cairo/ScriptedInput.h"
-#include "cairo/ScriptedMenuPresenter.h"
+#include "ScriptedInput.h"
+#include "ScriptedMenuPresenter.h"
 
 #include <gtest/gtest.h>
 

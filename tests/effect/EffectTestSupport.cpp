@@ -22,6 +22,22 @@ VstIntPtr VSTCALLBACK recordingHostCallback(AEffect* effect, VstInt32 opcode, Vs
     }
 }
 
+namespace {
+
+// Stands in for the plug-in's editor: the effect attaches an editor at construction, as in the
+// plug-in, without linking any GUI code into the audio tests.
+AEffEditor* makePlainEditor(CTarvelleVST* effect)
+{
+    return new AEffEditor(effect);
+}
+
+} // namespace
+
+AudioEffect* createEffectInstance(audioMasterCallback audioMaster)
+{
+    return createTarvelleVST(audioMaster, &makePlainEditor);
+}
+
 CTarvelleVST* createTestEffect()
 {
     recordingHost().reset();

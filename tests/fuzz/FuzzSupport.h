@@ -1,6 +1,7 @@
 // Shared by the fuzz targets: one effect per process, silent messages, a host that answers.
 #pragma once
 
+#include "HostCallbacks.h"
 #include "Platform.h"
 #include "PluginFactory.h"
 #include "TarvelleVST.h"
@@ -15,17 +16,12 @@ public:
     void showError(const char*, const char*) override {}
 };
 
-inline VstIntPtr VSTCALLBACK host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
-{
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
 inline CTarvelleVST& effect()
 {
     static SilentPresenter presenter;
     static CTarvelleVST* instance = [] {
         platform::setMessagePresenter(&presenter);
-        return static_cast<CTarvelleVST*>(createEffectInstance(host));
+        return static_cast<CTarvelleVST*>(createEffectInstance(test_support::quietHost));
     }();
     if (instance == nullptr)
         std::abort();

@@ -12,8 +12,8 @@
 // - popup runs modally on the window's thread and answers the chosen id, or -1 when the menu
 //   was dismissed (Escape, a click outside) or could not be shown.
 // - Win32: native popup menus tracked against the frame window; the choice is read back from
-//   the window's WM_COMMAND. Cairo: a presenter that tests script (ScriptedMenuPresenter); a
-//   drawn pop-up can take its place.
+//   the window's WM_COMMAND. Cairo: none drawn yet; menus are dismissed unless a presenter is
+//   installed (cairo/CairoMenuPresenter.h), as the tests' scripted one is.
 #pragma once
 
 #include "../CPoint.h"

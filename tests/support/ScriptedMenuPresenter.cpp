@@ -1,5 +1,7 @@
 #include "ScriptedMenuPresenter.h"
 
+#include "cairo/CairoMenuPresenter.h"
+
 namespace VSTGUI {
 
 ScriptedMenuPresenter& ScriptedMenuPresenter::instance()
@@ -7,6 +9,13 @@ ScriptedMenuPresenter& ScriptedMenuPresenter::instance()
     static ScriptedMenuPresenter presenter;
     return presenter;
 }
+
+namespace {
+
+// Installed before main, so every pop-up of a program that links this presenter reaches it.
+[[maybe_unused]] const bool installedAtStart = (installMenuPresenter(&ScriptedMenuPresenter::instance()), true);
+
+} // namespace
 
 int32_t ScriptedMenuPresenter::popup(const PopupMenu& menu, const PopupPlacement& placement)
 {

@@ -1,6 +1,6 @@
-// The Linux layer's pop-up menu for now: instead of showing anything it records the menu it
-// was given and answers what a test scripted (an id, or a choice made by a function). A drawn
-// pop-up can replace it later behind the same interface.
+// The tests' pop-up menu for the Linux layer, installed in place of the layer's own (see
+// cairo/CairoMenuPresenter.h) by linking it: instead of showing anything it records the menu it
+// was given and answers what a test scripted (an id, or a choice made by a function).
 #pragma once
 
 #include "platform/MenuPresenter.h"
@@ -14,7 +14,7 @@ class ScriptedMenuPresenter : public MenuPresenter {
 public:
     int32_t popup(const PopupMenu& menu, const PopupPlacement& placement) override;
 
-    // The process-wide presenter (the one platformPresenter answers).
+    // The process-wide presenter (the one platformPresenter answers once this file is linked).
     static ScriptedMenuPresenter& instance();
 
     // Answers for the next pop-ups, first in first out; -1 dismisses the menu. Without a queued

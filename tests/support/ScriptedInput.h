@@ -4,7 +4,7 @@
 // Installed into InputState while the object lives.
 #pragma once
 
-#include "InputState.h"
+#include "cairo/InputState.h"
 
 #include <vector>
 
