@@ -27,12 +27,19 @@ if ! command -v wine >/dev/null 2>&1; then
   echo "wine-run.sh: wine is not installed (make setup installs it)" >&2
   exit 127
 fi
+# Debian's `wine` starts through its 32-bit loader, which a kernel without 32-bit support
+# cannot run; there the 64-bit loader is used directly (it runs 64-bit programs only).
+wine=wine
+if ! /usr/lib/wine/wine --version >/dev/null 2>&1 && [ -x /usr/lib/wine/wine64 ]; then
+  wine=/usr/lib/wine/wine64
+  export WINELOADER=$wine
+fi
 mkdir -p "$(dirname "$WINEPREFIX")"
 (
   flock 9
   if [ ! -f "$WINEPREFIX/.ready" ]; then
     mkdir -p "$WINEPREFIX"
-    wineboot --init >/dev/null 2>&1 || true
+    "$wine" wineboot.exe --init >/dev/null 2>&1 || true
     wineserver -w || true
     touch "$WINEPREFIX/.ready"
   fi
@@ -42,6 +49,6 @@ if [ "$persistent" = 1 ]; then
   # our output: processes that inherit it keep ctest waiting until they end. Both are no-ops
   # costing a few milliseconds when they already run.
   wineserver -p15 </dev/null >/dev/null 2>&1 || true
-  wine cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+  "$wine" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
 fi
-exec wine "$@"
+exec "$wine" "$@"

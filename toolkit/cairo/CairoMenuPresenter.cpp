@@ -19,7 +19,7 @@ void installMenuPresenter(MenuPresenter* presenter)
     installedPresenter = presenter;
 }
 
-MenuPresenter* MenuPresenter::platformPresenter()
+MenuPresenter* windowlessMenuPresenter()
 {
     static DismissingPresenter dismissing;
     return installedPresenter != nullptr ? installedPresenter : &dismissing;

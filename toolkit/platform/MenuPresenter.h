@@ -12,8 +12,9 @@
 // - popup runs modally on the window's thread and answers the chosen id, or -1 when the menu
 //   was dismissed (Escape, a click outside) or could not be shown.
 // - Win32: native popup menus tracked against the frame window; the choice is read back from
-//   the window's WM_COMMAND. Cairo: none drawn yet; menus are dismissed unless a presenter is
-//   installed (cairo/CairoMenuPresenter.h), as the tests' scripted one is.
+//   the window's WM_COMMAND. X11: drawn by the toolkit in windows of its own (x11/); menus of a
+//   window-less frame are dismissed unless a presenter is installed for them
+//   (cairo/CairoMenuPresenter.h), as the tests' scripted one is.
 #pragma once
 
 #include "../CPoint.h"

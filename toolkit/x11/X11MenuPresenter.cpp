@@ -3,7 +3,7 @@
 #include "CFrame.h"
 #include "X11Frame.h"
 #include "X11Painter.h"
-#include "cairo/ScriptedMenuPresenter.h"
+#include "cairo/CairoMenuPresenter.h"
 #include "platform/PlatformInput.h"
 
 #include <X11/keysym.h>
@@ -446,7 +446,7 @@ int32_t X11MenuPresenter::popup(const PopupMenu& menu, const PopupPlacement& pla
 {
     X11Frame* owner = X11Frame::fromWindow(placement.window);
     if (owner == nullptr)
-        return ScriptedMenuPresenter::instance().popup(menu, placement);
+        return windowlessMenuPresenter()->popup(menu, placement);
     if (menu.items.empty())
         return -1;
     // The session holds the display: an editor closed meanwhile leaves it usable until the

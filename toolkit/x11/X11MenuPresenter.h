@@ -1,7 +1,7 @@
 // The X11 layer's pop-up menu, drawn by the toolkit in override-redirect windows on the
 // editor's display: submenus, columns, check marks, separators, the keyboard and the pointer.
 // It answers as the Windows menu does (the chosen id, or -1). A menu of a window-less frame
-// goes to the scripted presenter that tests use.
+// goes to the window-less presenter (cairo/CairoMenuPresenter.h).
 #pragma once
 
 #include "platform/MenuPresenter.h"
