@@ -36,6 +36,9 @@ struct ClosingRun {
     bool closed = false;
     const char* closedFrom = "nowhere";
     bool editorOpen = false;
+    // What was up on the window thread when the host closed: a pop-up menu, a dialog
+    // (message box or Save-As), or neither.
+    const char* inside = "none";
 };
 ClosingRun run;
 
@@ -45,6 +48,15 @@ void closeIfArmed(const char* from)
         return;
     run.closed = true;
     run.closedFrom = from;
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    char className[16] = {};
+    HWND active = GetActiveWindow();
+    if (GetGUIThreadInfo(GetCurrentThreadId(), &info) && (info.flags & GUI_INMENUMODE) != 0)
+        run.inside = "menu";
+    else if (active != nullptr && GetClassNameA(active, className, sizeof className) > 0 &&
+             std::strcmp(className, "#32770") == 0)
+        run.inside = "dialog";
     if (run.closeEffect) {
         run.host->dispatch(effClose);
     } else {
@@ -170,6 +182,7 @@ int runClosing(vsthost::PluginHost& host, HWND window, const char* stopFile, con
     if (report == nullptr)
         return 1;
     std::fprintf(report, "closed %s\n", run.closed ? run.closedFrom : "no");
+    std::fprintf(report, "inside %s\n", run.inside);
     std::fprintf(report, "editor-window %s\n", GetWindow(window, GW_CHILD) != nullptr ? "left" : "gone");
     std::fprintf(report, "plug-in %s\n", host.isClosed() ? "closed" : "open");
     std::fclose(report);

@@ -66,7 +66,8 @@ failed=0
 expect() { grep -qx "$1" "$work/report.txt" || { echo "FAIL: expected '$1'"; failed=1; }; }
 case "$gesture" in
 drag | arrow) expect "closed plug-in idle" ;; # from inside the control's own loop
-*) expect "closed timer" ;;
+menu) expect "closed timer"; expect "inside menu" ;;   # the timer runs inside the menu's loop
+message) expect "closed timer"; expect "inside dialog" ;;
 esac
 expect "editor-window gone"
 [ "$mode" = close-effect ] && expect "plug-in closed"
