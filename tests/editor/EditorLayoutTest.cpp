@@ -400,6 +400,7 @@ TEST_F(EditorTest, RecoveryStepsOneModePerWheelNotchOrKeyAndTheLevelKnobsByATent
     for (float expected : {2.f, 3.f}) {
         EXPECT_TRUE(frame->onWheel(context, recovery, 1.f));
         EXPECT_FLOAT_EQ(effect->getParamRecord(kParamRecovery).value, expected);
+        editor->idle(); // the knob takes the snapped value in the next idle
         EXPECT_FLOAT_EQ(editor->getControl(kParamRecovery)->getValue(), effect->getParameter(kParamRecovery));
     }
     EXPECT_EQ(host().count(audioMasterAutomate), 2);

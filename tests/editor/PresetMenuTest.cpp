@@ -249,6 +249,7 @@ TEST_F(PresetMenuTest, NamesOfUpTo31CharactersAreShownWholeAfterAChoiceAndAResto
     writePreset(userFolder() + longName + ".prg", longName, kValues);
     editor->buildPresetMenu(false, "");
     choosePreset({"00-User Presets", longName});
+    editor->idle();
     EXPECT_STREQ(editor->getPresetNameText()->getText(), longName);
 
     // A state the host restores while the window is open shows its own name.
@@ -257,6 +258,7 @@ TEST_F(PresetMenuTest, NamesOfUpTo31CharactersAreShownWholeAfterAChoiceAndAResto
     std::snprintf(record.presetName, sizeof(record.presetName), "%s", longest.c_str());
     record.presetValues[kParamInputThres] = 0.8f;
     ASSERT_EQ(effect->setChunk(&record, sizeof(record)), 1);
+    editor->idle(); // what the effect reported reaches the views in the next idle
     EXPECT_STREQ(editor->getPresetNameText()->getText(), longest.c_str());
     EXPECT_FLOAT_EQ(editor->getControl(kParamInputThres)->getValue(), 0.8f);
 }
@@ -282,9 +284,11 @@ TEST_F(PresetMenuTest, AfterASaveTheArrowsStepFromTheSavedPreset)
     const VstInt32 before = saved == 2 ? 5 : saved - 1;
     leftClick(CPoint(364, 10)); // previous
     EXPECT_EQ(effect->getCurrentPresetIndex(), before);
+    editor->idle();
     EXPECT_STRNE(editor->getPresetNameText()->getText(), "Zed");
     leftClick(CPoint(558, 10)); // next
     EXPECT_EQ(effect->getCurrentPresetIndex(), saved);
+    editor->idle();
     EXPECT_STREQ(editor->getPresetNameText()->getText(), "Zed");
 
     // A save that is cancelled leaves the current preset where it was.

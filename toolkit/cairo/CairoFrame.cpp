@@ -14,6 +14,7 @@ CairoFrame::CairoFrame(CFrame* frame, int32_t width, int32_t height) : frame(fra
 
 CairoFrame::~CairoFrame()
 {
+    *alive = nullptr;
     if (image != nullptr)
         cairo_surface_destroy(image);
 }

@@ -6,6 +6,7 @@
 #include "platform/PlatformFrame.h"
 
 #include <cairo.h>
+#include <memory>
 
 namespace VSTGUI {
 
@@ -37,6 +38,9 @@ public:
 
     // The layer of a frame (every frame of this build has one).
     static CairoFrame* of(CFrame* frame);
+    // Points at this frame while it lives and at null after: a drawing context may outlive
+    // the frame it was made for (a host or a test releases it after the editor closed).
+    std::shared_ptr<CairoFrame*> lifeToken() const { return alive; }
 
 protected:
     void makeImage(int32_t width, int32_t height);
@@ -45,6 +49,7 @@ protected:
     cairo_surface_t* image = nullptr;
     int32_t cursor = 0;
     CDropTarget* dropTarget = nullptr;
+    std::shared_ptr<CairoFrame*> alive = std::make_shared<CairoFrame*>(this);
 };
 
 } // namespace VSTGUI

@@ -31,7 +31,8 @@ bool isImage(cairo_surface_t* s)
 
 } // namespace
 
-CairoSurface::CairoSurface(cairo_surface_t* t, CairoFrame* owner) : target(nullptr), owner(owner)
+CairoSurface::CairoSurface(cairo_surface_t* t, CairoFrame* frame)
+    : target(nullptr), owner(frame != nullptr ? frame->lifeToken() : nullptr)
 {
     if (isImage(t)) {
         target = cairo_surface_reference(t);
@@ -42,20 +43,20 @@ CairoSurface::CairoSurface(cairo_surface_t* t, CairoFrame* owner) : target(nullp
 
 CairoSurface::~CairoSurface()
 {
-    if (owner != nullptr && drawn.width() > 0 && drawn.height() > 0)
-        owner->imageChanged(drawn);
+    if (owner != nullptr && *owner != nullptr && drawn.width() > 0 && drawn.height() > 0)
+        (*owner)->imageChanged(drawn);
     if (target != nullptr)
         cairo_surface_destroy(target);
 }
 
 CPoint CairoSurface::getWindowOrigin()
 {
-    return owner != nullptr ? owner->getWindowOrigin() : CPoint();
+    return owner != nullptr && *owner != nullptr ? (*owner)->getWindowOrigin() : CPoint();
 }
 
 void CairoSurface::touch(const CRect& r)
 {
-    if (owner == nullptr)
+    if (owner == nullptr || *owner == nullptr)
         return;
     CRect part = r;
     part.bound(getEffectiveClip());

@@ -3,6 +3,8 @@
 // rules say; text goes through Cairo's toy font interface (fontconfig resolves the faces).
 #pragma once
 
+#include <memory>
+
 #include "platform/PlatformSurface.h"
 
 #include <cairo.h>
@@ -51,7 +53,8 @@ private:
     void touch(const CRect& r);
 
     cairo_surface_t* target;
-    CairoFrame* owner = nullptr;
+    // The frame whose picture target is; null once that frame is gone.
+    std::shared_ptr<CairoFrame*> owner;
     CRect drawn;
     int32_t width = 0;
     int32_t height = 0;
