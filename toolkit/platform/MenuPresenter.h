@@ -12,8 +12,9 @@
 // - popup runs modally on the window's thread and answers the chosen id, or -1 when the menu
 //   was dismissed (Escape, a click outside) or could not be shown.
 // - Win32: native popup menus tracked against the frame window; the choice is read back from
-//   the window's WM_COMMAND. Cairo: a presenter that tests script (ScriptedMenuPresenter); a
-//   drawn pop-up can take its place.
+//   the window's WM_COMMAND. X11: menus drawn by the toolkit in override-redirect windows
+//   (X11MenuPresenter); a window-less frame's menus go to the presenter tests script
+//   (ScriptedMenuPresenter).
 #pragma once
 
 #include "../CPoint.h"
