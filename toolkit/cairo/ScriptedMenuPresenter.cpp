@@ -1,10 +1,15 @@
 #include "ScriptedMenuPresenter.h"
 
+#include "x11/X11MenuPresenter.h"
+
 namespace VSTGUI {
 
 ScriptedMenuPresenter& ScriptedMenuPresenter::instance()
 {
+    // The first use installs it for the menus of window-less frames.
     static ScriptedMenuPresenter presenter;
+    static const bool installed = (X11MenuPresenter::setWindowlessPresenter(&presenter), true);
+    (void)installed;
     return presenter;
 }
 

@@ -1,6 +1,6 @@
-// The Linux layer's pop-up menu for now: instead of showing anything it records the menu it
-// was given and answers what a test scripted (an id, or a choice made by a function). A drawn
-// pop-up can replace it later behind the same interface.
+// The pop-up menu of window-less frames in tests: instead of showing anything it records the
+// menu it was given and answers what a test scripted (an id, or a choice made by a function).
+// Editors in a real window get the X11 layer's drawn menus.
 #pragma once
 
 #include "platform/MenuPresenter.h"
@@ -14,7 +14,8 @@ class ScriptedMenuPresenter : public MenuPresenter {
 public:
     int32_t popup(const PopupMenu& menu, const PopupPlacement& placement) override;
 
-    // The process-wide presenter (the one platformPresenter answers).
+    // The process-wide presenter; from its first use on, the one that answers the menus of
+    // window-less frames.
     static ScriptedMenuPresenter& instance();
 
     // Answers for the next pop-ups, first in first out; -1 dismisses the menu. Without a queued

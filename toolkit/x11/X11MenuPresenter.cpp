@@ -3,7 +3,6 @@
 #include "CFrame.h"
 #include "X11Frame.h"
 #include "X11Painter.h"
-#include "cairo/ScriptedMenuPresenter.h"
 #include "platform/PlatformInput.h"
 
 #include <X11/keysym.h>
@@ -442,11 +441,20 @@ private:
 
 } // namespace
 
+namespace {
+MenuPresenter* windowless = nullptr;
+} // namespace
+
+void X11MenuPresenter::setWindowlessPresenter(MenuPresenter* presenter)
+{
+    windowless = presenter;
+}
+
 int32_t X11MenuPresenter::popup(const PopupMenu& menu, const PopupPlacement& placement)
 {
     X11Frame* owner = X11Frame::fromWindow(placement.window);
     if (owner == nullptr)
-        return ScriptedMenuPresenter::instance().popup(menu, placement);
+        return windowless != nullptr ? windowless->popup(menu, placement) : -1;
     if (menu.items.empty())
         return -1;
     // The session holds the display: an editor closed meanwhile leaves it usable until the
