@@ -2,8 +2,9 @@
 //
 // Win32: the asynchronous key state (bit 15 = pressed) with the swapped-buttons flag read
 // when the window class is registered; GetCursorPos; GetTickCount.
-// Cairo: the process-wide InputState object (toolkit/cairo/InputState.h) that tests set and a
-// real window can feed later.
+// Cairo: the process-wide InputState object (toolkit/cairo/InputState.h) that tests set and the
+// X11 window feeds: from its events, and while a control tracks the mouse from the pointer as
+// it is now.
 #pragma once
 
 #include "../CPoint.h"

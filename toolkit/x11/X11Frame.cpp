@@ -174,6 +174,8 @@ CPoint X11Frame::getWindowOrigin()
 {
     if (window == 0)
         return CPoint();
+    if (originKnown)
+        return origin;
     int x = 0;
     int y = 0;
     Window child = 0;
@@ -296,6 +298,24 @@ void X11Frame::processOwnEvents(bool modal)
 void X11Frame::handleEvent(XEvent& event, bool modal)
 {
     InputState& state = InputState::current();
+    switch (event.type) {
+    case ButtonPress:
+    case ButtonRelease:
+        origin = CPoint(event.xbutton.x_root - event.xbutton.x, event.xbutton.y_root - event.xbutton.y);
+        originKnown = true;
+        break;
+    case MotionNotify:
+        origin = CPoint(event.xmotion.x_root - event.xmotion.x, event.xmotion.y_root - event.xmotion.y);
+        originKnown = true;
+        break;
+    case EnterNotify:
+    case LeaveNotify:
+        origin = CPoint(event.xcrossing.x_root - event.xcrossing.x, event.xcrossing.y_root - event.xcrossing.y);
+        originKnown = true;
+        break;
+    default:
+        break;
+    }
     switch (event.type) {
     case Expose: {
         const CRect r(event.xexpose.x, event.xexpose.y, event.xexpose.x + event.xexpose.width,
@@ -439,6 +459,8 @@ void X11Frame::liveState(InputState& state)
     if (XQueryPointer(f->display->get(), f->window, &root, &child, &rootX, &rootY, &x, &y, &mask)) {
         state.position = CPoint(rootX, rootY);
         state.buttons = buttonsOf(mask);
+        f->origin = CPoint(rootX - x, rootY - y);
+        f->originKnown = true;
     }
 }
 

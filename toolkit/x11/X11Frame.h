@@ -60,6 +60,10 @@ private:
     std::unique_ptr<X11Canvas> canvas;
     Cursor cursors[10] = {};
     int32_t cursorType = 0;
+    // The window's screen position as the last pointer event showed it (no round trip per
+    // drawing context); asked of the server until an event has told.
+    CPoint origin;
+    bool originKnown = false;
     int trackingDepth = 0;
     bool processing = false;
 };
