@@ -21,15 +21,21 @@ using namespace VSTGUI;
 
 namespace {
 
-constexpr int32_t kWindowWidth = 923;
-constexpr int32_t kWindowHeight = 278;
+using layout::kWindowHeight;
+using layout::kWindowWidth;
 const CColor kTextGrey = makeColor(187, 187, 187, 255);
 
-// A control's rectangle at (x, y) with the picture's width and one frame's height.
-CRect pictureRect(int32_t x, int32_t y, const CBitmap* bitmap, int32_t frames)
+CRect boxRect(const layout::Box& box)
+{
+    return CRect(box.left, box.top, box.right, box.bottom);
+}
+
+// A control's rectangle at the box's top-left corner with the picture's width and one frame's
+// height (the pictures are drawn for their boxes, so the two agree).
+CRect pictureRect(const layout::Box& box, const CBitmap* bitmap, int32_t frames)
 {
     const int32_t frameHeight = frames > 0 ? bitmap->getHeight() / frames : bitmap->getHeight();
-    return CRect(x, y, x + bitmap->getWidth(), y + frameHeight);
+    return CRect(box.left, box.top, box.left + bitmap->getWidth(), box.top + frameHeight);
 }
 
 } // namespace
@@ -100,13 +106,13 @@ bool CVSTEditor::open(void* window)
     CBitmap* overRight = new CBitmap(kPictureOverRight);
 
     // 1: save menu.
-    saveMenu = new CButtonMenu(CRect(314, 2, 352, 19), this, kTagSaveMenu, nullptr, nullptr, StylePopup);
+    saveMenu = new CButtonMenu(boxRect(layout::kSaveButton), this, kTagSaveMenu, nullptr, nullptr, StylePopup);
     saveMenu->addEntry("Save New Preset As...");
     saveMenu->addEntry("Save Current Preset");
     toolkitFrame->addView(saveMenu);
 
     // 2: the current preset's name, under the preset menu.
-    presetNameText = new CStaticText(CRect(376, 2, 546, 17), nullptr, 0);
+    presetNameText = new CStaticText(boxRect(layout::kPresetName), nullptr, 0);
     presetNameText->setFont(kSystemFont);
     presetNameText->setFontColor(kTextGrey);
     presetNameText->setTextStyle(kBoldFace);
@@ -117,29 +123,29 @@ bool CVSTEditor::open(void* window)
     toolkitFrame->addView(presetNameText);
 
     // 3: preset menu over the name; its entries come from buildPresetMenu.
-    presetMenu = new CButtonMenu(CRect(376, 2, 546, 17), this, kTagPresetMenu, nullptr, nullptr, StylePopup);
+    presetMenu = new CButtonMenu(boxRect(layout::kPresetName), this, kTagPresetMenu, nullptr, nullptr, StylePopup);
     toolkitFrame->addView(presetMenu);
 
     // 4, 5: the arrows.
-    previousPresetButton = new CKickButton(pictureRect(355, 1, previousArrow, 2), this, kTagPreviousPreset,
+    previousPresetButton = new CKickButton(pictureRect(layout::kPreviousArrow, previousArrow, 2), this, kTagPreviousPreset,
                                            previousArrow->getHeight() / 2, previousArrow, CPoint(0, 0));
     previousPresetButton->setValue(0.f);
     toolkitFrame->addView(previousPresetButton);
-    nextPresetButton = new CKickButton(pictureRect(549, 1, nextArrow, 2), this, kTagNextPreset,
+    nextPresetButton = new CKickButton(pictureRect(layout::kNextArrow, nextArrow, 2), this, kTagNextPreset,
                                        nextArrow->getHeight() / 2, nextArrow, CPoint(0, 0));
     nextPresetButton->setValue(0.f);
     toolkitFrame->addView(nextPresetButton);
 
     // 6: links menu.
-    linksMenu = new CButtonMenu(CRect(569, 1, 608, 19), this, kTagLinksMenu, nullptr, nullptr, StylePopup);
+    linksMenu = new CButtonMenu(boxRect(layout::kLinksButton), this, kTagLinksMenu, nullptr, nullptr, StylePopup);
     for (const char* entry : {"About Orvanne...", "-", "Tarvelle Website", "-", "Online Support", "Online Store",
                               "-", "Check Updates"})
         linksMenu->addEntry(entry);
     toolkitFrame->addView(linksMenu);
 
     // 7: the read-out, over its own piece of the background.
-    paramDisplay = new CParamDisplay(CRect(622, 1, 869, 19), backgroundBitmap, 0);
-    paramDisplay->setBackOffset(CPoint(622, 1));
+    paramDisplay = new CParamDisplay(boxRect(layout::kReadout), backgroundBitmap, 0);
+    paramDisplay->setBackOffset(CPoint(layout::kReadout.left, layout::kReadout.top));
     paramDisplay->setHoriAlign(kLeftText);
     paramDisplay->setFont(kSmallerFont);
     paramDisplay->setFontColor(kTextGrey);
@@ -147,16 +153,16 @@ bool CVSTEditor::open(void* window)
     toolkitFrame->addView(paramDisplay);
 
     // 8, 9: power switch and its lamp.
-    addOnOffButton(629, 136, kParamPower, powerSwitch, false, true);
-    powerIndicator = new CMovieBitmap(pictureRect(627, 88, powerLamp, 2), this, kParamPower, 2,
+    addOnOffButton(layout::kPowerSwitch.left, layout::kPowerSwitch.top, kParamPower, powerSwitch, false, true);
+    powerIndicator = new CMovieBitmap(pictureRect(layout::kPowerLamp, powerLamp, 2), this, kParamPower, 2,
                                       powerLamp->getHeight() / 2, powerLamp, CPoint(0, 0));
     powerIndicator->setValue(1.f - owner->getParameter(kParamPower));
     toolkitFrame->addView(powerIndicator);
 
     // 10 to 12: the knobs.
-    addAnimKnob(106, 81, kParamInputThres, 101, levelKnob, false, true);
-    addAnimKnob(716, 81, kParamOutCeiling, 101, levelKnob, false, true);
-    addAnimKnob(255, 105, kParamRecovery, 5, recoveryKnob, false, true);
+    addAnimKnob(layout::kInputKnob.left, layout::kInputKnob.top, kParamInputThres, 101, levelKnob, false, true);
+    addAnimKnob(layout::kCeilingKnob.left, layout::kCeilingKnob.top, kParamOutCeiling, 101, levelKnob, false, true);
+    addAnimKnob(layout::kRecoveryKnob.left, layout::kRecoveryKnob.top, kParamRecovery, 5, recoveryKnob, false, true);
     // Recovery is a selector: the wheel and the arrow keys move it one mode at a time.
     if (controlsByTag[kParamRecovery] != nullptr) {
         const float modes = owner->getParameterMax(kParamRecovery) - owner->getParameterMin(kParamRecovery) + 1.f;
@@ -164,24 +170,24 @@ bool CVSTEditor::open(void* window)
     }
 
     // 13, 14: output meters.
-    outputMeterLeft = new CVuMeter(pictureRect(350, 58, meterLeftOn, 1), meterLeftOn, meterLeftOff, 100, StyleVertical);
+    outputMeterLeft = new CVuMeter(pictureRect(layout::kMeterLeft, meterLeftOn, 1), meterLeftOn, meterLeftOff, 100, StyleVertical);
     toolkitFrame->addView(outputMeterLeft);
     outputMeterRight =
-        new CVuMeter(pictureRect(546, 58, meterRightOn, 1), meterRightOn, meterRightOff, 100, StyleVertical);
+        new CVuMeter(pictureRect(layout::kMeterRight, meterRightOn, 1), meterRightOn, meterRightOff, 100, StyleVertical);
     toolkitFrame->addView(outputMeterRight);
 
     // 15, 16: over lamps.
-    overIndicatorLeft = new CMovieBitmap(pictureRect(347, 47, overLeft, 6), this, kTagOverLeft, 6,
+    overIndicatorLeft = new CMovieBitmap(pictureRect(layout::kOverLeft, overLeft, 6), this, kTagOverLeft, 6,
                                          overLeft->getHeight() / 6, overLeft, CPoint(0, 0));
     overIndicatorLeft->setValue(0.f);
     toolkitFrame->addView(overIndicatorLeft);
-    overIndicatorRight = new CMovieBitmap(pictureRect(546, 47, overRight, 6), this, kTagOverRight, 6,
+    overIndicatorRight = new CMovieBitmap(pictureRect(layout::kOverRight, overRight, 6), this, kTagOverRight, 6,
                                           overRight->getHeight() / 6, overRight, CPoint(0, 0));
     overIndicatorRight->setValue(0.f);
     toolkitFrame->addView(overIndicatorRight);
 
     // 17: gain-reduction meter.
-    reductionMeter = new CMovieBitmap(pictureRect(412, 83, reduction, 101), this, kTagReduction, 101,
+    reductionMeter = new CMovieBitmap(pictureRect(layout::kReduction, reduction, 101), this, kTagReduction, 101,
                                       reduction->getHeight() / 101, reduction, CPoint(0, 0));
     toolkitFrame->addView(reductionMeter);
 
@@ -189,7 +195,7 @@ bool CVSTEditor::open(void* window)
     CBitmap* about = new CBitmap(kPictureAbout);
     const int32_t aboutWidth = about->getWidth() > 0 ? about->getWidth() : width;
     const int32_t aboutHeight = about->getHeight() > 0 ? about->getHeight() : height;
-    aboutScreen = new CAboutScreen(CRect(9, 122, 47, 204), this, kTagAbout, about, CRect(0, 0, aboutWidth, aboutHeight),
+    aboutScreen = new CAboutScreen(boxRect(layout::kAboutSpot), this, kTagAbout, about, CRect(0, 0, aboutWidth, aboutHeight),
                                    CPoint(0, 0));
     toolkitFrame->addView(aboutScreen);
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "AEffGUIEditor.h"
+#include "EditorLayout.h"
 #include "TarvelleVST.h"
 #include "controls/CControlListener.h"
 
@@ -36,25 +37,6 @@ enum EditorTag : int32_t {
     kTagReduction = 15,
     kTagAbout = 16,
     kTagFirstFolder = 5000,
-};
-
-// Picture resources of the editor.
-enum EditorPicture : int32_t {
-    kPictureBackground = 10001,
-    kPictureAbout = 10002,
-    kPictureLevelKnob = 10010,
-    kPictureRecoveryKnob = 10011,
-    kPicturePowerSwitch = 10200,
-    kPicturePowerLamp = 10201,
-    kPicturePreviousArrow = 10300,
-    kPictureNextArrow = 10301,
-    kPictureReductionMeter = 30000,
-    kPictureMeterLeftOff = 30001,
-    kPictureMeterLeftOn = 30002,
-    kPictureMeterRightOff = 30003,
-    kPictureMeterRightOn = 30004,
-    kPictureOverLeft = 30005,
-    kPictureOverRight = 30006,
 };
 
 // The maker's web site; the links menu opens pages under it.

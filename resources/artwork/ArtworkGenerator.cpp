@@ -14,6 +14,7 @@
 //
 // The output is deterministic: no clock, no unseeded randomness (the grain comes from a fixed
 // linear congruential sequence), fonts from the machine's fontconfig (Liberation Sans).
+#include "EditorLayout.h"
 #include "PictureWriter.h"
 
 #include <cairo.h>
@@ -29,35 +30,10 @@
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr int kWidth = 923;
-constexpr int kHeight = 278;
-
-struct Box {
-    int left, top, right, bottom;
-    int width() const { return right - left; }
-    int height() const { return bottom - top; }
-    double cx() const { return (left + right) * 0.5; }
-    double cy() const { return (top + bottom) * 0.5; }
-};
-
-// Control rectangles of the editor window.
-constexpr Box kSaveButton{314, 2, 352, 19};
-constexpr Box kPresetName{376, 2, 546, 17};
-constexpr Box kPreviousArrow{355, 1, 374, 19};
-constexpr Box kNextArrow{549, 1, 568, 19};
-constexpr Box kLinksButton{569, 1, 608, 19};
-constexpr Box kReadout{622, 1, 869, 19};
-constexpr Box kPowerSwitch{629, 136, 660, 180};
-constexpr Box kPowerLamp{627, 88, 662, 123};
-constexpr Box kInputKnob{106, 81, 206, 181};
-constexpr Box kCeilingKnob{716, 81, 816, 181};
-constexpr Box kRecoveryKnob{255, 105, 321, 171};
-constexpr Box kMeterLeft{350, 58, 379, 185};
-constexpr Box kMeterRight{546, 58, 575, 185};
-constexpr Box kOverLeft{347, 47, 377, 55};
-constexpr Box kOverRight{546, 47, 576, 55};
-constexpr Box kReduction{412, 83, 513, 134};
-constexpr Box kAboutSpot{9, 122, 47, 204};
+// The window and its control rectangles, as the editor lays them out.
+using namespace layout;
+constexpr int kWidth = kWindowWidth;
+constexpr int kHeight = kWindowHeight;
 
 // The LED column of each output meter, centred under its over lamp (x in meter coordinates).
 constexpr double kMeterLeftColumn = 12.0;
@@ -1285,7 +1261,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "orvanne-artwork: the panel differs under the two level knobs\n");
         return 1;
     }
-    pictures.push_back({10001, background});
+    pictures.push_back({kPictureBackground, background});
     cairo_surface_reference(background);
 
     {
@@ -1293,24 +1269,24 @@ int main(int argc, char** argv)
         cairo_t* cr = cairo_create(about);
         drawAbout(cr);
         cairo_destroy(cr);
-        pictures.push_back({10002, about});
+        pictures.push_back({kPictureAbout, about});
     }
-    pictures.push_back({10010, filmStrip(background, kInputKnob, 101, [](cairo_t* cr, int i) {
+    pictures.push_back({kPictureLevelKnob, filmStrip(background, kInputKnob, 101, [](cairo_t* cr, int i) {
                             drawLevelKnob(cr, kInputKnob.cx(), kInputKnob.cy(), i / 100.0);
                         })});
-    pictures.push_back({10011, filmStrip(background, kRecoveryKnob, 5, [](cairo_t* cr, int i) {
+    pictures.push_back({kPictureRecoveryKnob, filmStrip(background, kRecoveryKnob, 5, [](cairo_t* cr, int i) {
                             drawSelectorFrame(cr, kRecoveryKnob.cx(), kRecoveryKnob.cy(), i);
                         })});
-    pictures.push_back({10200, filmStrip(background, kPowerSwitch, 2, [](cairo_t* cr, int i) {
+    pictures.push_back({kPicturePowerSwitch, filmStrip(background, kPowerSwitch, 2, [](cairo_t* cr, int i) {
                             drawToggle(cr, kPowerSwitch, i == 0);
                         })});
-    pictures.push_back({10201, filmStrip(background, kPowerLamp, 2, [](cairo_t* cr, int i) {
+    pictures.push_back({kPicturePowerLamp, filmStrip(background, kPowerLamp, 2, [](cairo_t* cr, int i) {
                             drawLamp(cr, kPowerLamp, i == 1);
                         })});
-    pictures.push_back({10300, filmStrip(background, kPreviousArrow, 2, [](cairo_t* cr, int i) {
+    pictures.push_back({kPicturePreviousArrow, filmStrip(background, kPreviousArrow, 2, [](cairo_t* cr, int i) {
                             drawArrowButton(cr, kPreviousArrow, false, i == 1);
                         })});
-    pictures.push_back({10301, filmStrip(background, kNextArrow, 2, [](cairo_t* cr, int i) {
+    pictures.push_back({kPictureNextArrow, filmStrip(background, kNextArrow, 2, [](cairo_t* cr, int i) {
                             drawArrowButton(cr, kNextArrow, true, i == 1);
                         })});
     {
@@ -1318,27 +1294,27 @@ int main(int argc, char** argv)
         cairo_t* cr = cairo_create(logo);
         drawLogoStrip(cr);
         cairo_destroy(cr);
-        pictures.push_back({10302, logo});
+        pictures.push_back({kPictureLogo, logo});
     }
-    pictures.push_back({30000, filmStrip(background, kReduction, 101, [](cairo_t* cr, int i) {
+    pictures.push_back({kPictureReductionMeter, filmStrip(background, kReduction, 101, [](cairo_t* cr, int i) {
                             drawReductionNeedle(cr, i / 100.0);
                         })});
-    pictures.push_back({30001, filmStrip(background, kMeterLeft, 1, [](cairo_t* cr, int) {
+    pictures.push_back({kPictureMeterLeftOff, filmStrip(background, kMeterLeft, 1, [](cairo_t* cr, int) {
                             drawMeterLeds(cr, kMeterLeft, kMeterLeftColumn, false);
                         })});
-    pictures.push_back({30002, filmStrip(background, kMeterLeft, 1, [](cairo_t* cr, int) {
+    pictures.push_back({kPictureMeterLeftOn, filmStrip(background, kMeterLeft, 1, [](cairo_t* cr, int) {
                             drawMeterLeds(cr, kMeterLeft, kMeterLeftColumn, true);
                         })});
-    pictures.push_back({30003, filmStrip(background, kMeterRight, 1, [](cairo_t* cr, int) {
+    pictures.push_back({kPictureMeterRightOff, filmStrip(background, kMeterRight, 1, [](cairo_t* cr, int) {
                             drawMeterLeds(cr, kMeterRight, kMeterRightColumn, false);
                         })});
-    pictures.push_back({30004, filmStrip(background, kMeterRight, 1, [](cairo_t* cr, int) {
+    pictures.push_back({kPictureMeterRightOn, filmStrip(background, kMeterRight, 1, [](cairo_t* cr, int) {
                             drawMeterLeds(cr, kMeterRight, kMeterRightColumn, true);
                         })});
-    pictures.push_back({30005, filmStrip(background, kOverLeft, 6, [](cairo_t* cr, int i) {
+    pictures.push_back({kPictureOverLeft, filmStrip(background, kOverLeft, 6, [](cairo_t* cr, int i) {
                             drawOverLamp(cr, kOverLeft, i);
                         })});
-    pictures.push_back({30006, filmStrip(background, kOverRight, 6, [](cairo_t* cr, int i) {
+    pictures.push_back({kPictureOverRight, filmStrip(background, kOverRight, 6, [](cairo_t* cr, int i) {
                             drawOverLamp(cr, kOverRight, i);
                         })});
     cairo_surface_destroy(background);

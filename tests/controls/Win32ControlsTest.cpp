@@ -128,8 +128,9 @@ TEST(Win32Controls, ScenePixelsMatchTheLinuxRendering)
     ASSERT_EQ(windows.width, controls_scene::kWidth);
     ASSERT_EQ(windows.height, controls_scene::kHeight);
     const std::string output = pathFromEnvironment("ORVANNE_CONTROLS_OUTPUT");
-    if (!output.empty())
+    if (!output.empty()) {
         EXPECT_TRUE(scene::writePpm(windows, output));
+    }
     const std::string referencePath = pathFromEnvironment("ORVANNE_CONTROLS_REFERENCE");
     if (referencePath.empty())
         GTEST_SKIP() << "ORVANNE_CONTROLS_REFERENCE is not set";
