@@ -18,14 +18,14 @@
 #include <vector>
 
 #include "AudioEffect.h"
-#include "Maximizer.h"
 #include "HostCallbacks.h"
+#include "Maximizer.h"
 #include "PluginFactory.h"
 
 namespace {
 
 constexpr int kBlock = 512;
-constexpr int kBlocks = 128;  // 65536 frames, about 1.5 s at 44.1 kHz, 512 KiB of input
+constexpr int kBlocks = 128; // 65536 frames, about 1.5 s at 44.1 kHz, 512 KiB of input
 
 // Loud program-like stereo material from an integer generator: a triangle bass line,
 // low-passed noise and bursts, peaking at a few times full scale, so the leveler is busy.
@@ -33,7 +33,8 @@ struct Material {
     std::vector<float> left, right;
     std::vector<float> outLeft, outRight;
 
-    Material() : left(kBlock * kBlocks), right(kBlock * kBlocks), outLeft(kBlock), outRight(kBlock) {
+    Material() : left(kBlock * kBlocks), right(kBlock * kBlocks), outLeft(kBlock), outRight(kBlock)
+    {
         uint32_t state = 20240611u;
         auto uniform = [&state] {
             state = state * 1664525u + 1013904223u;
@@ -42,11 +43,13 @@ struct Material {
         float phase = 0.0f, lowL = 0.0f, lowR = 0.0f, envelope = 1.5f;
         for (size_t i = 0; i < left.size(); ++i) {
             phase += 0.0123f;
-            if (phase >= 1.0f) phase -= 2.0f;
+            if (phase >= 1.0f)
+                phase -= 2.0f;
             const float tri = 2.0f * (phase < 0.0f ? -phase : phase) - 1.0f;
             lowL = 0.95f * lowL + 0.05f * uniform();
             lowR = 0.93f * lowR + 0.07f * uniform();
-            if ((i & 4095) == 0) envelope = 1.0f + 2.0f * (0.5f + 0.5f * uniform());
+            if ((i & 4095) == 0)
+                envelope = 1.0f + 2.0f * (0.5f + 0.5f * uniform());
             left[i] = envelope * (0.6f * tri + 4.0f * lowL) + 0.05f * uniform();
             right[i] = envelope * (0.5f * tri - 3.0f * lowR) + 0.05f * uniform();
         }
@@ -55,19 +58,22 @@ struct Material {
     float* inR(int block) { return right.data() + static_cast<size_t>(block) * kBlock; }
 };
 
-Material& material() {
+Material& material()
+{
     static Material m;
     return m;
 }
 
-void finish(benchmark::State& state) {
+void finish(benchmark::State& state)
+{
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * kBlock);
     // Seconds per stereo frame, shown with an SI prefix (e.g. "3.4n" is 3.4 ns).
     state.counters["per_frame"] = benchmark::Counter(static_cast<double>(state.iterations()) * kBlock,
                                                      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-void BM_ProcessReplacing(benchmark::State& state) {
+void BM_ProcessReplacing(benchmark::State& state)
+{
     Material& m = material();
     AudioEffect* effect = createEffectInstance(test_support::quietHost);
     if (!effect) {
@@ -102,12 +108,14 @@ void BM_ProcessReplacing(benchmark::State& state) {
     }
     e->dispatcher(e, effMainsChanged, 0, 0, nullptr, 0.0f);
     e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
-    if (!(outSum < 0.7 * inSum)) state.SkipWithError("no gain reduction: the material is too quiet");
+    if (!(outSum < 0.7 * inSum))
+        state.SkipWithError("no gain reduction: the material is too quiet");
     finish(state);
 }
 BENCHMARK(BM_ProcessReplacing)->Unit(benchmark::kMicrosecond);
 
-void BM_EngineProcess(benchmark::State& state) {
+void BM_EngineProcess(benchmark::State& state)
+{
     Material& m = material();
     CMaximizer engine(44100.0f);
     engine.setParam(6, 1.0f);
@@ -120,17 +128,20 @@ void BM_EngineProcess(benchmark::State& state) {
         float* ol = m.outLeft.data();
         float* orr = m.outRight.data();
         float g = 1.0f;
-        for (int i = 0; i < kBlock; ++i) g = engine.process(l[i], r[i], ol[i], orr[i]);
+        for (int i = 0; i < kBlock; ++i)
+            g = engine.process(l[i], r[i], ol[i], orr[i]);
         minGain = g < minGain ? g : minGain;
         benchmark::ClobberMemory();
         block = (block + 1) % kBlocks;
     }
-    if (!(minGain < 1.0f)) state.SkipWithError("no gain reduction: the material is too quiet");
+    if (!(minGain < 1.0f))
+        state.SkipWithError("no gain reduction: the material is too quiet");
     finish(state);
 }
 BENCHMARK(BM_EngineProcess)->Unit(benchmark::kMicrosecond);
 
-void BM_EngineBlock(benchmark::State& state) {
+void BM_EngineBlock(benchmark::State& state)
+{
     Material& m = material();
     CMaximizer engine(44100.0f);
     engine.setParam(6, 1.0f);
@@ -144,12 +155,14 @@ void BM_EngineBlock(benchmark::State& state) {
         benchmark::ClobberMemory();
         block = (block + 1) % kBlocks;
     }
-    if (!(minGain < 1.0f)) state.SkipWithError("no gain reduction: the material is too quiet");
+    if (!(minGain < 1.0f))
+        state.SkipWithError("no gain reduction: the material is too quiet");
     finish(state);
 }
 BENCHMARK(BM_EngineBlock)->Unit(benchmark::kMicrosecond);
 
-void BM_CopyFloor(benchmark::State& state) {
+void BM_CopyFloor(benchmark::State& state)
+{
     Material& m = material();
     int block = 0;
     float gain = 0.5f;
@@ -170,7 +183,8 @@ void BM_CopyFloor(benchmark::State& state) {
 }
 BENCHMARK(BM_CopyFloor)->Unit(benchmark::kMicrosecond);
 
-void BM_DependencyFloor(benchmark::State& state) {
+void BM_DependencyFloor(benchmark::State& state)
+{
     Material& m = material();
     int block = 0;
     float smoothedGain = 1.0f;
@@ -197,27 +211,32 @@ void BM_DependencyFloor(benchmark::State& state) {
 }
 BENCHMARK(BM_DependencyFloor)->Unit(benchmark::kMicrosecond);
 
-// Prints the usual table, remembers the fastest CPU time per frame of each benchmark (CPU time, since the build machines are shared) and, at
-// the end, the ratios against the two floors.
+// Prints the usual table, remembers the fastest CPU time per frame of each benchmark (CPU time, since the build
+// machines are shared) and, at the end, the ratios against the two floors.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override {
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0) continue;
+            if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0)
+                continue;
             const double ns = run.cpu_accumulated_time * 1e9 / static_cast<double>(run.iterations) / kBlock;
             const std::string name = run.run_name.function_name;
             auto it = best.find(name);
-            if (it == best.end() || ns < it->second) best[name] = ns;
+            if (it == best.end() || ns < it->second)
+                best[name] = ns;
         }
     }
 
-    void printSummary() const {
+    void printSummary() const
+    {
         std::printf("\nns per stereo frame (fastest repetition):\n");
         for (const char* name :
              {"BM_ProcessReplacing", "BM_EngineProcess", "BM_EngineBlock", "BM_DependencyFloor", "BM_CopyFloor"}) {
             auto it = best.find(name);
-            if (it != best.end()) std::printf("  %-22s %8.3f\n", name, it->second);
+            if (it != best.end())
+                std::printf("  %-22s %8.3f\n", name, it->second);
         }
         ratio("BM_ProcessReplacing", "BM_DependencyFloor");
         ratio("BM_ProcessReplacing", "BM_CopyFloor");
@@ -226,21 +245,25 @@ public:
     }
 
 private:
-    void ratio(const char* what, const char* floor) const {
+    void ratio(const char* what, const char* floor) const
+    {
         auto a = best.find(what);
         auto b = best.find(floor);
-        if (a == best.end() || b == best.end() || b->second <= 0.0) return;
+        if (a == best.end() || b == best.end() || b->second <= 0.0)
+            return;
         std::printf("ratio %s / %s = %.3f\n", what, floor, a->second / b->second);
     }
     std::map<std::string, double> best;
 };
 
-}  // namespace
+} // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    material();  // build the material before anything is timed
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    material(); // build the material before anything is timed
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.printSummary();

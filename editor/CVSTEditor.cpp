@@ -127,8 +127,9 @@ bool CVSTEditor::open(void* window)
     toolkitFrame->addView(presetMenu);
 
     // 4, 5: the arrows.
-    previousPresetButton = new CKickButton(pictureRect(layout::kPreviousArrow, previousArrow, 2), this, kTagPreviousPreset,
-                                           previousArrow->getHeight() / 2, previousArrow, CPoint(0, 0));
+    previousPresetButton = new CKickButton(pictureRect(layout::kPreviousArrow, previousArrow, 2), this,
+                                           kTagPreviousPreset, previousArrow->getHeight() / 2, previousArrow,
+                                           CPoint(0, 0));
     previousPresetButton->setValue(0.f);
     toolkitFrame->addView(previousPresetButton);
     nextPresetButton = new CKickButton(pictureRect(layout::kNextArrow, nextArrow, 2), this, kTagNextPreset,
@@ -138,8 +139,8 @@ bool CVSTEditor::open(void* window)
 
     // 6: links menu.
     linksMenu = new CButtonMenu(boxRect(layout::kLinksButton), this, kTagLinksMenu, nullptr, nullptr, StylePopup);
-    for (const char* entry : {"About Orvanne...", "-", "Tarvelle Website", "-", "Online Support", "Online Store",
-                              "-", "Check Updates"})
+    for (const char* entry :
+         {"About Orvanne...", "-", "Tarvelle Website", "-", "Online Support", "Online Store", "-", "Check Updates"})
         linksMenu->addEntry(entry);
     toolkitFrame->addView(linksMenu);
 
@@ -170,10 +171,11 @@ bool CVSTEditor::open(void* window)
     }
 
     // 13, 14: output meters.
-    outputMeterLeft = new CVuMeter(pictureRect(layout::kMeterLeft, meterLeftOn, 1), meterLeftOn, meterLeftOff, 100, StyleVertical);
+    outputMeterLeft = new CVuMeter(pictureRect(layout::kMeterLeft, meterLeftOn, 1), meterLeftOn, meterLeftOff, 100,
+                                   StyleVertical);
     toolkitFrame->addView(outputMeterLeft);
-    outputMeterRight =
-        new CVuMeter(pictureRect(layout::kMeterRight, meterRightOn, 1), meterRightOn, meterRightOff, 100, StyleVertical);
+    outputMeterRight = new CVuMeter(pictureRect(layout::kMeterRight, meterRightOn, 1), meterRightOn, meterRightOff, 100,
+                                    StyleVertical);
     toolkitFrame->addView(outputMeterRight);
 
     // 15, 16: over lamps.
@@ -195,8 +197,8 @@ bool CVSTEditor::open(void* window)
     CBitmap* about = new CBitmap(kPictureAbout);
     const int32_t aboutWidth = about->getWidth() > 0 ? about->getWidth() : width;
     const int32_t aboutHeight = about->getHeight() > 0 ? about->getHeight() : height;
-    aboutScreen = new CAboutScreen(boxRect(layout::kAboutSpot), this, kTagAbout, about, CRect(0, 0, aboutWidth, aboutHeight),
-                                   CPoint(0, 0));
+    aboutScreen = new CAboutScreen(boxRect(layout::kAboutSpot), this, kTagAbout, about,
+                                   CRect(0, 0, aboutWidth, aboutHeight), CPoint(0, 0));
     toolkitFrame->addView(aboutScreen);
 
     for (CBitmap* bitmap : {previousArrow, nextArrow, levelKnob, recoveryKnob, powerSwitch, powerLamp, reduction,
@@ -233,8 +235,8 @@ void CVSTEditor::addOnOffButton(int32_t x, int32_t y, int32_t tag, CBitmap* bitm
 {
     if (bitmap == nullptr || tag <= 0 || tag >= kTagSlots)
         return;
-    COnOffButton* button = new COnOffButton(CRect(x, y, x + bitmap->getWidth(), y + bitmap->getHeight() / 2), this,
-                                            tag, bitmap, COnOffButton::kPostListenerUpdate);
+    COnOffButton* button = new COnOffButton(CRect(x, y, x + bitmap->getWidth(), y + bitmap->getHeight() / 2), this, tag,
+                                            bitmap, COnOffButton::kPostListenerUpdate);
     controlsByTag[tag] = button;
     button->setValue(owner->getParameter(tag));
     if (transparent) {

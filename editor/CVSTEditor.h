@@ -80,8 +80,8 @@ public:
     void updateMeters() override;
     void addPresetEntry(int32_t menuIndex, const char* label) override;
 
-    void addAnimKnob(int32_t x, int32_t y, int32_t tag, int32_t frameCount, VSTGUI::CBitmap* bitmap,
-                     bool transparent, bool attach);
+    void addAnimKnob(int32_t x, int32_t y, int32_t tag, int32_t frameCount, VSTGUI::CBitmap* bitmap, bool transparent,
+                     bool attach);
     void addOnOffButton(int32_t x, int32_t y, int32_t tag, VSTGUI::CBitmap* bitmap, bool transparent, bool attach);
 
     // Finds or creates the preset folder chain for product and writes its root (with a trailing
@@ -96,7 +96,10 @@ public:
     VSTGUI::CParamDisplay* getParamDisplay() const { return paramDisplay; }
     VSTGUI::CVuMeter* getOutputMeter(int side) const { return side == 0 ? outputMeterLeft : outputMeterRight; }
     VSTGUI::CMovieBitmap* getPowerIndicator() const { return powerIndicator; }
-    VSTGUI::CMovieBitmap* getOverIndicator(int side) const { return side == 0 ? overIndicatorLeft : overIndicatorRight; }
+    VSTGUI::CMovieBitmap* getOverIndicator(int side) const
+    {
+        return side == 0 ? overIndicatorLeft : overIndicatorRight;
+    }
     VSTGUI::CMovieBitmap* getReductionMeter() const { return reductionMeter; }
     VSTGUI::CButtonMenu* getPresetMenu() const { return presetMenu; }
     VSTGUI::CButtonMenu* getSaveMenu() const { return saveMenu; }

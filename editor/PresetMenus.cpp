@@ -140,8 +140,8 @@ VstInt32 CVSTEditor::addFolderMenus(const char* root, VstInt32 first, VstInt32& 
         count = kFolderMenuLimit - first;
     for (VstInt32 i = 0; i < count; ++i) {
         const VstInt32 k = first + i;
-        CButtonMenu* menu =
-            new CButtonMenu(CRect(60, 28, 212, 48), this, kTagFirstFolder + k, nullptr, nullptr, StylePopup);
+        CButtonMenu* menu = new CButtonMenu(CRect(60, 28, 212, 48), this, kTagFirstFolder + k, nullptr, nullptr,
+                                            StylePopup);
         folderMenus[k] = menu;
         folderMenuCount = k + 1;
         const char* folderName = owner->getPresetFolderName(i);

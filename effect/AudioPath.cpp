@@ -15,8 +15,8 @@
 namespace {
 
 constexpr double kMeterFloor = 1e-24;
-constexpr float kFloorReach = 0x1p-55f; // below this, adding kMeterFloor changes a float
-constexpr double kOverThreshold = 1.0; // 10^(0/20)
+constexpr float kFloorReach = 0x1p-55f;              // below this, adding kMeterFloor changes a float
+constexpr double kOverThreshold = 1.0;               // 10^(0/20)
 constexpr double kHalfDecibel = 0.05756462732485114; // ln(10) / 40: readings are shown +0.5 dB
 
 // Inputs pass the engine's tiny-value guard, float(float(x + 1e-18) - 1e-18), so vanishing
@@ -189,10 +189,7 @@ struct MeterSink {
     }
 
     // The conditioning leaves |x| >= 2^-30 as it is (see maximizer_detail::guardChanges).
-    __m128 input(__m128 x)
-    {
-        return maximizer_detail::guard4Fast(x);
-    }
+    __m128 input(__m128 x) { return maximizer_detail::guard4Fast(x); }
 
     // Level and over mask pairs are loaded rather than built here: the loop this runs in has
     // no registers to spare for constants.
@@ -343,14 +340,13 @@ void CTarvelleVST::levelFrames(const float* inL, const float* inR, float* outL, 
         }
         CMaximizer::Frames run(engine);
         alignas(16) float levels[4 * CMaximizer::Frames::kChunk];
-        MeterSink<StereoOut> sink(outL, outR, levels,
-                                  _mm_unpacklo_ps(_mm_set_ss(relaxedLoad(outPeakLeft)),
-                                                  _mm_set_ss(relaxedLoad(outPeakRight))),
-                                  _mm_unpacklo_ps(_mm_set_ss(relaxedLoad(overLeft)),
-                                                  _mm_set_ss(relaxedLoad(overRight))),
-                                  _mm_set_ss(relaxedLoad(gainReduction)), peakFall, overFall, reductionFall,
-                                  _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(meterRest))),
-                                  _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(meterRest + 2))));
+        MeterSink<StereoOut> sink(
+            outL, outR, levels,
+            _mm_unpacklo_ps(_mm_set_ss(relaxedLoad(outPeakLeft)), _mm_set_ss(relaxedLoad(outPeakRight))),
+            _mm_unpacklo_ps(_mm_set_ss(relaxedLoad(overLeft)), _mm_set_ss(relaxedLoad(overRight))),
+            _mm_set_ss(relaxedLoad(gainReduction)), peakFall, overFall, reductionFall,
+            _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(meterRest))),
+            _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(meterRest + 2))));
         run.processChunks(inL, inR, frames, sink);
         sink.finish();
         run.finish();

@@ -176,7 +176,7 @@ bool CTarvelleVST::loadPresetFile(VstInt32 index, const char* path)
     // Exactly one record; anything shorter or longer leaves the table as it was.
     PresetRecord loaded;
     bool complete = size == kRecordSize && std::fseek(file, 0, SEEK_SET) == 0 &&
-                    std::fread(&loaded, sizeof(loaded), 1, file) == 1;
+        std::fread(&loaded, sizeof(loaded), 1, file) == 1;
     std::fclose(file);
     if (!complete)
         return false;

@@ -38,8 +38,7 @@ void formatReadout(float value, char* text, void* userData)
         break;
     case kParamRecovery: {
         static const char* const kModes[] = {
-            "Recovery : Ultra-Fast", "Recovery : Fast", "Recovery : Medium", "Recovery : Slow",
-            "Recovery : Ultra-Slow",
+            "Recovery : Ultra-Fast", "Recovery : Fast", "Recovery : Medium", "Recovery : Slow", "Recovery : Ultra-Slow",
         };
         // Checked before the conversion so no value makes it undefined.
         const double steps = static_cast<double>(value) * 4.0;

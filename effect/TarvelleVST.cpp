@@ -28,18 +28,29 @@ constexpr size_t kParamDisplaySize = 24;
 const char* unitLabel(VstInt32 unit)
 {
     switch (unit) {
-    case 3: return "%";
-    case 4: return "Secs";
-    case 5: return "Samps";
-    case 8: return "Hz";
-    case 9: return "Cents";
-    case 10: return "S-T";
+    case 3:
+        return "%";
+    case 4:
+        return "Secs";
+    case 5:
+        return "Samps";
+    case 8:
+        return "Hz";
+    case 9:
+        return "Cents";
+    case 10:
+        return "S-T";
     case 11:
-    case 12: return "MIDI";
-    case 13: return "dB";
-    case 22: return "bpm";
-    case 24: return "ms";
-    default: return "";
+    case 12:
+        return "MIDI";
+    case 13:
+        return "dB";
+    case 22:
+        return "bpm";
+    case 24:
+        return "ms";
+    default:
+        return "";
     }
 }
 

@@ -16,28 +16,33 @@ namespace {
 using maximizer_detail::guardTiny;
 using maximizer_detail::kDetectFloor;
 
-constexpr double kDbToLinear = 0.11512925464970228;  // ln(10) / 20
-constexpr double kAllowancePerWeight = 0.0015;        // seconds of ramp per history weight
+constexpr double kDbToLinear = 0.11512925464970228; // ln(10) / 20
+constexpr double kAllowancePerWeight = 0.0015;      // seconds of ramp per history weight
 constexpr float kDefaultRate = 44100.0f;
 constexpr int32_t kHistoryMask = CMaximizer::kHistorySize - 1;
 // Longest block the geometry accepts; keeps the conversion to int32 defined at absurd rates.
 constexpr double kMaxBlockLength = 1 << 24;
 
-inline float dbToGain(double db) {
+inline float dbToGain(double db)
+{
     return static_cast<float>(std::exp(db * kDbToLinear));
 }
 
-inline uint32_t asUnsigned(int32_t v) { return static_cast<uint32_t>(v); }
-inline int32_t asSigned(uint32_t v) {
+inline uint32_t asUnsigned(int32_t v)
+{
+    return static_cast<uint32_t>(v);
+}
+inline int32_t asSigned(uint32_t v)
+{
     int32_t r;
-    std::memcpy(&r, &v, sizeof r);  // modular wrap without relying on conversion rules
+    std::memcpy(&r, &v, sizeof r); // modular wrap without relying on conversion rules
     return r;
 }
 
-}  // namespace
+} // namespace
 
 CMaximizer::CMaximizer(float rate)
-    : sampleRate(rate > 0.0f ? rate : kDefaultRate),  // 0 (and anything invalid) means 44100
+    : sampleRate(rate > 0.0f ? rate : kDefaultRate), // 0 (and anything invalid) means 44100
       recoveryTime(0.0),
       delayLeft(nullptr),
       delayRight(nullptr),
@@ -55,7 +60,8 @@ CMaximizer::CMaximizer(float rate)
       targetLevel(0.0f),
       inputGain(0.0f),
       outputGain(0.0f),
-      ceilingClip(0.0f) {
+      ceilingClip(0.0f)
+{
     delayLeft = static_cast<float*>(std::calloc(static_cast<size_t>(delaySize), sizeof(float)));
     delayRight = static_cast<float*>(std::calloc(static_cast<size_t>(delaySize), sizeof(float)));
     deriveGeometry();
@@ -69,7 +75,8 @@ CMaximizer::CMaximizer(float rate)
     setParam(kControlOutputGain, 0.5f);
 }
 
-CMaximizer::~CMaximizer() {
+CMaximizer::~CMaximizer()
+{
     if (delayLeft) {
         std::free(delayLeft);
         delayLeft = nullptr;
@@ -84,22 +91,29 @@ CMaximizer::~CMaximizer() {
     }
 }
 
-void CMaximizer::deriveGeometry() {
+void CMaximizer::deriveGeometry()
+{
     // lookahead = trunc(rate * 0.005), blockLength = trunc(rate / 2000), both bounded so the
     // read position stays inside the ring and the conversions stay defined.
     const double rate = sampleRate;
     double look = std::trunc(rate * 0.005);
-    if (!(look >= 0.0)) look = 0.0;
-    if (look > static_cast<double>(delaySize - 1)) look = static_cast<double>(delaySize - 1);
+    if (!(look >= 0.0))
+        look = 0.0;
+    if (look > static_cast<double>(delaySize - 1))
+        look = static_cast<double>(delaySize - 1);
     double block = std::trunc(rate / 2000.0);
-    if (!(block >= 0.0)) block = 0.0;
-    if (block > kMaxBlockLength) block = kMaxBlockLength;
+    if (!(block >= 0.0))
+        block = 0.0;
+    if (block > kMaxBlockLength)
+        block = kMaxBlockLength;
     lookahead = static_cast<int32_t>(look);
     blockLength = static_cast<int32_t>(block);
-    for (int32_t m = 1; m <= 10; ++m) rampAllowance[m - 1] = static_cast<double>(m) * rate * kAllowancePerWeight + 1.0;
+    for (int32_t m = 1; m <= 10; ++m)
+        rampAllowance[m - 1] = static_cast<double>(m) * rate * kAllowancePerWeight + 1.0;
 }
 
-void CMaximizer::setParam(int32_t code, float value) {
+void CMaximizer::setParam(int32_t code, float value)
+{
     const double x = value;
     switch (code) {
     case kControlInputGain:
@@ -132,20 +146,26 @@ void CMaximizer::setParam(int32_t code, float value) {
     }
 }
 
-void CMaximizer::setSampleRate(float rate) {
+void CMaximizer::setSampleRate(float rate)
+{
     // Invalid rates (0, negative, NaN) are ignored; the engine keeps its current geometry.
-    if (!(rate > 0.0f)) return;
+    if (!(rate > 0.0f))
+        return;
     if (rate != sampleRate) {
         sampleRate = rate;
         deriveGeometry();
     }
 }
 
-void CMaximizer::reset() {
-    if (delayLeft) std::memset(delayLeft, 0, static_cast<size_t>(delaySize) * sizeof(float));
-    if (delayRight) std::memset(delayRight, 0, static_cast<size_t>(delaySize) * sizeof(float));
-    if (peakHistory) std::memset(peakHistory, 0, kHistorySize * sizeof(float));
-    quotientTarget = __builtin_nanf("");  // the quotients are redone at the next re-plan
+void CMaximizer::reset()
+{
+    if (delayLeft)
+        std::memset(delayLeft, 0, static_cast<size_t>(delaySize) * sizeof(float));
+    if (delayRight)
+        std::memset(delayRight, 0, static_cast<size_t>(delaySize) * sizeof(float));
+    if (peakHistory)
+        std::memset(peakHistory, 0, kHistorySize * sizeof(float));
+    quotientTarget = __builtin_nanf(""); // the quotients are redone at the next re-plan
     blockPeak = 0.0f;
     blockCounter = 0;
     historyIndex = 0;
@@ -164,7 +184,8 @@ void CMaximizer::reset() {
 // equal values and a candidate that is not a number becomes +inf, so the tree answers what
 // the chain "slope = (slope > candidate) ? candidate : slope" would: the first smallest, and
 // a recovery slope that is not a number stays.
-float CMaximizer::replan(float newGain, float newPeak) {
+float CMaximizer::replan(float newGain, float newPeak)
+{
     gain = newGain;
     blockPeak = newPeak;
     const double rate = sampleRate;
@@ -175,7 +196,8 @@ float CMaximizer::replan(float newGain, float newPeak) {
     // target/h per history slot, kept from the re-plan that stored the slot (the divider is
     // then free for the divisions that wait for the gain); redone when the target changed.
     if (!(quotientTarget == targetNow)) {
-        for (int32_t k = 0; k < kHistorySize; ++k) historyQuotient[k] = target / static_cast<double>(peakHistory[k]);
+        for (int32_t k = 0; k < kHistorySize; ++k)
+            historyQuotient[k] = target / static_cast<double>(peakHistory[k]);
         quotientTarget = targetNow;
     }
     alignas(16) double quotient[10];
@@ -194,14 +216,14 @@ float CMaximizer::replan(float newGain, float newPeak) {
     const __m128 inf = _mm_set1_ps(INFINITY);
     for (int32_t m = 0; m < 10; m += 2) {
         const __m128d q = _mm_div_pd(_mm_sub_pd(_mm_load_pd(quotient + m), g2), _mm_loadu_pd(allowance + m));
-        const __m128 candidates = _mm_min_ps(_mm_cvtpd_ps(q), inf);  // NaN never wins: MINPS answers inf
+        const __m128 candidates = _mm_min_ps(_mm_cvtpd_ps(q), inf); // NaN never wins: MINPS answers inf
         slope[m + 1] = _mm_cvtss_f32(candidates);
         slope[m + 2] = _mm_cvtss_f32(_mm_shuffle_ps(candidates, candidates, _MM_SHUFFLE(3, 2, 0, 1)));
     }
 #else
     for (int32_t m = 1; m <= 10; ++m) {
         const float candidate = static_cast<float>((quotient[m - 1] - g) / allowance[m - 1]);
-        slope[m] = candidate < INFINITY ? candidate : INFINITY;  // NaN never wins
+        slope[m] = candidate < INFINITY ? candidate : INFINITY; // NaN never wins
     }
 #endif
     // later < earlier ? later : earlier, over neighbouring ranges in order.
@@ -225,7 +247,8 @@ float CMaximizer::replan(float newGain, float newPeak) {
     return result;
 }
 
-float CMaximizer::process(float inLeft, float inRight, float& outLeft, float& outRight) {
+float CMaximizer::process(float inLeft, float inRight, float& outLeft, float& outRight)
+{
     Frames frames(*this);
     const float g = frames.process(inLeft, inRight, outLeft, outRight);
     frames.finish();
@@ -242,11 +265,14 @@ struct BlockSink {
     float* gains;
 
     __m128 input(__m128 x) { return x; }
-    void frame(int32_t i, __m128 g) {
-        if (gains) _mm_store_ss(gains + i, g);
+    void frame(int32_t i, __m128 g)
+    {
+        if (gains)
+            _mm_store_ss(gains + i, g);
     }
     void beginOutputs(int32_t) {}
-    void outputs(int32_t at, int32_t, __m128 left, __m128 right, int32_t valid) {
+    void outputs(int32_t at, int32_t, __m128 left, __m128 right, int32_t valid)
+    {
         if (valid == 4) {
             _mm_storeu_ps(outLeft + at, left);
             _mm_storeu_ps(outRight + at, right);
@@ -261,16 +287,19 @@ struct BlockSink {
             outRight[at + k] = r[k];
         }
     }
-    void endOutputs(int32_t n) {
-        if (gains) gains += n;
+    void endOutputs(int32_t n)
+    {
+        if (gains)
+            gains += n;
     }
 };
 
-}  // namespace
+} // namespace
 #endif
 
-void CMaximizer::processBlock(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
-                              float* gains, int32_t frames) {
+void CMaximizer::processBlock(const float* inLeft, const float* inRight, float* outLeft, float* outRight, float* gains,
+                              int32_t frames)
+{
     Frames run(*this);
 #if ORVANNE_ENGINE_SSE2
     BlockSink sink{outLeft, outRight, gains};
@@ -279,13 +308,15 @@ void CMaximizer::processBlock(const float* inLeft, const float* inRight, float* 
     for (int32_t i = 0; i < frames; ++i) {
         // Both inputs are read before either output is written, so in-place buffers are fine.
         const float g = run.process(inLeft[i], inRight[i], outLeft[i], outRight[i]);
-        if (gains) gains[i] = g;
+        if (gains)
+            gains[i] = g;
     }
 #endif
     run.finish();
 }
 
-float CMaximizer::processDelayOnly(float inLeft, float inRight, float& outLeft, float& outRight) {
+float CMaximizer::processDelayOnly(float inLeft, float inRight, float& outLeft, float& outRight)
+{
     const uint32_t mask = static_cast<uint32_t>(delaySize - 1);
     const uint32_t w = asUnsigned(writeIndex);
     delayLeft[w & mask] = static_cast<float>(static_cast<double>(inLeft) + kDetectFloor);

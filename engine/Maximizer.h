@@ -33,8 +33,8 @@ public:
     // The same as `frames` calls of process(), bit for bit, with the state kept in registers.
     // `gains` (may be null) receives each frame's returned gain. The outputs may be the inputs
     // themselves but must not otherwise overlap.
-    void processBlock(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
-                      float* gains, int32_t frames);
+    void processBlock(const float* inLeft, const float* inRight, float* outLeft, float* outRight, float* gains,
+                      int32_t frames);
     // Passes one stereo sample through the same delay rings only; returns 0.
     virtual float processDelayOnly(float inLeft, float inRight, float& outLeft, float& outRight);
     // Stores a new rate and re-derives the look-ahead and block length from it (the look-ahead

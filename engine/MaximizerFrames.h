@@ -24,7 +24,8 @@ public:
           lookahead(static_cast<uint32_t>(owner.lookahead)),
           blockLength(static_cast<uint32_t>(owner.blockLength)),
           counter(owner.blockCounter),
-          write(static_cast<uint32_t>(owner.writeIndex)) {
+          write(static_cast<uint32_t>(owner.writeIndex))
+    {
 #if ORVANNE_ENGINE_SSE2
         gain = _mm_set_ss(owner.gain);
         smoothed = _mm_set_ss(owner.smoothedGain);
@@ -49,7 +50,8 @@ public:
 
     Frames& operator=(const Frames&) = delete;
 
-    void finish() {
+    void finish()
+    {
 #if ORVANNE_ENGINE_SSE2
         engine.gain = _mm_cvtss_f32(gain);
         engine.smoothedGain = _mm_cvtss_f32(smoothed);
@@ -69,7 +71,8 @@ public:
     // One frame on a pair: lanes 0 and 1 of `in` hold the left and right input (lanes 2 and 3
     // should be zero); answers the outputs in lanes 0 and 1 (2 and 3 zero) and the returned
     // gain in lane 0 of `gainOut`.
-    ORVANNE_ENGINE_INLINE __m128 processPair(__m128 in, __m128& gainOut) {
+    ORVANNE_ENGINE_INLINE __m128 processPair(__m128 in, __m128& gainOut)
+    {
         using namespace maximizer_detail;
         // Detection: MAXSD(b², a²) answers b² only when b² > a², so a tie or a NaN takes a².
         const __m128d squares = _mm_mul_pd(_mm_cvtps_pd(in), _mm_cvtps_pd(in));
@@ -111,7 +114,8 @@ public:
 
     static constexpr int32_t kChunk = 32;
 
-    ORVANNE_ENGINE_INLINE float process(float a, float b, float& outLeft, float& outRight) {
+    ORVANNE_ENGINE_INLINE float process(float a, float b, float& outLeft, float& outRight)
+    {
         __m128 g;
         const __m128 out = processPair(_mm_unpacklo_ps(_mm_set_ss(a), _mm_set_ss(b)), g);
         outLeft = _mm_cvtss_f32(out);
@@ -119,7 +123,8 @@ public:
         return _mm_cvtss_f32(g);
     }
 #else
-    ORVANNE_ENGINE_INLINE float process(float a, float b, float& outLeft, float& outRight) {
+    ORVANNE_ENGINE_INLINE float process(float a, float b, float& outLeft, float& outRight)
+    {
         using namespace maximizer_detail;
         const double ad = a;
         const double bd = b;
@@ -137,7 +142,8 @@ public:
 
         const uint32_t counted = counter;
         counter = counted + 1u;
-        if (counted >= blockLength) replan();
+        if (counted >= blockLength)
+            replan();
 
         const uint32_t r = (write - lookahead) & mask;
         const uint32_t w = write & mask;
@@ -157,7 +163,8 @@ private:
     // A working copy lives in a long loop's own locals, where nothing the loop stores through
     // a float pointer can alias it (a __m128 may alias any float).
     Frames(const Frames&) = default;
-    void copyStateFrom(const Frames& other) {
+    void copyStateFrom(const Frames& other)
+    {
         gain = other.gain;
         smoothed = other.smoothed;
         slope = other.slope;
@@ -169,7 +176,8 @@ private:
     }
 
 #if ORVANNE_ENGINE_SSE2
-    ORVANNE_ENGINE_INLINE void setSlope(__m128 s) {
+    ORVANNE_ENGINE_INLINE void setSlope(__m128 s)
+    {
         slope = s;
         limit = _mm_or_ps(_mm_and_ps(_mm_cmpgt_ss(s, _mm_setzero_ps()), _mm_set_ss(1.0f)),
                           _mm_andnot_ps(_mm_cmpgt_ss(s, _mm_setzero_ps()), _mm_set_ss(__builtin_inff())));
@@ -183,16 +191,19 @@ private:
     // gain sits at 1, 1 + slope passes 1 every frame or never), so checking the first and the
     // last frame keeps `capped` exact.
     template <class PerFrame>
-    ORVANNE_ENGINE_INLINE void runClear(const float* pk, int32_t i, int32_t end, PerFrame&& perFrame) {
+    ORVANNE_ENGINE_INLINE void runClear(const float* pk, int32_t i, int32_t end, PerFrame&& perFrame)
+    {
         // Four at a time: the block peak is never negative and no weighted peak is 0, so
         // starting the lanes at 0 and skipping NaNs (MAXPS answers its second operand) gives
         // the same value as the frame-by-frame MAXSS.
         __m128 lanes = _mm_setzero_ps();
         int32_t k = i;
-        for (; k + 4 <= end; k += 4) lanes = _mm_max_ps(_mm_loadu_ps(pk + k), lanes);
+        for (; k + 4 <= end; k += 4)
+            lanes = _mm_max_ps(_mm_loadu_ps(pk + k), lanes);
         lanes = _mm_max_ps(lanes, _mm_movehl_ps(lanes, lanes));
         __m128 highest = _mm_max_ss(_mm_max_ss(lanes, _mm_shuffle_ps(lanes, lanes, _MM_SHUFFLE(3, 2, 1, 1))), peak);
-        for (; k < end; ++k) highest = _mm_max_ss(_mm_load_ss(pk + k), highest);
+        for (; k < end; ++k)
+            highest = _mm_max_ss(_mm_load_ss(pk + k), highest);
         peak = highest;
         capped = _mm_or_ps(capped, _mm_cmplt_ss(limit, _mm_add_ss(gain, slope)));
         for (k = i; k < end; ++k) {
@@ -208,11 +219,14 @@ private:
     // Checked false: the caller knows this frame ends no block, has taken the frame's peak
     // into the block peak and looks after `capped` (see runClear).
     template <bool Checked = true>
-    ORVANNE_ENGINE_INLINE void step(__m128 p) {
+    ORVANNE_ENGINE_INLINE void step(__m128 p)
+    {
         using namespace maximizer_detail;
-        if (Checked) peak = _mm_max_ss(p, peak);
+        if (Checked)
+            peak = _mm_max_ss(p, peak);
         stepped = _mm_add_ss(gain, slope);
-        if (Checked) capped = _mm_or_ps(capped, _mm_cmplt_ss(limit, stepped));
+        if (Checked)
+            capped = _mm_or_ps(capped, _mm_cmplt_ss(limit, stepped));
         gain = _mm_min_ss(limit, stepped);
         // Smoothing: float(0.9 * smoothed + 0.1 * gain) in double. The packed conversions write
         // whole registers (no merge copies); lane 1 of both values is 0 and stays 0.
@@ -222,22 +236,26 @@ private:
 
         const uint32_t counted = counter;
         counter = counted + 1u;
-        if (Checked && __builtin_expect(counted >= blockLength, 0)) replan();
+        if (Checked && __builtin_expect(counted >= blockLength, 0))
+            replan();
     }
 
     // The block end: the engine plans the next slope from this frame's gain and block peak.
-    ORVANNE_ENGINE_INLINE void replan() {
+    ORVANNE_ENGINE_INLINE void replan()
+    {
         setSlope(_mm_set_ss(engine.replan(_mm_cvtss_f32(gain), _mm_cvtss_f32(peak))));
         peak = _mm_setzero_ps();
         counter = 0;
     }
 #else
-    void setSlope(float s) {
+    void setSlope(float s)
+    {
         slope = s;
         limit = s > 0.0f ? 1.0f : __builtin_inff();
         capped = false;
     }
-    void replan() {
+    void replan()
+    {
         setSlope(engine.replan(gain, peak));
         peak = 0.0f;
         counter = 0;
@@ -254,7 +272,7 @@ private:
     uint32_t write;
 #if ORVANNE_ENGINE_SSE2
     __m128 gain, smoothed, slope, limit, capped, peak;
-    __m128 stepped = _mm_setzero_ps();  // the last gain + slope
+    __m128 stepped = _mm_setzero_ps(); // the last gain + slope
     __m128 inputGain, outputGain, clipOn;
     __m128d inputGainD;
 #else
@@ -267,7 +285,8 @@ private:
 
 #if ORVANNE_ENGINE_SSE2
 template <class Sink>
-void CMaximizer::Frames::processChunks(const float* inLeft, const float* inRight, int32_t frames, Sink& sinkRef) {
+void CMaximizer::Frames::processChunks(const float* inLeft, const float* inRight, int32_t frames, Sink& sinkRef)
+{
     using namespace maximizer_detail;
     // Working copies in locals (see the copy constructor); stored back at the end.
     Frames run(*this);
@@ -356,10 +375,11 @@ void CMaximizer::Frames::processChunks(const float* inLeft, const float* inRight
             const uint32_t clear = run.counter < run.blockLength ? run.blockLength - run.counter : 0u;
             const int32_t end = clear < static_cast<uint32_t>(n - i) ? i + static_cast<int32_t>(clear) : n;
             if (i < end) {
-                run.runClear(pk, i, end, [&](int32_t k) __attribute__((always_inline)) {
-                    _mm_store_ss(sg + k, run.smoothed);
-                    sink.frame(k, run.gain);
-                });
+                run.runClear(
+                    pk, i, end, [&](int32_t k) __attribute__((always_inline)) {
+                        _mm_store_ss(sg + k, run.smoothed);
+                        sink.frame(k, run.gain);
+                    });
                 i = end;
             }
             if (i < n) {
@@ -369,7 +389,8 @@ void CMaximizer::Frames::processChunks(const float* inLeft, const float* inRight
                 ++i;
             }
         }
-        for (int32_t k = n; k < padded; ++k) sg[k] = 0.0f;
+        for (int32_t k = n; k < padded; ++k)
+            sg[k] = 0.0f;
 
         // Output stage, four frames at a time into the sink.
         sink.beginOutputs(n);

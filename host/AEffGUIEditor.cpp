@@ -19,8 +19,7 @@ constexpr uint32_t kIdleIntervalMs = 100;
 
 } // namespace
 
-AEffGUIEditor::AEffGUIEditor(AudioEffect* effect)
-    : AEffEditor(effect), lastIdleTicks(platform::clock().tickCount())
+AEffGUIEditor::AEffGUIEditor(AudioEffect* effect) : AEffEditor(effect), lastIdleTicks(platform::clock().tickCount())
 {
     dragAndDropInitialized = platform::initializeDragAndDrop();
 }

@@ -189,8 +189,7 @@ void VSTCALLBACK AudioEffect::processClass(AEffect* e, float** inputs, float** o
         static_cast<AudioEffect*>(e->object)->process(inputs, outputs, sampleFrames);
 }
 
-void VSTCALLBACK AudioEffect::processReplacingClass(AEffect* e, float** inputs, float** outputs,
-                                                    VstInt32 sampleFrames)
+void VSTCALLBACK AudioEffect::processReplacingClass(AEffect* e, float** inputs, float** outputs, VstInt32 sampleFrames)
 {
     if (e != nullptr && e->object != nullptr)
         static_cast<AudioEffect*>(e->object)->processReplacing(inputs, outputs, sampleFrames);

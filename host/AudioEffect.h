@@ -94,8 +94,7 @@ public:
                                                      void* ptr, float opt);
 
 protected:
-    VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
-                       float opt = 0.0f);
+    VstIntPtr callHost(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f);
     void setFlag(VstInt32 flag, bool state)
     {
         cEffect.flags = state ? (cEffect.flags | flag) : (cEffect.flags & ~flag);
@@ -114,7 +113,7 @@ private:
     static void VSTCALLBACK processClass(AEffect* e, float** inputs, float** outputs, VstInt32 sampleFrames);
     static void VSTCALLBACK processReplacingClass(AEffect* e, float** inputs, float** outputs, VstInt32 sampleFrames);
     static void VSTCALLBACK processDoubleReplacingClass(AEffect* e, double** inputs, double** outputs,
-                                                       VstInt32 sampleFrames);
+                                                        VstInt32 sampleFrames);
     static void VSTCALLBACK setParameterClass(AEffect* e, VstInt32 index, float value);
     static float VSTCALLBACK getParameterClass(AEffect* e, VstInt32 index);
 };

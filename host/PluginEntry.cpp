@@ -40,8 +40,8 @@ extern "C" __attribute__((visibility("default"))) AEffect* VSTPluginMain(audioMa
 }
 
 // Older Linux hosts look for `main`; C++ reserves that name, so give it through an assembler label.
-extern "C" __attribute__((visibility("default"))) AEffect* pluginMainAlias(audioMasterCallback audioMaster) __asm__(
-    "main");
+extern "C" __attribute__((visibility("default"))) AEffect*
+pluginMainAlias(audioMasterCallback audioMaster) __asm__("main");
 AEffect* pluginMainAlias(audioMasterCallback audioMaster)
 {
     return createPlugin(audioMaster);

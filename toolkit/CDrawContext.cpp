@@ -9,14 +9,14 @@ namespace VSTGUI {
 namespace {
 
 const FontTableEntry kFontTable[kNumFonts] = {
-    {"Arial", 12, true, false},   // kSystemFont
-    {"Arial", 18, false, false},  // kVeryBigFont
-    {"Arial", 14, false, false},  // kBigFont
-    {"Arial", 12, false, false},  // kNormalFont
-    {"Arial", 11, false, false},  // kSmallFont
-    {"Arial", 10, false, false},  // kSmallerFont
-    {"Arial", 9, false, false},   // kVerySmallFont
-    {"Symbol", 13, false, true},  // kSymbolFont
+    {"Arial", 12, true, false},  // kSystemFont
+    {"Arial", 18, false, false}, // kVeryBigFont
+    {"Arial", 14, false, false}, // kBigFont
+    {"Arial", 12, false, false}, // kNormalFont
+    {"Arial", 11, false, false}, // kSmallFont
+    {"Arial", 10, false, false}, // kSmallerFont
+    {"Arial", 9, false, false},  // kVerySmallFont
+    {"Symbol", 13, false, true}, // kSymbolFont
 };
 
 // A colour no setter is ever compared equal to before its first call.

@@ -73,8 +73,7 @@ public:
     void drawRect(const CRect& rect, int32_t style = kDrawOutline);
     // Fills the rectangle without its left column and top row.
     void fillRect(const CRect& rect);
-    void drawString(const char* text, const CRect& rect, bool opaque = false,
-                    int32_t alignment = kCenterText);
+    void drawString(const char* text, const CRect& rect, bool opaque = false, int32_t alignment = kCenterText);
 
     int32_t getMouseButtons();
     // The pointer relative to the window's top-left corner.

@@ -4,11 +4,12 @@
 
 namespace VSTGUI {
 
-COffscreenContext::COffscreenContext(CFrame* frame, int32_t width, int32_t height,
-                                     const CColor& backgroundColor)
+COffscreenContext::COffscreenContext(CFrame* frame, int32_t width, int32_t height, const CColor& backgroundColor)
     : CDrawContext(frame, PlatformSurface::createOffscreen(frame, width, height),
                    CRect(0, 0, width, height).normalize()),
-      height(height), width(width), backgroundColor(backgroundColor)
+      height(height),
+      width(width),
+      backgroundColor(backgroundColor)
 {
     setFillColor(backgroundColor);
     setFrameColor(backgroundColor);

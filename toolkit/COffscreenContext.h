@@ -8,8 +8,7 @@ namespace VSTGUI {
 class COffscreenContext : public CDrawContext {
 public:
     // The surface is painted in backgroundColor at once.
-    COffscreenContext(CFrame* frame, int32_t width, int32_t height,
-                      const CColor& backgroundColor = colorBlack);
+    COffscreenContext(CFrame* frame, int32_t width, int32_t height, const CColor& backgroundColor = colorBlack);
     ~COffscreenContext() override;
 
     // Copies destRect's size of pixels from srcOffset in this surface to destRect (moved by

@@ -14,8 +14,7 @@ struct CRect {
     int32_t bottom = 0;
 
     CRect() = default;
-    CRect(int32_t left, int32_t top, int32_t right, int32_t bottom)
-        : left(left), top(top), right(right), bottom(bottom)
+    CRect(int32_t left, int32_t top, int32_t right, int32_t bottom) : left(left), top(top), right(right), bottom(bottom)
     {
     }
     CRect(const CPoint& origin, const CPoint& extent)
@@ -88,10 +87,7 @@ struct CRect {
         return *this;
     }
     // True when the point lies inside or on any of the four edges (the toolkit's hit rule).
-    bool pointInside(const CPoint& p) const
-    {
-        return p.h >= left && p.h <= right && p.v >= top && p.v <= bottom;
-    }
+    bool pointInside(const CPoint& p) const { return p.h >= left && p.h <= right && p.v >= top && p.v <= bottom; }
     // True when the rectangles overlap or touch (edges inclusive).
     bool touches(const CRect& r) const
     {

@@ -32,8 +32,8 @@ void systemShowInformation(const char* caption, const char* text)
 
 void systemRunSaveAsDialog(void* ownerWindow, char* buffer)
 {
-    const VSTGUI::x11dialog::Answer answer =
-        VSTGUI::x11dialog::askText(ownerWindow, "Save Preset As", "Preset name:", buffer, kDialogNameSize);
+    const VSTGUI::x11dialog::Answer answer = VSTGUI::x11dialog::askText(ownerWindow, "Save Preset As",
+                                                                        "Preset name:", buffer, kDialogNameSize);
     if (answer != VSTGUI::x11dialog::kUnavailable)
         return;
     std::fprintf(stderr, "Save Preset As: no prompt available (cancelled)\n");

@@ -173,8 +173,7 @@ public:
         struct timespec wait;
         wait.tv_sec = static_cast<time_t>(milliseconds / 1000u);
         wait.tv_nsec = static_cast<long>(milliseconds % 1000u) * 1000000L;
-        while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
-        }
+        while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {}
     }
 };
 
@@ -208,8 +207,7 @@ bool openUrl(const char* url)
         _exit(grandchild < 0 ? 1 : 0);
     }
     int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {}
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 

@@ -1,10 +1,10 @@
 // The platform services on Windows: KERNEL32, ADVAPI32, USER32, SHELL32 and OLE32 calls.
 #include "../SystemServices.h"
 
-#include <windows.h>
 #include <ole2.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <cstring>
 
@@ -133,7 +133,6 @@ bool systemUserDataFolder(char* out, size_t size)
     std::memcpy(out, folder, length + 1);
     return true;
 }
-
 
 void systemShowError(const char* caption, const char* text)
 {

@@ -157,8 +157,8 @@ void drawLetters(cairo_t* cr, const std::string& text, double x, double y, const
 
 // Text with its baseline at y; `engraved` adds the dark lip above and the faint light lip below
 // that make lettering look cut into the panel.
-void text(cairo_t* cr, const std::string& s, double x, double y, const Font& font, Align align,
-          Rgb colour = kText, bool engraved = true, double alpha = 1.0)
+void text(cairo_t* cr, const std::string& s, double x, double y, const Font& font, Align align, Rgb colour = kText,
+          bool engraved = true, double alpha = 1.0)
 {
     const double w = textWidth(cr, s, font);
     if (align == Align::Centre)
@@ -410,8 +410,7 @@ void drawKnobBody(cairo_t* cr, double cx, double cy, double radius, double angle
     // Rim light.
     cairo_set_line_width(cr, 1.0);
     cairo_arc(cr, cx, cy, radius - 0.5, 0, 2 * kPi);
-    paintDownwards(cr, cy - radius, cy + radius, {{0, 1, 1, 1, 0.30}, {0.55, 1, 1, 1, 0.0}, {1, 0, 0, 0, 0.5}},
-                   true);
+    paintDownwards(cr, cy - radius, cy + radius, {{0, 1, 1, 1, 0.30}, {0.55, 1, 1, 1, 0.0}, {1, 0, 0, 0, 0.5}}, true);
 
     // Cap: a step down from the skirt, then the spun face with a conical sheen (fixed to the
     // light, not to the knob).
@@ -440,8 +439,8 @@ void drawKnobBody(cairo_t* cr, double cx, double cy, double radius, double angle
     // Edge chamfer.
     cairo_set_line_width(cr, 1.2);
     cairo_arc(cr, cx, cy, capRadius - 0.6, 0, 2 * kPi);
-    paintDownwards(cr, cy - capRadius, cy + capRadius,
-                   {{0, 1, 1, 1, 0.28}, {0.5, 1, 1, 1, 0.05}, {1, 0, 0, 0, 0.35}}, true);
+    paintDownwards(cr, cy - capRadius, cy + capRadius, {{0, 1, 1, 1, 0.28}, {0.5, 1, 1, 1, 0.05}, {1, 0, 0, 0, 0.35}},
+                   true);
 
     // Pointer: an amber line with a faint glow, from near the centre onto the skirt.
     const double inner = capRadius * (longPointer ? 0.30 : 0.25);
@@ -644,7 +643,7 @@ void drawOverLamp(cairo_t* cr, const Box& lamp, int level)
 // ((1 - 10^(-d/20)) * 1.025)^1.85 raised by 0.5 dB; frame i of the strip shows the reading i/100.
 
 constexpr double kNeedleSpan = 50.0 * kPi / 180.0; // each side of vertical
-constexpr double kPivotY = 64.0;                     // below the face, in meter coordinates
+constexpr double kPivotY = 64.0;                   // below the face, in meter coordinates
 constexpr double kScaleRadius = 44.0;
 
 double reductionReading(double db)
@@ -1071,7 +1070,8 @@ void drawBackground(cairo_t* cr)
 
 void drawAbout(cairo_t* cr)
 {
-    cairo_pattern_t* bg = cairo_pattern_create_radial(kWidth * 0.5, kHeight * 0.35, 20, kWidth * 0.5, kHeight * 0.5, 560);
+    cairo_pattern_t* bg = cairo_pattern_create_radial(kWidth * 0.5, kHeight * 0.35, 20, kWidth * 0.5, kHeight * 0.5,
+                                                      560);
     cairo_pattern_add_color_stop_rgb(bg, 0, 0.17, 0.175, 0.185);
     cairo_pattern_add_color_stop_rgb(bg, 1, 0.055, 0.057, 0.062);
     cairo_set_source(cr, bg);
@@ -1218,8 +1218,10 @@ bool writePreview(const std::vector<Picture>& pictures, const std::string& path)
     cairo_rectangle(cr, kPresetName.left - 1, kPresetName.top - 1, kPresetName.width() + 2, kPresetName.height() + 2);
     cairo_set_source_rgb(cr, 0, 0, 0);
     cairo_fill(cr);
-    text(cr, "Factory Default", kPresetName.cx(), kPresetName.top + 11, Font{12.0, true, 0.0}, Align::Centre, kText, false);
-    text(cr, "Input Thres : 0.0 dB", kReadout.left + 2, kReadout.top + 12, Font{10.0, false, 0.0}, Align::Left, kText, false);
+    text(cr, "Factory Default", kPresetName.cx(), kPresetName.top + 11, Font{12.0, true, 0.0}, Align::Centre, kText,
+         false);
+    text(cr, "Input Thres : 0.0 dB", kReadout.left + 2, kReadout.top + 12, Font{10.0, false, 0.0}, Align::Left, kText,
+         false);
     cairo_destroy(cr);
     const bool ok = cairo_surface_write_to_png(out, path.c_str()) == CAIRO_STATUS_SUCCESS;
     cairo_surface_destroy(out);

@@ -126,12 +126,13 @@ uint32_t frameColour(int32_t i)
 {
     // Distinct, never white (the default key) and never black (the frames' background).
     return 0x010000u * uint32_t((i * 37) % 200 + 20) + 0x000100u * uint32_t((i * 11) % 200 + 30) +
-           uint32_t(i % 250 + 1);
+        uint32_t(i % 250 + 1);
 }
 
 CBitmap* makeStrip(int32_t w, int32_t frameHeight, int32_t frames)
 {
-    return makeBitmap(w, frameHeight * frames, [frameHeight](int32_t, int32_t y) { return frameColour(y / frameHeight); });
+    return makeBitmap(w, frameHeight * frames,
+                      [frameHeight](int32_t, int32_t y) { return frameColour(y / frameHeight); });
 }
 
 bool whitish(uint32_t c)

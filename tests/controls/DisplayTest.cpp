@@ -308,7 +308,7 @@ protected:
 TEST_F(AboutTest, LeftClickShowsThePictureAndAnotherHidesIt)
 {
     EXPECT_EQ(frame->pixel(200, 50), kBackground); // a hot spot draws nothing
-    click(47, 204, MouseLeft); // the corner of the mouse area counts
+    click(47, 204, MouseLeft);                     // the corner of the mouse area counts
     EXPECT_EQ(log.str(), "changed 16 1");
     ASSERT_NE(frame->getModalView(), nullptr);
     EXPECT_FALSE(about->isOverlayShown());

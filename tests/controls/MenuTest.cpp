@@ -3,8 +3,8 @@
 // entry of a submenu, dismissing, and the button menu.
 #include "ControlTestSupport.h"
 
-#include "cairo/InputState.h"
 #include "ScriptedMenuPresenter.h"
+#include "cairo/InputState.h"
 #include "controls/CButtonMenu.h"
 #include "controls/COptionMenu.h"
 

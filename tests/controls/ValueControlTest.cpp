@@ -3,8 +3,8 @@
 #include "ControlTestSupport.h"
 
 #include "AEffGUIEditor.h"
-#include "cairo/InputState.h"
 #include "ScriptedInput.h"
+#include "cairo/InputState.h"
 #include "controls/CAnimKnob.h"
 #include "controls/CKickButton.h"
 #include "controls/CKnob.h"
@@ -81,7 +81,7 @@ TEST_F(KnobTest, LinearDragSweepsTheRangeOver200PixelsAnd300WithShift)
     std::vector<float> values = dragRight(200, MouseLeft);
     ASSERT_EQ(values.size(), 21u);
     EXPECT_FLOAT_EQ(values[0], 0.f);
-    EXPECT_NEAR(values[10], 0.5f, 1e-6f);   // 100 pixels
+    EXPECT_NEAR(values[10], 0.5f, 1e-6f); // 100 pixels
     EXPECT_FLOAT_EQ(values.back(), 1.f);
     EXPECT_EQ(log.events.front(), "begin 7");
     EXPECT_EQ(log.events.back(), "end 7");
@@ -108,7 +108,7 @@ TEST_F(KnobTest, LinearDragSweepsTheRangeOver200PixelsAnd300WithShift)
     knob->setDirty(false);
     values = dragRight(300, MouseLeft | ModShift);
     ASSERT_EQ(values.size(), 31u);
-    EXPECT_NEAR(values[15], 0.5f, 1e-6f);  // 150 pixels
+    EXPECT_NEAR(values[15], 0.5f, 1e-6f); // 150 pixels
     EXPECT_LT(values[29], 1.f);
     EXPECT_NEAR(values.back(), 1.f, 1e-6f);
 }
@@ -518,7 +518,8 @@ TEST_F(KnobTest, HandleIsAShadowLineAndALightLineToTheCentre)
 
 TEST_F(ControlFixture, KickButtonShowsThePressedImageOneImageLower)
 {
-    CBitmap* art = makeBitmap(10, 30, [](int32_t, int32_t y) { return y < 5 ? 0x111111u : (y < 15 ? 0x0000ffu : 0xffff00u); });
+    CBitmap* art = makeBitmap(10, 30,
+                              [](int32_t, int32_t y) { return y < 5 ? 0x111111u : (y < 15 ? 0x0000ffu : 0xffff00u); });
     auto* button = new CKickButton(CRect(20, 20, 30, 30), &listener, 5, 10, art, CPoint(0, 5));
     art->release();
     frame->addView(button);

@@ -49,8 +49,8 @@ struct Choice : CControlListener {
 // What the timer does while the menu is open: one action per tick.
 struct Script {
     HWND window = nullptr;
-    std::vector<UINT> keys;  // virtual keys posted one per tick
-    WPARAM command = 0;      // or: the menu command posted, then the menu closed
+    std::vector<UINT> keys; // virtual keys posted one per tick
+    WPARAM command = 0;     // or: the menu command posted, then the menu closed
     bool useCommand = false;
     size_t next = 0;
     int ticks = 0;

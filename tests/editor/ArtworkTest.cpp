@@ -20,9 +20,8 @@ struct Expected {
 };
 
 const Expected kPictures[] = {
-    {10001, 923, 278}, {10002, 923, 278}, {10010, 100, 10100}, {10011, 66, 330},
-    {10200, 31, 88},   {10201, 35, 70},   {10300, 19, 36},     {10301, 19, 36},
-    {10302, 171, 16},  {30000, 101, 5151}, {30001, 29, 127},   {30002, 29, 127},
+    {10001, 923, 278}, {10002, 923, 278}, {10010, 100, 10100}, {10011, 66, 330},   {10200, 31, 88},  {10201, 35, 70},
+    {10300, 19, 36},   {10301, 19, 36},   {10302, 171, 16},    {30000, 101, 5151}, {30001, 29, 127}, {30002, 29, 127},
     {30003, 29, 127},  {30004, 29, 127},  {30005, 30, 48},     {30006, 30, 48},
 };
 
@@ -48,7 +47,8 @@ private:
 bool generate(const std::string& folder)
 {
     // Font and cache memory that the libraries keep until exit is not a leak of ours.
-    const std::string command = std::string("ASAN_OPTIONS=detect_leaks=0 '") + ORVANNE_ARTWORK_PROGRAM + "' --bmp '" + folder + "'";
+    const std::string command = std::string("ASAN_OPTIONS=detect_leaks=0 '") + ORVANNE_ARTWORK_PROGRAM + "' --bmp '" +
+        folder + "'";
     return std::system(command.c_str()) == 0;
 }
 
@@ -114,7 +114,7 @@ TEST_F(ArtworkTest, EveryPictureHasItsSizeAndIsOpaqueRgb)
         ASSERT_GE(bmp.size(), 54u);
         auto le32 = [&](size_t at) {
             return uint32_t(bmp[at]) | uint32_t(bmp[at + 1]) << 8 | uint32_t(bmp[at + 2]) << 16 |
-                   uint32_t(bmp[at + 3]) << 24;
+                uint32_t(bmp[at + 3]) << 24;
         };
         EXPECT_EQ(bmp[0], 'B');
         EXPECT_EQ(bmp[28], 24);
@@ -149,9 +149,9 @@ TEST_F(ArtworkTest, ControlFramesMatchThePanelAtTheirCorners)
         int id, x, y, frameHeight;
     };
     const Placement placements[] = {
-        {10010, 106, 81, 100},  {10010, 716, 81, 100}, {10011, 255, 105, 66}, {10200, 629, 136, 44},
-        {30000, 412, 83, 51},   {30001, 350, 58, 127}, {30002, 350, 58, 127}, {30003, 546, 58, 127},
-        {30004, 546, 58, 127},
+        {10010, 106, 81, 100}, {10010, 716, 81, 100}, {10011, 255, 105, 66},
+        {10200, 629, 136, 44}, {30000, 412, 83, 51},  {30001, 350, 58, 127},
+        {30002, 350, 58, 127}, {30003, 546, 58, 127}, {30004, 546, 58, 127},
     };
     Surface background(file(10001, ".png"));
     ASSERT_TRUE(background.ok());
@@ -173,7 +173,8 @@ TEST_F(ArtworkTest, ControlFramesMatchThePanelAtTheirCorners)
 
 TEST_F(ArtworkTest, RefusesAMissingOutputFolder)
 {
-    const std::string command = std::string("'") + ORVANNE_ARTWORK_PROGRAM + "' /nonexistent/orvanne-artwork 2>/dev/null";
+    const std::string command = std::string("'") + ORVANNE_ARTWORK_PROGRAM +
+        "' /nonexistent/orvanne-artwork 2>/dev/null";
     EXPECT_NE(std::system(command.c_str()), 0);
 }
 

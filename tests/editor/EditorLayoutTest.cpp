@@ -30,14 +30,14 @@ struct Row {
 
 // The views of the window, in the order they are added.
 const Row kLayout[] = {
-    {"COptionMenu", CRect(314, 2, 352, 19), 7},   {"CParamDisplay", CRect(376, 2, 546, 17), 0},
-    {"COptionMenu", CRect(376, 2, 546, 17), 6},   {"CKickButton", CRect(355, 1, 374, 19), 9},
-    {"CKickButton", CRect(549, 1, 568, 19), 8},   {"COptionMenu", CRect(569, 1, 608, 19), 10},
-    {"CParamDisplay", CRect(622, 1, 869, 19), 0}, {"COnOffButton", CRect(629, 136, 660, 180), 1},
-    {"CMovieBitmap", CRect(627, 88, 662, 123), 1}, {"CAnimKnob", CRect(106, 81, 206, 181), 2},
-    {"CAnimKnob", CRect(716, 81, 816, 181), 3},   {"CAnimKnob", CRect(255, 105, 321, 171), 4},
-    {"CVuMeter", CRect(350, 58, 379, 185), 0},    {"CVuMeter", CRect(546, 58, 575, 185), 0},
-    {"CMovieBitmap", CRect(347, 47, 377, 55), 13}, {"CMovieBitmap", CRect(546, 47, 576, 55), 14},
+    {"COptionMenu", CRect(314, 2, 352, 19), 7},     {"CParamDisplay", CRect(376, 2, 546, 17), 0},
+    {"COptionMenu", CRect(376, 2, 546, 17), 6},     {"CKickButton", CRect(355, 1, 374, 19), 9},
+    {"CKickButton", CRect(549, 1, 568, 19), 8},     {"COptionMenu", CRect(569, 1, 608, 19), 10},
+    {"CParamDisplay", CRect(622, 1, 869, 19), 0},   {"COnOffButton", CRect(629, 136, 660, 180), 1},
+    {"CMovieBitmap", CRect(627, 88, 662, 123), 1},  {"CAnimKnob", CRect(106, 81, 206, 181), 2},
+    {"CAnimKnob", CRect(716, 81, 816, 181), 3},     {"CAnimKnob", CRect(255, 105, 321, 171), 4},
+    {"CVuMeter", CRect(350, 58, 379, 185), 0},      {"CVuMeter", CRect(546, 58, 575, 185), 0},
+    {"CMovieBitmap", CRect(347, 47, 377, 55), 13},  {"CMovieBitmap", CRect(546, 47, 576, 55), 14},
     {"CMovieBitmap", CRect(412, 83, 513, 134), 15}, {"CAboutScreen", CRect(9, 122, 47, 204), 16},
 };
 
@@ -100,8 +100,8 @@ TEST_F(EditorTest, OpenBuildsTheEighteenViewsInOrderAndReopensWithCurrentValues)
     }
     // The links menu's entries, and the preset name shown.
     char text[256];
-    const char* links[] = {"About Orvanne...", "-", "Tarvelle Website", "-", "Online Support", "Online Store", "-",
-                           "Check Updates"};
+    const char* links[] = {"About Orvanne...", "-", "Tarvelle Website", "-", "Online Support",
+                           "Online Store",     "-", "Check Updates"};
     ASSERT_EQ(editor->getLinksMenu()->getNbEntries(), 8);
     for (int32_t i = 0; i < 8; ++i) {
         ASSERT_TRUE(editor->getLinksMenu()->getEntry(i, text));
@@ -409,8 +409,8 @@ TEST_F(EditorTest, RecoveryStepsOneModePerWheelNotchOrKeyAndTheLevelKnobsByATent
 
     frame->setFocusView(editor->getControl(kParamRecovery));
     VstKeyCode key = {};
-    const std::pair<unsigned char, float> keys[] = {
-        {VKEY_UP, 3.f}, {VKEY_RIGHT, 4.f}, {VKEY_RIGHT, 5.f}, {VKEY_UP, 5.f}, {VKEY_DOWN, 4.f}, {VKEY_LEFT, 3.f}};
+    const std::pair<unsigned char, float> keys[] = {{VKEY_UP, 3.f}, {VKEY_RIGHT, 4.f}, {VKEY_RIGHT, 5.f},
+                                                    {VKEY_UP, 5.f}, {VKEY_DOWN, 4.f},  {VKEY_LEFT, 3.f}};
     for (const auto& k : keys) {
         key.virt = k.first;
         EXPECT_EQ(frame->onKeyDown(key), 1);

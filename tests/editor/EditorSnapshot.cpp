@@ -38,7 +38,7 @@ void playMoment(CTarvelleVST* effect)
             const double s = double(t) / 44100.0;
             const double beat = 0.55 + 0.45 * std::fabs(std::sin(M_PI * 2.0 * s));
             const double chord = std::sin(2 * M_PI * 110 * s) + 0.6 * std::sin(2 * M_PI * 220.5 * s) +
-                                 0.4 * std::sin(2 * M_PI * 331 * s);
+                0.4 * std::sin(2 * M_PI * 331 * s);
             left[size_t(i)] = float(0.75 * beat * chord);
             right[size_t(i)] = float(0.68 * beat * chord);
         }

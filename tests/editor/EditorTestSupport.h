@@ -6,9 +6,9 @@
 #include "CVSTEditor.h"
 #include "EditorDialogs.h"
 #include "Platform.h"
-#include "cairo/InputState.h"
 #include "ScriptedInput.h"
 #include "ScriptedMenuPresenter.h"
+#include "cairo/InputState.h"
 
 #include <gtest/gtest.h>
 

@@ -184,8 +184,9 @@ TEST_F(PresetMenuTest, SaveCurrentAsksTheWarningQuestion)
     dialogs.questionAnswers = {false};
     chooseSave("Save Current Preset");
     ASSERT_EQ(dialogs.log.size(), 1u);
-    EXPECT_EQ(dialogs.log[0], "question Warning: Are you sure you want to save/overwite the current preset to the "
-                              "User Presets Folder?");
+    EXPECT_EQ(dialogs.log[0],
+              "question Warning: Are you sure you want to save/overwite the current preset to the "
+              "User Presets Folder?");
     EXPECT_FALSE(fileExists(file));
 
     dialogs.questionAnswers = {true};
@@ -334,10 +335,11 @@ TEST_F(PresetMenuTest, LinksShowTheAboutMessageAndOpenTheMakersPages)
     chooseLink("Online Support");
     chooseLink("Online Store");
     chooseLink("Check Updates");
-    EXPECT_EQ(dialogs.log, (std::vector<std::string>{"open http://www.tarvelle.example/index.html",
-                                                      "open http://www.tarvelle.example/support/index.html",
-                                                      "open http://www.tarvelle.example/onlinestore/index.html",
-                                                      "open http://www.tarvelle.example/downloads/index.html"}));
+    EXPECT_EQ(dialogs.log,
+              (std::vector<std::string>{"open http://www.tarvelle.example/index.html",
+                                        "open http://www.tarvelle.example/support/index.html",
+                                        "open http://www.tarvelle.example/onlinestore/index.html",
+                                        "open http://www.tarvelle.example/downloads/index.html"}));
     CVSTEditor::openWebPage(nullptr);
     EXPECT_EQ(dialogs.log.size(), 4u);
 }
@@ -445,11 +447,11 @@ TEST_F(PresetFallbackTest, BothRootsAreListedProgramFilesFirst)
     // An installer's bank under program files, the user's own presets in the user's root.
     folders.programFilesBase = data.path() + "/programs";
     const std::string programRoot = folders.programFilesBase + "/Tarvelle/Plug-In Settings/Orvanne/";
-    for (const std::string& folder : {folders.programFilesBase, folders.programFilesBase + "/Tarvelle",
-                                      folders.programFilesBase + "/Tarvelle/Plug-In Settings", programRoot,
-                                      programRoot + "Installed Bank", folders.userDataBase + "/Tarvelle",
-                                      folders.userDataBase + "/Tarvelle/Plug-In Settings", userRoot(),
-                                      userRoot() + "00-User Presets"})
+    for (const std::string& folder :
+         {folders.programFilesBase, folders.programFilesBase + "/Tarvelle",
+          folders.programFilesBase + "/Tarvelle/Plug-In Settings", programRoot, programRoot + "Installed Bank",
+          folders.userDataBase + "/Tarvelle", folders.userDataBase + "/Tarvelle/Plug-In Settings", userRoot(),
+          userRoot() + "00-User Presets"})
         platform::makeDirectory(folder.c_str());
     ASSERT_TRUE(effect->savePresetFile((programRoot + "Installed Bank/Bank One").c_str()));
     ASSERT_TRUE(effect->savePresetFile((userRoot() + "00-User Presets/Mine").c_str()));
@@ -475,8 +477,9 @@ TEST_F(PresetFallbackTest, ASaveThatFailsEverywhereSaysWhyOnceAndKeepsTheName)
     dialogs.typedNames = {"Lost"};
     chooseSave("Save New Preset As...");
     ASSERT_EQ(messages.log.size(), 1u);
-    EXPECT_EQ(messages.log[0], "Preset Not Saved: The preset could not be saved as \"Lost.prg\": "
-                               "no preset folder could be created.");
+    EXPECT_EQ(messages.log[0],
+              "Preset Not Saved: The preset could not be saved as \"Lost.prg\": "
+              "no preset folder could be created.");
     EXPECT_EQ(programName(), "Factory Setting");
 
     // The folder is there but the file cannot be written (here: a folder already has its name).
@@ -489,7 +492,7 @@ TEST_F(PresetFallbackTest, ASaveThatFailsEverywhereSaysWhyOnceAndKeepsTheName)
     dialogs.typedNames = {"Taken"};
     chooseSave("Save New Preset As...");
     ASSERT_EQ(messages.log.size(), 1u);
-    EXPECT_EQ(messages.log[0], "Preset Not Saved: The preset could not be saved as \"" + taken + "\": " +
-                                   std::strerror(EISDIR) + ".");
+    EXPECT_EQ(messages.log[0],
+              "Preset Not Saved: The preset could not be saved as \"" + taken + "\": " + std::strerror(EISDIR) + ".");
     EXPECT_EQ(programName(), "Factory Setting");
 }

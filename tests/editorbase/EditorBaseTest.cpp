@@ -282,7 +282,7 @@ TEST_F(TrackingIdle, RunsAgainSixtyMillisecondsLaterButNotForty)
 
 TEST_F(TrackingIdle, BoundaryFiftyMillisecondsBeforeTheNextRun)
 {
-    run(); // next run scheduled at start + 100
+    run();             // next run scheduled at start + 100
     clock.advance(46); // after the sleep: start + 50, exactly 50 before
     run();
     EXPECT_TRUE(ran());

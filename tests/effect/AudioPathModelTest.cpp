@@ -36,10 +36,7 @@ struct MeterModel {
     float over[2] = {0.0f, 0.0f};
     float reduction = 0.0f;
 
-    void clear()
-    {
-        peak[0] = peak[1] = over[0] = over[1] = reduction = 0.0f;
-    }
+    void clear() { peak[0] = peak[1] = over[0] = over[1] = reduction = 0.0f; }
 
     double peakFall = 0.0, overFall = 0.0, reductionFall = 0.0;
 

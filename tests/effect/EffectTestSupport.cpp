@@ -44,8 +44,8 @@ CTarvelleVST* createTestEffect()
     return static_cast<CTarvelleVST*>(createEffectInstance(recordingHostCallback));
 }
 
-void processStereo(AEffect* record, std::vector<float>& left, std::vector<float>& right,
-                   std::vector<float>& outLeft, std::vector<float>& outRight)
+void processStereo(AEffect* record, std::vector<float>& left, std::vector<float>& right, std::vector<float>& outLeft,
+                   std::vector<float>& outRight)
 {
     outLeft.assign(left.size(), -7.0f);
     outRight.assign(right.size(), -7.0f);

@@ -87,8 +87,8 @@ private:
 CTarvelleVST* createTestEffect();
 
 // Calls processReplacing through the effect record on two channels.
-void processStereo(AEffect* record, std::vector<float>& left, std::vector<float>& right,
-                   std::vector<float>& outLeft, std::vector<float>& outRight);
+void processStereo(AEffect* record, std::vector<float>& left, std::vector<float>& right, std::vector<float>& outLeft,
+                   std::vector<float>& outRight);
 
 // The residual a vanishing value leaves after the add-and-subtract of 1e-18.
 constexpr float kGuardResidual = 4.581370412382873e-26f;

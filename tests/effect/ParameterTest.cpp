@@ -41,8 +41,8 @@ TEST_F(ParameterTest, RecoveryStepsCarryTheOffsetThatSelectsTheirEngineMode)
         double recovery;
     };
     const Step steps[] = {
-        {0.0f, 1.0f, 0.0f, 0.02},     {0.3f, 2.0f, 0.2501f, 0.04}, {0.25f, 2.0f, 0.2501f, 0.04},
-        {0.5f, 3.0f, 0.5001f, 0.06},  {0.7501f, 4.0f, 0.7501f, 0.1}, {0.99f, 4.0f, 0.7501f, 0.1},
+        {0.0f, 1.0f, 0.0f, 0.02},    {0.3f, 2.0f, 0.2501f, 0.04},   {0.25f, 2.0f, 0.2501f, 0.04},
+        {0.5f, 3.0f, 0.5001f, 0.06}, {0.7501f, 4.0f, 0.7501f, 0.1}, {0.99f, 4.0f, 0.7501f, 0.1},
         {1.0f, 5.0f, 1.0f, 1.0},
     };
     for (const Step& step : steps) {
@@ -182,11 +182,10 @@ TEST_F(ParameterTest, UnitCodesChooseLabelAndDisplay)
         const char* display; // of the plain value 0.5
     };
     const Unit units[] = {
-        {0, "", "0.50"},       {2, "", "On"},         {3, "%", "0.5 %"},     {4, "Secs", "0.50"},
-        {5, "Samps", "0.50"},  {8, "Hz", "0.50 Hz"},  {9, "Cents", "0.50"},  {10, "S-T", "0.50"},
-        {11, "MIDI", "0.50"},  {12, "MIDI", "0.50"},  {13, "dB", "0.50"},    {22, "bpm", "0.50"},
-        {24, "ms", "0.5 ms"},  {25, "", "0.5:1"},     {26, "", "0.50"},      {27, "", "0.50"},
-        {-4, "", "0.50"},
+        {0, "", "0.50"},      {2, "", "On"},        {3, "%", "0.5 %"},    {4, "Secs", "0.50"},  {5, "Samps", "0.50"},
+        {8, "Hz", "0.50 Hz"}, {9, "Cents", "0.50"}, {10, "S-T", "0.50"},  {11, "MIDI", "0.50"}, {12, "MIDI", "0.50"},
+        {13, "dB", "0.50"},   {22, "bpm", "0.50"},  {24, "ms", "0.5 ms"}, {25, "", "0.5:1"},    {26, "", "0.50"},
+        {27, "", "0.50"},     {-4, "", "0.50"},
     };
     for (const Unit& unit : units) {
         effect->defineParameter(kParamInternalUse, "Probe", unit.code, 0.0f, 1.0f, 0.5f, 1, 0.0f);

@@ -36,7 +36,7 @@ protected:
 };
 
 const char* const kLongName = "A name of forty characters, much too long"; // 41 characters
-const char* const kLongNameCut = "A name of forty characters, muc";           // its first 31
+const char* const kLongNameCut = "A name of forty characters, muc";        // its first 31
 
 TEST_F(PresetNameTest, RecallAppliesReportsAndNamesTheRecord)
 {
@@ -97,8 +97,8 @@ TEST_F(PresetNameTest, AnOpenEditorIsToldOfTheNewPreset)
 
 // A host that asks for the state while it is told of the automation, as a chunk request would:
 // the current record is rewritten from the parameters in the middle of the recall.
-VstIntPtr VSTCALLBACK chunkReadingHost(AEffect* record, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                       void* ptr, float opt)
+VstIntPtr VSTCALLBACK chunkReadingHost(AEffect* record, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                       float opt)
 {
     if (opcode == audioMasterAutomate && record != nullptr && record->object != nullptr) {
         auto* effect = static_cast<CTarvelleVST*>(static_cast<AudioEffect*>(record->object));

@@ -14,7 +14,8 @@ namespace {
 
 struct Lcg {
     uint32_t state;
-    uint32_t next() {
+    uint32_t next()
+    {
         state = state * 1664525u + 1013904223u;
         return state;
     }
@@ -24,7 +25,8 @@ struct Lcg {
 
 struct Fnv1a {
     uint64_t hash = 14695981039346656037ull;
-    void add(float v) {
+    void add(float v)
+    {
         uint32_t bits;
         std::memcpy(&bits, &v, sizeof bits);
         for (int i = 0; i < 4; ++i) {
@@ -39,13 +41,16 @@ struct Fnv1a {
 class Program {
 public:
     explicit Program(uint32_t seed) : rng{seed} {}
-    void next(float& left, float& right) {
+    void next(float& left, float& right)
+    {
         phase += 0.0123f;
-        if (phase >= 1.0f) phase -= 2.0f;
+        if (phase >= 1.0f)
+            phase -= 2.0f;
         const float tri = 2.0f * (phase < 0.0f ? -phase : phase) - 1.0f;
         lowL = 0.95f * lowL + 0.05f * rng.uniform();
         lowR = 0.93f * lowR + 0.07f * rng.uniform();
-        if ((rng.next() >> 20) == 0) envelope = 3.0f * (0.5f + 0.5f * rng.uniform());
+        if ((rng.next() >> 20) == 0)
+            envelope = 3.0f * (0.5f + 0.5f * rng.uniform());
         envelope = envelope * 0.9995f + 0.0002f;
         left = envelope * (0.6f * tri + 4.0f * lowL) + 0.05f * rng.uniform();
         right = envelope * (0.5f * tri - 3.0f * lowR) + 0.05f * rng.uniform();
@@ -60,7 +65,8 @@ private:
 
 // Renders the fixed session; with `blockSize` > 0 the leveled frames go through
 // processBlock() in blocks of that size (control changes fall on multiples of 5000, where a block always ends).
-uint64_t renderHash(int blockSize = 0) {
+uint64_t renderHash(int blockSize = 0)
+{
     CMaximizer m(44100.0f);
     m.setParam(6, 1.0f);
     m.reset();
@@ -70,18 +76,43 @@ uint64_t renderHash(int blockSize = 0) {
     std::vector<float> inL, inR, outL, outR, gains;
     for (int i = 0; i < total; ++i) {
         switch (i) {
-        case 20000: m.setParam(0, 0.65f); break;         // +6 dB input
-        case 40000: m.setParam(2, 0.2501f); break;       // Fast
-        case 55000: m.setParam(5, 0.4f); break;          // -4 dB output
-        case 70000: m.setParam(2, 1.0f); break;          // Ultra-Slow
-        case 90000: m.setParam(6, 0.0f); break;          // ceiling off
-        case 100000: m.setParam(5, 0.6f); break;         // +4 dB output
-        case 110000: m.setParam(6, 1.0f); break;
-        case 120000: m.setParam(2, 0.5001f); break;      // Medium
-        case 130000: m.setSampleRate(48000.0f); m.reset(); break;
-        case 150000: m.setParam(0, 0.3f); m.setParam(2, 0.7501f); break;
-        case 170000: m.setSampleRate(96000.0f); break;   // no reset: counters carry over
-        default: break;
+        case 20000:
+            m.setParam(0, 0.65f);
+            break; // +6 dB input
+        case 40000:
+            m.setParam(2, 0.2501f);
+            break; // Fast
+        case 55000:
+            m.setParam(5, 0.4f);
+            break; // -4 dB output
+        case 70000:
+            m.setParam(2, 1.0f);
+            break; // Ultra-Slow
+        case 90000:
+            m.setParam(6, 0.0f);
+            break; // ceiling off
+        case 100000:
+            m.setParam(5, 0.6f);
+            break; // +4 dB output
+        case 110000:
+            m.setParam(6, 1.0f);
+            break;
+        case 120000:
+            m.setParam(2, 0.5001f);
+            break; // Medium
+        case 130000:
+            m.setSampleRate(48000.0f);
+            m.reset();
+            break;
+        case 150000:
+            m.setParam(0, 0.3f);
+            m.setParam(2, 0.7501f);
+            break;
+        case 170000:
+            m.setSampleRate(96000.0f);
+            break; // no reset: counters carry over
+        default:
+            break;
         }
         float a, b, l, r;
         program.next(a, b);
@@ -116,20 +147,24 @@ uint64_t renderHash(int blockSize = 0) {
 
 constexpr uint64_t kExpectedHash = 0xe8947fbdc0059ee3ull;
 
-TEST(MaximizerGolden, OutputBitsUnchanged) {
+TEST(MaximizerGolden, OutputBitsUnchanged)
+{
     const uint64_t actual = renderHash();
     EXPECT_EQ(actual, kExpectedHash) << std::hex << "actual hash 0x" << actual;
 }
 
-TEST(MaximizerGolden, BlockPathGivesTheSameBits) {
+TEST(MaximizerGolden, BlockPathGivesTheSameBits)
+{
     // Odd sizes put re-plans and the 4-frame output groups at every offset.
     for (int blockSize : {1, 3, 64, 67, 512, 4096}) {
         const uint64_t actual = renderHash(blockSize);
-        EXPECT_EQ(actual, kExpectedHash) << std::hex << "block " << std::dec << blockSize << ": 0x" << std::hex << actual;
+        EXPECT_EQ(actual, kExpectedHash) << std::hex << "block " << std::dec << blockSize << ": 0x" << std::hex
+                                         << actual;
     }
 }
 
-TEST(MaximizerGolden, SignalIsLoudEnoughToLevel) {
+TEST(MaximizerGolden, SignalIsLoudEnoughToLevel)
+{
     // Guards the regression above against a signal that never exercises the leveling.
     CMaximizer m(44100.0f);
     m.setParam(6, 1.0f);
@@ -147,4 +182,4 @@ TEST(MaximizerGolden, SignalIsLoudEnoughToLevel) {
     EXPECT_LE(maxOut, 1.0f);
 }
 
-}  // namespace
+} // namespace

@@ -20,7 +20,8 @@ struct Frame {
 };
 
 // Runs `process` over a mono signal fed to both channels.
-std::vector<Frame> run(CMaximizer& m, const std::vector<float>& in) {
+std::vector<Frame> run(CMaximizer& m, const std::vector<float>& in)
+{
     std::vector<Frame> out;
     out.reserve(in.size());
     for (float x : in) {
@@ -31,14 +32,16 @@ std::vector<Frame> run(CMaximizer& m, const std::vector<float>& in) {
     return out;
 }
 
-std::vector<float> sine(double amplitude, int frames, int period = 100) {
+std::vector<float> sine(double amplitude, int frames, int period = 100)
+{
     std::vector<float> v(static_cast<size_t>(frames));
     for (int n = 0; n < frames; ++n)
         v[static_cast<size_t>(n)] = static_cast<float>(amplitude * std::sin(2.0 * kPi * n / period));
     return v;
 }
 
-std::vector<float> impulse(int frames, int at, float value) {
+std::vector<float> impulse(int frames, int at, float value)
+{
     std::vector<float> v(static_cast<size_t>(frames), 0.0f);
     v[static_cast<size_t>(at)] = value;
     return v;
@@ -46,7 +49,8 @@ std::vector<float> impulse(int frames, int at, float value) {
 
 // ---------------------------------------------------------------- geometry
 
-TEST(MaximizerGeometry, RateZeroBehavesAs44100) {
+TEST(MaximizerGeometry, RateZeroBehavesAs44100)
+{
     CMaximizer m(0.0f);
     ASSERT_TRUE(m.isValid());
     EXPECT_EQ(m.getSampleRate(), 44100.0f);
@@ -62,14 +66,15 @@ TEST(MaximizerGeometry, RateZeroBehavesAs44100) {
     EXPECT_EQ(m.getCeilingClip(), 0.0f);
 }
 
-TEST(MaximizerGeometry, RateChangeRederivesDelayAndBlock) {
+TEST(MaximizerGeometry, RateChangeRederivesDelayAndBlock)
+{
     struct Case {
         float rate;
         int lookahead;
         int blockLength;
     };
-    for (const Case c : {Case{48000.0f, 240, 24}, Case{96000.0f, 480, 48}, Case{44100.0f, 220, 22},
-                         Case{768000.0f, 3840, 384}}) {
+    for (const Case c :
+         {Case{48000.0f, 240, 24}, Case{96000.0f, 480, 48}, Case{44100.0f, 220, 22}, Case{768000.0f, 3840, 384}}) {
         SCOPED_TRACE(c.rate);
         CMaximizer m(44100.0f);
         m.setSampleRate(c.rate);
@@ -95,7 +100,8 @@ TEST(MaximizerGeometry, RateChangeRederivesDelayAndBlock) {
     }
 }
 
-TEST(MaximizerGeometry, AbsurdAndInvalidRatesStayInsideTheRing) {
+TEST(MaximizerGeometry, AbsurdAndInvalidRatesStayInsideTheRing)
+{
     CMaximizer huge(1e9f);
     ASSERT_TRUE(huge.isValid());
     EXPECT_EQ(huge.getLookahead(), CMaximizer::kDelaySize - 1);
@@ -116,7 +122,8 @@ TEST(MaximizerGeometry, AbsurdAndInvalidRatesStayInsideTheRing) {
 
 // ---------------------------------------------------------------- leveling
 
-TEST(MaximizerLeveling, FullScaleSinePassesLateAtUnityGain) {
+TEST(MaximizerLeveling, FullScaleSinePassesLateAtUnityGain)
+{
     CMaximizer m(44100.0f);
     m.setParam(6, 1.0f);
     m.reset();
@@ -126,13 +133,15 @@ TEST(MaximizerLeveling, FullScaleSinePassesLateAtUnityGain) {
         ASSERT_EQ(out[i].gain, 1.0f) << i;
         const float expect = (i < 220) ? kResidual : in[i - 220];
         // Zero crossings come out as the guard residual; everything else is bit-identical.
-        if (i >= 220 && std::fabs(in[i - 220]) < 1e-10f) continue;
+        if (i >= 220 && std::fabs(in[i - 220]) < 1e-10f)
+            continue;
         ASSERT_EQ(out[i].left, expect) << i;
         ASSERT_EQ(out[i].right, expect) << i;
     }
 }
 
-TEST(MaximizerLeveling, LoudSinesSettleUnderTheCeiling) {
+TEST(MaximizerLeveling, LoudSinesSettleUnderTheCeiling)
+{
     struct Case {
         double amplitude;
         float gain;
@@ -145,7 +154,8 @@ TEST(MaximizerLeveling, LoudSinesSettleUnderTheCeiling) {
         m.reset();
         const auto out = run(m, sine(c.amplitude, 44100));
         float maxOut = 0;
-        for (const Frame& f : out) maxOut = std::fmax(maxOut, std::fmax(std::fabs(f.left), std::fabs(f.right)));
+        for (const Frame& f : out)
+            maxOut = std::fmax(maxOut, std::fmax(std::fabs(f.left), std::fabs(f.right)));
         EXPECT_LE(maxOut, 1.0f);
         // The last half second is settled.
         float lastPeak = 0;
@@ -157,7 +167,8 @@ TEST(MaximizerLeveling, LoudSinesSettleUnderTheCeiling) {
     }
 }
 
-TEST(MaximizerLeveling, RecoversAfterLoudPassageAndRestsBelowUnity) {
+TEST(MaximizerLeveling, RecoversAfterLoudPassageAndRestsBelowUnity)
+{
     CMaximizer m(44100.0f);
     m.setParam(6, 1.0f);
     m.reset();
@@ -176,7 +187,8 @@ TEST(MaximizerLeveling, RecoversAfterLoudPassageAndRestsBelowUnity) {
     EXPECT_EQ(gains[2 * 44100], gains.back());
 }
 
-TEST(MaximizerLeveling, FirstReplanOnThe23rdCall) {
+TEST(MaximizerLeveling, FirstReplanOnThe23rdCall)
+{
     CMaximizer m(44100.0f);
     m.reset();
     float l, r;
@@ -189,7 +201,8 @@ TEST(MaximizerLeveling, FirstReplanOnThe23rdCall) {
     EXPECT_EQ(m.getGainSlope(), kResidual);
 }
 
-TEST(MaximizerLeveling, ReplanReadsHistoryWithWeights) {
+TEST(MaximizerLeveling, ReplanReadsHistoryWithWeights)
+{
     CMaximizer m(44100.0f);
     m.setParam(6, 1.0f);
     m.reset();
@@ -199,7 +212,7 @@ TEST(MaximizerLeveling, ReplanReadsHistoryWithWeights) {
         float l, r;
         const float g = m.process(x, x, l, r);
         if (call == 23) {
-            EXPECT_EQ(g, 1.0f);  // empty history: no reduction planned yet
+            EXPECT_EQ(g, 1.0f); // empty history: no reduction planned yet
             EXPECT_EQ(m.getGainSlope(), kResidual);
         }
         if (call == 46) {
@@ -219,14 +232,16 @@ TEST(MaximizerLeveling, ReplanReadsHistoryWithWeights) {
     }
 }
 
-TEST(MaximizerLeveling, LouderChannelDrivesDetection) {
+TEST(MaximizerLeveling, LouderChannelDrivesDetection)
+{
     // 2.0 on one channel drives the gain to 0.25 whichever side it is on; a NaN on the
     // right loses to the left square.
     auto settle = [](float left, float right) {
         CMaximizer m(44100.0f);
         m.reset();
         float g = 0, l, r;
-        for (int i = 0; i < 2000; ++i) g = m.process(left, right, l, r);
+        for (int i = 0; i < 2000; ++i)
+            g = m.process(left, right, l, r);
         return g;
     };
     EXPECT_NEAR(settle(0.5f, 2.0f), 0.25f, 1e-4f);
@@ -248,7 +263,8 @@ TEST(MaximizerLeveling, LouderChannelDrivesDetection) {
 
 // ---------------------------------------------------------------- controls
 
-TEST(MaximizerControls, RecoveryModeSelection) {
+TEST(MaximizerControls, RecoveryModeSelection)
+{
     CMaximizer m(44100.0f);
     m.setParam(2, 1.0f);
     EXPECT_EQ(m.getRecoveryTime(), 1.0);
@@ -266,21 +282,23 @@ TEST(MaximizerControls, RecoveryModeSelection) {
     EXPECT_EQ(m.getRecoveryTime(), 0.02);
 }
 
-TEST(MaximizerControls, UnusedCodesChangeNothing) {
+TEST(MaximizerControls, UnusedCodesChangeNothing)
+{
     CMaximizer m(44100.0f);
     m.setParam(6, 1.0f);
     m.reset();
     const auto snapshot = [&m] {
-        return std::vector<double>{m.getInputGain(),  m.getOutputGain(), m.getTargetLevel(),
-                                   m.getRecoveryTime(), m.getCeilingClip(), m.getGain(),
-                                   m.getSmoothedGain(), m.getGainSlope()};
+        return std::vector<double>{m.getInputGain(),   m.getOutputGain(), m.getTargetLevel(),  m.getRecoveryTime(),
+                                   m.getCeilingClip(), m.getGain(),       m.getSmoothedGain(), m.getGainSlope()};
     };
     const auto before = snapshot();
-    for (int code : {4, 7, -1, 100, INT32_MIN, INT32_MAX}) m.setParam(code, 0.9f);
+    for (int code : {4, 7, -1, 100, INT32_MIN, INT32_MAX})
+        m.setParam(code, 0.9f);
     EXPECT_EQ(snapshot(), before);
 }
 
-TEST(MaximizerControls, GainControlsInDecibels) {
+TEST(MaximizerControls, GainControlsInDecibels)
+{
     CMaximizer m(44100.0f);
     m.setParam(0, 1.0f);
     EXPECT_EQ(m.getInputGain(), 10.0f);
@@ -294,7 +312,8 @@ TEST(MaximizerControls, GainControlsInDecibels) {
     EXPECT_EQ(m.getGain(), 10.0f);
 }
 
-TEST(MaximizerControls, OutputGainActsAsCeiling) {
+TEST(MaximizerControls, OutputGainActsAsCeiling)
+{
     // outputGain 0.5 = -6.02 dB; x = (20 + 20*log10(0.5)) / 40.
     CMaximizer m(44100.0f);
     m.setParam(6, 1.0f);
@@ -319,13 +338,15 @@ TEST(MaximizerControls, OutputGainActsAsCeiling) {
     in[11] = -8.0f;
     float worst = 0;
     const auto loud = run(m, in);
-    for (const Frame& f : loud) worst = std::fmax(worst, std::fabs(f.left));
+    for (const Frame& f : loud)
+        worst = std::fmax(worst, std::fabs(f.left));
     EXPECT_LE(worst, og);
     EXPECT_EQ(loud[230].left, og);
     EXPECT_EQ(loud[231].left, -og);
 }
 
-TEST(MaximizerControls, CeilingOnlyAboveHalf) {
+TEST(MaximizerControls, CeilingOnlyAboveHalf)
+{
     // +6 dB output gain on a 0.9 sample that the detector leaves alone: 1.8 unclipped,
     // exactly the output gain when clipped. The switch is strictly greater than 0.5.
     for (float flag : {0.5f, 0.0f, 0.50001f, 1.0f}) {
@@ -341,7 +362,8 @@ TEST(MaximizerControls, CeilingOnlyAboveHalf) {
     }
 }
 
-TEST(MaximizerBlock, InPlaceAndWithoutGainsMatchesFramewise) {
+TEST(MaximizerBlock, InPlaceAndWithoutGainsMatchesFramewise)
+{
     // In-place processing (outputs are the inputs) and a null gain array.
     CMaximizer a(48000.0f), b(48000.0f);
     for (CMaximizer* m : {&a, &b}) {
@@ -351,7 +373,8 @@ TEST(MaximizerBlock, InPlaceAndWithoutGainsMatchesFramewise) {
     }
     std::vector<float> left = sine(2.5, 3000, 37), right = sine(-1.5, 3000, 23);
     std::vector<float> expectL(left.size()), expectR(left.size());
-    for (size_t i = 0; i < left.size(); ++i) a.process(left[i], right[i], expectL[i], expectR[i]);
+    for (size_t i = 0; i < left.size(); ++i)
+        a.process(left[i], right[i], expectL[i], expectR[i]);
     b.processBlock(left.data(), right.data(), left.data(), right.data(), nullptr, 1000);
     b.processBlock(left.data() + 1000, right.data() + 1000, left.data() + 1000, right.data() + 1000, nullptr, 2000);
     b.processBlock(nullptr, nullptr, nullptr, nullptr, nullptr, 0);
@@ -366,12 +389,14 @@ TEST(MaximizerBlock, InPlaceAndWithoutGainsMatchesFramewise) {
 
 // ---------------------------------------------------------------- bypass and guards
 
-TEST(MaximizerGuards, DelayOnlyPassesInputAndLeavesDetectionAlone) {
+TEST(MaximizerGuards, DelayOnlyPassesInputAndLeavesDetectionAlone)
+{
     CMaximizer m(44100.0f);
-    m.setParam(0, 1.0f);  // input gain 10: not applied in bypass
+    m.setParam(0, 1.0f); // input gain 10: not applied in bypass
     m.reset();
     std::vector<float> in(1000);
-    for (size_t i = 0; i < in.size(); ++i) in[i] = static_cast<float>(5.0 * std::sin(0.37 * i) + 0.1);
+    for (size_t i = 0; i < in.size(); ++i)
+        in[i] = static_cast<float>(5.0 * std::sin(0.37 * i) + 0.1);
     for (size_t i = 0; i < in.size(); ++i) {
         float l, r;
         ASSERT_EQ(m.processDelayOnly(in[i], -in[i], l, r), 0.0f);
@@ -383,12 +408,14 @@ TEST(MaximizerGuards, DelayOnlyPassesInputAndLeavesDetectionAlone) {
     // Denormal input leaves as the residual too.
     m.reset();
     float l, r;
-    for (int i = 0; i < 221; ++i) m.processDelayOnly(1e-40f, -1e-40f, l, r);
+    for (int i = 0; i < 221; ++i)
+        m.processDelayOnly(1e-40f, -1e-40f, l, r);
     EXPECT_EQ(l, kResidual);
     EXPECT_EQ(r, kResidual);
 }
 
-TEST(MaximizerGuards, SilenceGivesTheResidualNeverZero) {
+TEST(MaximizerGuards, SilenceGivesTheResidualNeverZero)
+{
     CMaximizer m(44100.0f);
     m.setParam(6, 1.0f);
     m.reset();
@@ -400,12 +427,14 @@ TEST(MaximizerGuards, SilenceGivesTheResidualNeverZero) {
     float l, r;
     m.reset();
     m.process(0.75f, 0.75f, l, r);
-    for (int i = 0; i < 219; ++i) m.processDelayOnly(0.0f, 0.0f, l, r);
+    for (int i = 0; i < 219; ++i)
+        m.processDelayOnly(0.0f, 0.0f, l, r);
     m.processDelayOnly(0.0f, 0.0f, l, r);
     EXPECT_EQ(l, 0.75f);
 }
 
-TEST(MaximizerGuards, ResetRestoresUnityAndKeepsControls) {
+TEST(MaximizerGuards, ResetRestoresUnityAndKeepsControls)
+{
     CMaximizer m(44100.0f);
     m.setParam(0, 0.75f);
     m.setParam(2, 1.0f);
@@ -427,4 +456,4 @@ TEST(MaximizerGuards, ResetRestoresUnityAndKeepsControls) {
     }
 }
 
-}  // namespace
+} // namespace

@@ -15,7 +15,8 @@ struct Pair {
 };
 
 // Two independent lanes, each rounded to float after the multiply and again after the add.
-__attribute__((noinline)) void step(Pair& s) {
+__attribute__((noinline)) void step(Pair& s)
+{
     float x = static_cast<float>(static_cast<double>(s.a) * s.k);
     float y = static_cast<float>(static_cast<double>(s.b) * s.k);
     s.a = static_cast<float>(static_cast<double>(x) + 1e-24);
@@ -23,7 +24,8 @@ __attribute__((noinline)) void step(Pair& s) {
 }
 
 // The same lane with every rounding forced through memory, which no optimisation may skip.
-float referenceLane(double k, int steps) {
+float referenceLane(double k, int steps)
+{
     volatile float v = 0.0f;
     for (int i = 0; i < steps; ++i) {
         volatile float x = static_cast<float>(static_cast<double>(v) * k);
@@ -32,21 +34,24 @@ float referenceLane(double k, int steps) {
     return v;
 }
 
-uint32_t bitsOf(float v) {
+uint32_t bitsOf(float v)
+{
     uint32_t bits;
     std::memcpy(&bits, &v, sizeof bits);
     return bits;
 }
 
-TEST(RoundingCanary, PairedStatementsKeepEveryRounding) {
-    volatile double k = 0.99947800814617549;  // volatile: computed at run time, not folded
+TEST(RoundingCanary, PairedStatementsKeepEveryRounding)
+{
+    volatile double k = 0.99947800814617549; // volatile: computed at run time, not folded
     Pair s{0.0f, 0.0f, k};
-    for (int i = 0; i < 16; ++i) step(s);
+    for (int i = 0; i < 16; ++i)
+        step(s);
 
     const float expected = referenceLane(k, 16);
-    EXPECT_EQ(bitsOf(expected), bitsOf(1.59375131e-23f));  // the correctly rounded value
+    EXPECT_EQ(bitsOf(expected), bitsOf(1.59375131e-23f)); // the correctly rounded value
     EXPECT_EQ(bitsOf(s.a), bitsOf(expected)) << "lane a: " << s.a;
     EXPECT_EQ(bitsOf(s.b), bitsOf(expected)) << "lane b: " << s.b;
 }
 
-}  // namespace
+} // namespace

@@ -17,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     VstIntPtr byteSize = declared;
     if (byteSize > static_cast<VstIntPtr>(chunk.size()))
         byteSize = static_cast<VstIntPtr>(chunk.size()) - (declared & 1); // exact or one short
-    VstIntPtr answer = effect.dispatcher(effSetChunk, declared & 1, byteSize,
-                                         chunk.empty() ? nullptr : chunk.data(), 0.0f);
+    VstIntPtr answer = effect.dispatcher(effSetChunk, declared & 1, byteSize, chunk.empty() ? nullptr : chunk.data(),
+                                         0.0f);
     if (answer != 0 && byteSize != 56)
         std::abort();
     fuzz::checkState(effect);

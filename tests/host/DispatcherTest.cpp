@@ -24,8 +24,7 @@ protected:
             dispatch(effClose);
     }
 
-    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
-                       float opt = 0.0f)
+    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f)
     {
         return record->dispatcher(record, opcode, index, value, ptr, opt);
     }
@@ -44,13 +43,28 @@ protected:
 
 TEST_F(DispatcherTest, CanDoTable)
 {
-    for (const char* yes : {"receiveVstTimeInfo", "plugAsChannelInsert", "plugAsSend", "1in1out", "1in2out",
-                            "2in2out"})
+    for (const char* yes : {"receiveVstTimeInfo", "plugAsChannelInsert", "plugAsSend", "1in1out", "1in2out", "2in2out"})
         EXPECT_EQ(canDo(yes), 1) << yes;
-    for (const char* no : {"sendVstEvents", "sendVstMidiEvent", "sendVstTimeInfo", "receiveVstEvents",
-                           "receiveVstMidiEvent", "offline", "mixDryWet", "noRealTime", "multipass", "metapass",
-                           "2in1out", "2in4out", "4in2out", "4in4out", "4in8out", "8in4out", "8in8out",
-                           "midiProgramNames", "conformsToWindowRules", "bypass"})
+    for (const char* no : {"sendVstEvents",
+                           "sendVstMidiEvent",
+                           "sendVstTimeInfo",
+                           "receiveVstEvents",
+                           "receiveVstMidiEvent",
+                           "offline",
+                           "mixDryWet",
+                           "noRealTime",
+                           "multipass",
+                           "metapass",
+                           "2in1out",
+                           "2in4out",
+                           "4in2out",
+                           "4in4out",
+                           "4in8out",
+                           "8in4out",
+                           "8in8out",
+                           "midiProgramNames",
+                           "conformsToWindowRules",
+                           "bypass"})
         EXPECT_EQ(canDo(no), -1) << no;
     // Whole, case-sensitive strings only; nothing is answered 0.
     for (const char* other : {"PlugAsSend", "plugAsSen", "plugAsSends", "2in2out ", "", "sizeWindow"})
@@ -85,11 +99,32 @@ TEST_F(DispatcherTest, IdentityAnswers)
 
 TEST_F(DispatcherTest, OpcodesWithoutAnAnswerOfTheirOwnAnswerZero)
 {
-    for (VstInt32 opcode : std::initializer_list<VstInt32>{effOpen, effGetVu, effEditDraw, effEditMouse, effEditKey, effEditTop, effEditSleep,
-                            effProcessEvents, effString2Parameter, effGetProgramNameIndexed, effSetBypass,
-                            effGetParameterProperties, effBeginSetProgram, effEndSetProgram, effStartProcess,
-                            effStopProcess, effBeginLoadProgram, effSetProcessPrecision, effIdle, effVendorSpecific,
-                            effGetNumMidiInputChannels, effGetNumMidiOutputChannels, 80, 1000, -1, 0x7fffffff})
+    for (VstInt32 opcode : std::initializer_list<VstInt32>{effOpen,
+                                                           effGetVu,
+                                                           effEditDraw,
+                                                           effEditMouse,
+                                                           effEditKey,
+                                                           effEditTop,
+                                                           effEditSleep,
+                                                           effProcessEvents,
+                                                           effString2Parameter,
+                                                           effGetProgramNameIndexed,
+                                                           effSetBypass,
+                                                           effGetParameterProperties,
+                                                           effBeginSetProgram,
+                                                           effEndSetProgram,
+                                                           effStartProcess,
+                                                           effStopProcess,
+                                                           effBeginLoadProgram,
+                                                           effSetProcessPrecision,
+                                                           effIdle,
+                                                           effVendorSpecific,
+                                                           effGetNumMidiInputChannels,
+                                                           effGetNumMidiOutputChannels,
+                                                           80,
+                                                           1000,
+                                                           -1,
+                                                           0x7fffffff})
         EXPECT_EQ(dispatch(opcode, 1, 1, nullptr, 1.0f), 0) << opcode;
     // Editor opcodes without an editor (the effect's own one taken away).
     delete effect()->getEditor();
@@ -112,8 +147,7 @@ TEST_F(DispatcherTest, ProgramsSpeakersAndSampleTotals)
 
     void* inputArrangement = &inputArrangement;
     void* outputArrangement = &outputArrangement;
-    EXPECT_EQ(dispatch(effGetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&inputArrangement),
-                       &outputArrangement),
+    EXPECT_EQ(dispatch(effGetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&inputArrangement), &outputArrangement),
               0);
     EXPECT_EQ(inputArrangement, nullptr);
     EXPECT_EQ(outputArrangement, nullptr);

@@ -161,8 +161,7 @@ TEST(AudioBits, MatchTheNativeBuild)
 {
     std::string path = iface::nativePath(ORVANNE_NATIVE_HASH_FILE);
     std::ifstream file(path);
-    ASSERT_TRUE(file) << "no native hashes at " << path
-                      << ": run the native interface tests first (make test-native)";
+    ASSERT_TRUE(file) << "no native hashes at " << path << ": run the native interface tests first (make test-native)";
     std::stringstream native;
     native << file.rdbuf();
     std::vector<Section> sections = renderOnce();

@@ -74,7 +74,8 @@ FAKE_EXPORT AEffect* VSTCALLBACK VSTPluginMain(audioMasterCallback host)
         VstIntPtr version = host(effect, audioMasterVersion, 0, 0, nullptr, 0.0f);
         VstTimeInfo* time = reinterpret_cast<VstTimeInfo*>(host(effect, audioMasterGetTime, 0, 0, nullptr, 0.0f));
         host(effect, audioMasterAutomate, 0, 0, nullptr, static_cast<float>(version) / 10000.0f);
-        host(effect, audioMasterAutomate, 1, 0, nullptr, time != nullptr ? static_cast<float>(time->sampleRate) : -1.0f);
+        host(effect, audioMasterAutomate, 1, 0, nullptr,
+             time != nullptr ? static_cast<float>(time->sampleRate) : -1.0f);
     }
     return effect;
 }

@@ -13,8 +13,8 @@ using vsthost::PluginHost;
 namespace {
 
 // Renders frames of signal through the host in blocks of the given sizes (repeated).
-void render(PluginHost& host, TestSignal& signal, const std::vector<int>& blocks, int frames,
-            std::vector<float>& left, std::vector<float>& right)
+void render(PluginHost& host, TestSignal& signal, const std::vector<int>& blocks, int frames, std::vector<float>& left,
+            std::vector<float>& right)
 {
     int largest = *std::max_element(blocks.begin(), blocks.end());
     StereoBlock block(largest);
@@ -44,7 +44,8 @@ TEST(HostSequences, ScannerOpensQueriesAndCloses)
         EXPECT_EQ(host->effectName(), "Orvanne");
         EXPECT_EQ(host->vendorString(), "Tarvelle");
         EXPECT_EQ(host->dispatch(effGetPlugCategory), kPlugCategEffect);
-        for (const char* text : {"receiveVstEvents", "receiveVstMidiEvent", "sendVstEvents", "sendVstMidiEvent", "bypass"})
+        for (const char* text :
+             {"receiveVstEvents", "receiveVstMidiEvent", "sendVstEvents", "sendVstMidiEvent", "bypass"})
             EXPECT_EQ(host->canDo(text), -1) << text;
         EXPECT_EQ(host->dispatch(effMainsChanged, 0, 0), 0);
         EXPECT_EQ(host->dispatch(effClose), 1);
@@ -152,10 +153,9 @@ TEST(HostSequences, ReportedLatencyIsTheRealDelay)
         block.inR[at] = -0.125f;
         host->processReplacing(block.inputs(), block.outputs(), frames);
         auto loudest = [](const std::vector<float>& v) {
-            return static_cast<int>(std::max_element(v.begin(), v.end(), [](float a, float b) {
-                                        return std::fabs(a) < std::fabs(b);
-                                    }) -
-                                    v.begin());
+            return static_cast<int>(
+                std::max_element(v.begin(), v.end(), [](float a, float b) { return std::fabs(a) < std::fabs(b); }) -
+                v.begin());
         };
         EXPECT_EQ(loudest(block.outL) - at, delay) << "at " << rate << " Hz";
         EXPECT_EQ(loudest(block.outR) - at, delay) << "at " << rate << " Hz";

@@ -122,9 +122,9 @@ TEST(Dispatcher, CanDoTable)
     ASSERT_TRUE(host);
     const char* yes[] = {"receiveVstTimeInfo", "plugAsChannelInsert", "plugAsSend", "1in1out", "1in2out", "2in2out"};
     const char* no[] = {"sendVstEvents", "sendVstMidiEvent", "sendVstTimeInfo", "receiveVstEvents",
-                        "receiveVstMidiEvent", "offline", "mixDryWet", "noRealTime", "multipass", "metapass",
-                        "2in1out", "2in4out", "4in2out", "4in4out", "4in8out", "8in4out", "8in8out",
-                        "midiProgramNames", "conformsToWindowRules", "bypass",
+                        "receiveVstMidiEvent", "offline", "mixDryWet", "noRealTime", "multipass", "metapass", "2in1out",
+                        "2in4out", "4in2out", "4in4out", "4in8out", "8in4out", "8in8out", "midiProgramNames",
+                        "conformsToWindowRules", "bypass",
                         // Not in the table, or not the whole string, or another case.
                         "", "PlugAsSend", "2in2out ", "2in2", "receiveVstTimeInfoX", "hasCockosExtensions"};
     for (const char* text : yes)
@@ -154,10 +154,24 @@ TEST(Dispatcher, NumericAnswers)
     host->dispatch(effSetProgram, 0, 1);
     EXPECT_EQ(host->dispatch(effGetProgram), 0);
     // Opcodes without an answer of their own, and numbers beyond the table.
-    const VstInt32 silent[] = {effGetVu, effEditDraw, effProcessEvents, effGetProgramNameIndexed, effSetBypass,
-                               effGetErrorText, effVendorSpecific, effIdle, effGetParameterProperties,
-                               effStartProcess, effStopProcess, effBeginSetProgram, effEndSetProgram,
-                               effSetProcessPrecision, effGetNumMidiInputChannels, 80, 1000, -1};
+    const VstInt32 silent[] = {effGetVu,
+                               effEditDraw,
+                               effProcessEvents,
+                               effGetProgramNameIndexed,
+                               effSetBypass,
+                               effGetErrorText,
+                               effVendorSpecific,
+                               effIdle,
+                               effGetParameterProperties,
+                               effStartProcess,
+                               effStopProcess,
+                               effBeginSetProgram,
+                               effEndSetProgram,
+                               effSetProcessPrecision,
+                               effGetNumMidiInputChannels,
+                               80,
+                               1000,
+                               -1};
     for (VstInt32 opcode : silent)
         EXPECT_EQ(host->dispatch(opcode), 0) << "opcode " << opcode;
 }

@@ -53,9 +53,8 @@ TEST(Parameters, SteppedRecovery)
         float x;
         float normalised;
         const char* display;
-    } cases[] = {{0.3f, 0.2501f, "2.00"}, {0.0f, 0.0f, "1.00"},   {0.2499f, 0.0f, "1.00"},
-                 {0.25f, 0.2501f, "2.00"}, {0.5f, 0.5001f, "3.00"}, {0.75f, 0.7501f, "4.00"},
-                 {0.99f, 0.7501f, "4.00"}, {1.0f, 1.0f, "5.00"}};
+    } cases[] = {{0.3f, 0.2501f, "2.00"}, {0.0f, 0.0f, "1.00"},     {0.2499f, 0.0f, "1.00"},  {0.25f, 0.2501f, "2.00"},
+                 {0.5f, 0.5001f, "3.00"}, {0.75f, 0.7501f, "4.00"}, {0.99f, 0.7501f, "4.00"}, {1.0f, 1.0f, "5.00"}};
     for (const auto& c : cases) {
         host->setParameter(4, c.x);
         EXPECT_EQ(host->getParameter(4), c.normalised) << "at " << c.x;

@@ -71,8 +71,9 @@ TEST_F(ChunkTest, WrongSizesAndMissingDataAreRejectedWithTheMessage)
     ASSERT_EQ(presenter.captions.size(), 6u);
     for (size_t i = 0; i < presenter.captions.size(); ++i) {
         EXPECT_EQ(presenter.captions[i], "Error -4588");
-        EXPECT_EQ(presenter.texts[i], "Cannot load  the file: The selected file does not match the plug-in "
-                                      "parameters. No change occurred.");
+        EXPECT_EQ(presenter.texts[i],
+                  "Cannot load  the file: The selected file does not match the plug-in "
+                  "parameters. No change occurred.");
     }
     EXPECT_EQ(effect->getCurrentPresetIndex(), 0);
     EXPECT_EQ(chunk(), before);

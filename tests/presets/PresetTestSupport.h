@@ -102,10 +102,7 @@ protected:
         const unsigned char* bytes = static_cast<const unsigned char*>(data);
         return std::vector<unsigned char>(bytes, bytes + size);
     }
-    VstIntPtr setChunk(void* data, VstIntPtr size)
-    {
-        return effect->dispatcher(effSetChunk, 0, size, data, 0.0f);
-    }
+    VstIntPtr setChunk(void* data, VstIntPtr size) { return effect->dispatcher(effSetChunk, 0, size, data, 0.0f); }
     std::string programName()
     {
         char name[kPresetNameSize] = {};

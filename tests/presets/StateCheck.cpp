@@ -83,7 +83,8 @@ int main(int argc, char** argv)
             ++failures;
         }
     }
-    std::string name(reinterpret_cast<const char*>(saved.data() + 4), strnlen(reinterpret_cast<const char*>(saved.data() + 4), 32));
+    std::string name(reinterpret_cast<const char*>(saved.data() + 4),
+                     strnlen(reinterpret_cast<const char*>(saved.data() + 4), 32));
     if (host->programName() != name.substr(0, kVstMaxProgNameLen - 1)) {
         std::fprintf(stderr, "program name \"%s\", the file holds \"%s\"\n", host->programName().c_str(), name.c_str());
         ++failures;

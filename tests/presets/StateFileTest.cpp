@@ -1,5 +1,5 @@
-#include "PresetTestSupport.h"
 #include "StateFile.h"
+#include "PresetTestSupport.h"
 
 namespace {
 

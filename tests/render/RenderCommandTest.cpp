@@ -7,8 +7,8 @@
 #include <sys/stat.h>
 
 #include <cmath>
-#include <fstream>
 #include <cstdlib>
+#include <fstream>
 
 using namespace rendertest;
 
@@ -115,8 +115,8 @@ TEST(RenderCommand, SetsParametersInUnitsWordsAndNormalisedValues)
     const Sound loud = testSignal(2, 20000, 2.0); // about +5 dBFS
     writeSound(folder.path("loud.wav"), loud);
 
-    ToolRun run = runTool({"--plugin", orvanne, "--set", "Out Ceiling=-6dB", "--set", "input thres=0.75",
-                           "--set", "Recovery=3", "--set", "Power=off", folder.path("loud.wav"), folder.path("a.wav")});
+    ToolRun run = runTool({"--plugin", orvanne, "--set", "Out Ceiling=-6dB", "--set", "input thres=0.75", "--set",
+                           "Recovery=3", "--set", "Power=off", folder.path("loud.wav"), folder.path("a.wav")});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("Out Ceiling = -6.00 dB (0.3500)"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("Input Thres = 10.00 dB (0.7500)"), std::string::npos) << run.out;
@@ -127,8 +127,8 @@ TEST(RenderCommand, SetsParametersInUnitsWordsAndNormalisedValues)
     EXPECT_GT(summaryNumber(run.out, "max gain reduction"), 5.0) << run.out;
 
     // "Power" On is the plug-in's bypass: the loud input passes unchanged.
-    run = runTool({"--plugin", orvanne, "--compensate", "--set", "power=on", folder.path("loud.wav"),
-                   folder.path("b.wav")});
+    run = runTool(
+        {"--plugin", orvanne, "--compensate", "--set", "power=on", folder.path("loud.wav"), folder.path("b.wav")});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("Power = On (1.0000)"), std::string::npos) << run.out;
     expectDelayed(readSound(folder.path("b.wav")), loud, 0, 0, 0);
@@ -159,7 +159,9 @@ TEST(RenderCommand, BadInputsFailWithoutOutput)
     expectFailure(runTool({"--plugin", orvanne, folder.path("missing.wav"), folder.path("out.wav")}),
                   "cannot open input", folder, {});
 
-    { std::ofstream(folder.path("junk.wav")) << "this is not a sound file at all, just text\n"; }
+    {
+        std::ofstream(folder.path("junk.wav")) << "this is not a sound file at all, just text\n";
+    }
     expectFailure(runTool({"--plugin", orvanne, folder.path("junk.wav"), folder.path("out.wav")}),
                   "not a readable sound file", folder, {"junk.wav"});
 
@@ -192,7 +194,7 @@ TEST(RenderCommand, PluginsThatDoNotLoadFailWithoutOutput)
     };
     expectFailure(render(folder.path("nothing.so")), "cannot load plug-in", folder, keep);
     expectFailure(render(folder.path("in.wav")), "cannot load plug-in", folder, keep); // not a binary
-    expectFailure(render(nullPlugin), "cannot load plug-in", folder, keep);             // entry answers null
+    expectFailure(render(nullPlugin), "cannot load plug-in", folder, keep);            // entry answers null
 }
 
 TEST(RenderCommand, OtherChannelCountsAndLatenciesWork)
@@ -224,8 +226,8 @@ TEST(RenderCommand, ListsParametersAndDrawsAPlot)
 
     TempFolder folder;
     writeSound(folder.path("in.wav"), testSignal(2, 30000, 2.0));
-    run = runTool({"--plugin", orvanne, "--plot", folder.path("plot.png"), folder.path("in.wav"),
-                   folder.path("out.wav")});
+    run = runTool(
+        {"--plugin", orvanne, "--plot", folder.path("plot.png"), folder.path("in.wav"), folder.path("out.wav")});
     ASSERT_EQ(run.status, 0) << run.err;
     cairo_surface_t* png = cairo_image_surface_create_from_png(folder.path("plot.png").c_str());
     ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
@@ -279,9 +281,8 @@ TEST(RenderCommand, SavesAndLoadsThePluginState)
     writeSound(folder.path("loud.wav"), loud);
 
     // Render with settings and keep the state.
-    ToolRun run = runTool({"--plugin", orvanne, "--set", "Out Ceiling=-6dB", "--set", "Recovery=@3",
-                           "--save-state", folder.path("state.chunk"), folder.path("loud.wav"),
-                           folder.path("a.wav")});
+    ToolRun run = runTool({"--plugin", orvanne, "--set", "Out Ceiling=-6dB", "--set", "Recovery=@3", "--save-state",
+                           folder.path("state.chunk"), folder.path("loud.wav"), folder.path("a.wav")});
     ASSERT_EQ(run.status, 0) << run.err;
     struct stat status;
     ASSERT_EQ(stat(folder.path("state.chunk").c_str(), &status), 0);
@@ -298,8 +299,8 @@ TEST(RenderCommand, SavesAndLoadsThePluginState)
         std::ofstream bad(folder.path("bad.chunk"), std::ios::binary);
         bad << std::string(57, 'x');
     }
-    run = runTool({"--plugin", orvanne, "--load-state", folder.path("bad.chunk"), folder.path("loud.wav"),
-                   folder.path("c.wav")});
+    run = runTool(
+        {"--plugin", orvanne, "--load-state", folder.path("bad.chunk"), folder.path("loud.wav"), folder.path("c.wav")});
     EXPECT_NE(run.status, 0);
     EXPECT_NE(run.err.find("rejected"), std::string::npos) << run.err;
     EXPECT_FALSE(exists(folder.path("c.wav")));

@@ -82,7 +82,7 @@ TEST(ParameterValue, ValueFormsSplitIntoNormalisedUnitsAndWords)
     EXPECT_DOUBLE_EQ(db.number, -0.3);
     EXPECT_EQ(db.unit, "dB");
     EXPECT_EQ(parseValue("+6dB").unit, "dB");
-    EXPECT_EQ(parseValue("3").kind, ValueRequest::Number);  // outside 0..1: in units
+    EXPECT_EQ(parseValue("3").kind, ValueRequest::Number); // outside 0..1: in units
     EXPECT_EQ(parseValue("-1").kind, ValueRequest::Number);
     EXPECT_EQ(parseValue("@1").kind, ValueRequest::Number); // forced into units
     EXPECT_EQ(parseValue("@ 0.5").unit, "");
@@ -121,8 +121,8 @@ TEST(ParameterValue, UnitSearchLandsInTheMiddleOfTheDisplayedSetting)
     EXPECT_NEAR(resolve(p, "-0.3 dB"), 0.4925f, 1e-5f);
     EXPECT_EQ(resolve(p, "20 DB"), 1.0f); // the range's ends exactly; unit case ignored
     EXPECT_EQ(resolve(p, "-20dB"), 0.0f);
-    EXPECT_NEAR(resolve(p, "@0.5"), 0.5125f, 1e-5f); // 0.5 dB, not normalised
-    EXPECT_EQ(resolve(p, "0.25"), 0.25f);           // normalised, no search
+    EXPECT_NEAR(resolve(p, "@0.5"), 0.5125f, 1e-5f);   // 0.5 dB, not normalised
+    EXPECT_EQ(resolve(p, "0.25"), 0.25f);              // normalised, no search
     EXPECT_EQ(p.shownAt(resolve(p, "3.004")), "3.00"); // between displayed values: the nearest
 
     EXPECT_EQ(errorOf(p, "25dB"), "value 25 dB is out of range for 'P' (-20 to 20 dB)");
@@ -173,8 +173,8 @@ TEST(RenderOptions, CommandLineForms)
     EXPECT_EQ(o.output, "out.wav");
     EXPECT_EQ(o.blockSize, 512);
 
-    o = parseOptions({"in.flac", "--set", "Input Thres=6dB", "--block=64", "--set=Recovery=3", "--compensate",
-                      "--plot", "p.png", "o.wav", "--plugin=/x.so"});
+    o = parseOptions({"in.flac", "--set", "Input Thres=6dB", "--block=64", "--set=Recovery=3", "--compensate", "--plot",
+                      "p.png", "o.wav", "--plugin=/x.so"});
     EXPECT_EQ(o.input, "in.flac");
     EXPECT_EQ(o.output, "o.wav");
     EXPECT_EQ(o.blockSize, 64);
@@ -191,11 +191,17 @@ TEST(RenderOptions, CommandLineForms)
     o = parseOptions({"--", "-odd-name.wav"});
     EXPECT_EQ(o.input, "-odd-name.wav");
 
-    for (const std::vector<std::string>& bad :
-         std::vector<std::vector<std::string>>{{"--block", "0"}, {"--block", "65537"}, {"--block", "1e3"},
-                                               {"--block"}, {"--set", "=3"}, {"--set", "Power"}, {"--plugin="},
-                                               {"--demo", "a.wav", "b.wav"}, {"a", "b", "c"}, {"--list=1"},
-                                               {"--nope"}}) {
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{{"--block", "0"},
+                                                                                     {"--block", "65537"},
+                                                                                     {"--block", "1e3"},
+                                                                                     {"--block"},
+                                                                                     {"--set", "=3"},
+                                                                                     {"--set", "Power"},
+                                                                                     {"--plugin="},
+                                                                                     {"--demo", "a.wav", "b.wav"},
+                                                                                     {"a", "b", "c"},
+                                                                                     {"--list=1"},
+                                                                                     {"--nope"}}) {
         EXPECT_THROW(parseOptions(bad), RenderError) << bad[0];
     }
 }

@@ -80,9 +80,8 @@ TEST(AudioStress, BadSampleBurstsPassWithinTheLookAhead)
         float left, right;
         int frames;
     } bursts[] = {
-        {"nan", nan, nan, 300},           {"nan-one-side", nan, 0.5f, 64}, {"+inf", inf, inf, 1},
-        {"-inf", -inf, inf, 700},         {"denormals", denormal, -denormal, 3000},
-        {"nan-single-frame", 0.2f, nan, 1},
+        {"nan", nan, nan, 300},   {"nan-one-side", nan, 0.5f, 64},          {"+inf", inf, inf, 1},
+        {"-inf", -inf, inf, 700}, {"denormals", denormal, -denormal, 3000}, {"nan-single-frame", 0.2f, nan, 1},
     };
     for (const Setting& setting : kSettings) {
         for (const Burst& burst : bursts) {
@@ -122,8 +121,8 @@ TEST(AudioStress, BadSampleBurstsPassWithinTheLookAhead)
 // the leveling path and in the bypass.
 TEST(AudioStress, ImpulseDelayEqualsInitialDelayAtEveryRate)
 {
-    const float rates[] = {8000.0f, 22050.0f, 44100.0f, 48000.0f, 88200.0f, 96000.0f, 176400.0f, 192000.0f,
-                           352800.0f, 384000.0f, 768000.0f, 44100.0f};
+    const float rates[] = {8000.0f,   22050.0f,  44100.0f,  48000.0f,  88200.0f,  96000.0f,
+                           176400.0f, 192000.0f, 352800.0f, 384000.0f, 768000.0f, 44100.0f};
     for (float power : {0.0f, 1.0f}) {
         std::unique_ptr<PluginHost> host = stress::loadPlugin();
         ASSERT_TRUE(host);

@@ -180,12 +180,12 @@ int posix_memalign(void** result, size_t alignment, size_t size)
     return 0;
 }
 
-#define RT_FORWARD_LOCK(name, type)                                                                             \
-    int name(type* object)                                                                                      \
-    {                                                                                                           \
-        countLock();                                                                                            \
-        static int (*real)(type*) = next<int (*)(type*)>(#name);                                                \
-        return real(object);                                                                                    \
+#define RT_FORWARD_LOCK(name, type)                                                                                    \
+    int name(type* object)                                                                                             \
+    {                                                                                                                  \
+        countLock();                                                                                                   \
+        static int (*real)(type*) = next<int (*)(type*)>(#name);                                                       \
+        return real(object);                                                                                           \
     }
 
 RT_FORWARD_LOCK(pthread_mutex_lock, pthread_mutex_t)
@@ -197,8 +197,8 @@ RT_FORWARD_LOCK(pthread_spin_lock, pthread_spinlock_t)
 int pthread_cond_wait(pthread_cond_t* condition, pthread_mutex_t* mutex)
 {
     countLock();
-    static int (*real)(pthread_cond_t*, pthread_mutex_t*) =
-        next<int (*)(pthread_cond_t*, pthread_mutex_t*)>("pthread_cond_wait");
+    static int (*real)(pthread_cond_t*,
+                       pthread_mutex_t*) = next<int (*)(pthread_cond_t*, pthread_mutex_t*)>("pthread_cond_wait");
     return real(condition, mutex);
 }
 

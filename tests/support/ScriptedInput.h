@@ -11,8 +11,8 @@
 namespace VSTGUI {
 
 struct InputStep {
-    CPoint position;  // screen coordinates (a window-less frame sits at the origin)
-    int32_t buttons;  // MouseLeft, ModShift, ...
+    CPoint position; // screen coordinates (a window-less frame sits at the origin)
+    int32_t buttons; // MouseLeft, ModShift, ...
 };
 
 class ScriptedInput {

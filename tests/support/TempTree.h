@@ -24,8 +24,7 @@ public:
         namespace fs = std::filesystem;
         for (int attempt = 0; attempt < 100; ++attempt) {
             fs::path candidate = fs::temp_directory_path() /
-                                 ("orvanne-test-" + std::to_string(ORVANNE_TEST_PID) + "-" +
-                                  std::to_string(counter++));
+                ("orvanne-test-" + std::to_string(ORVANNE_TEST_PID) + "-" + std::to_string(counter++));
             std::error_code error;
             if (fs::create_directory(candidate, error)) {
                 root = candidate;

@@ -36,8 +36,8 @@ bool readPpm(const std::string& path, Image& image)
     if (file == nullptr)
         return false;
     int width = 0, height = 0, maxValue = 0;
-    bool ok = std::fscanf(file, "P6 %d %d %d", &width, &height, &maxValue) == 3 && maxValue == 255
-        && width > 0 && height > 0 && width <= 16384 && height <= 16384 && std::fgetc(file) != EOF;
+    bool ok = std::fscanf(file, "P6 %d %d %d", &width, &height, &maxValue) == 3 && maxValue == 255 && width > 0 &&
+        height > 0 && width <= 16384 && height <= 16384 && std::fgetc(file) != EOF;
     if (ok) {
         image.width = width;
         image.height = height;
@@ -46,8 +46,8 @@ bool readPpm(const std::string& path, Image& image)
         for (int y = 0; y < height && ok; ++y) {
             ok = std::fread(row.data(), 1, row.size(), file) == row.size();
             for (int x = 0; ok && x < width; ++x)
-                image.pixels[size_t(y) * size_t(width) + size_t(x)] =
-                    uint32_t(row[size_t(x) * 3]) << 16 | uint32_t(row[size_t(x) * 3 + 1]) << 8 | row[size_t(x) * 3 + 2];
+                image.pixels[size_t(y) * size_t(width) + size_t(x)] = uint32_t(row[size_t(x) * 3]) << 16 |
+                    uint32_t(row[size_t(x) * 3 + 1]) << 8 | row[size_t(x) * 3 + 2];
         }
     }
     std::fclose(file);

@@ -27,14 +27,13 @@ VSTGUI::CRect inkBox(const Image& image, const VSTGUI::CRect& area, const VSTGUI
 
 struct Comparison {
     bool same = false;
-    int differingPixels = 0;     // outside text, beyond the blend tolerance
-    std::string report;          // what differs, for the test's message
+    int differingPixels = 0; // outside text, beyond the blend tolerance
+    std::string report;      // what differs, for the test's message
 };
 
 // Compares `actual` with `expected` over the whole picture using the regions of the scene.
 // Text regions must hold ink in both, with the ink boxes' centres at most textShift pixels
 // apart in each direction.
-Comparison compare(const Image& expected, const Image& actual, const std::vector<Region>& regions,
-                   int textShift = 3);
+Comparison compare(const Image& expected, const Image& actual, const std::vector<Region>& regions, int textShift = 3);
 
 } // namespace scene

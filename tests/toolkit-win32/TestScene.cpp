@@ -48,7 +48,7 @@ void paintLines(CDrawContext* c, const CRect& r, int)
     const CColor colours[4] = {colorRed, colorGreen, colorYellow, colorCyan};
     const CPoint centre = at(r, 50, 50);
     const int ends[16][2] = {{95, 50}, {95, 70}, {95, 95}, {70, 95}, {50, 95}, {30, 95}, {5, 95}, {5, 70},
-                             {5, 50}, {5, 30}, {5, 5}, {30, 5}, {50, 5}, {70, 5}, {95, 5}, {95, 30}};
+                             {5, 50},  {5, 30},  {5, 5},   {30, 5},  {50, 5},  {70, 5},  {95, 5}, {95, 30}};
     for (int i = 0; i < 16; ++i) {
         c->setFrameColor(colours[i % 4]);
         c->moveTo(centre);

@@ -177,7 +177,8 @@ TEST(Win32Bitmaps, ResourcesLoadWithTheirPixels)
     // The generator's ramps away from its three blocks.
     for (int y = 14; y < 20; ++y)
         for (int x = 14; x < 28; ++x) {
-            const uint32_t expected = uint32_t(x * 4 + 3) << 16 | uint32_t(y * 5 + 7) << 8 | (uint32_t((x ^ y) * 9) & 0xff);
+            const uint32_t expected = uint32_t(x * 4 + 3) << 16 | uint32_t(y * 5 + 7) << 8 |
+                (uint32_t((x ^ y) * 9) & 0xff);
             ASSERT_EQ(o.at(x, y), expected) << x << "," << y;
         }
     ramps->release();
@@ -197,8 +198,8 @@ TEST(Win32Bitmaps, KeyComparesRgbOnlyAndSourceStaysInsideTheBitmap)
     CBitmap* onMagenta = new CBitmap(kTestPictureOnMagenta);
     onMagenta->setTransparentColor(makeColor(255, 0, 255, 0));
     onMagenta->drawTransparent(o.context, CRect(0, 0, 32, 32));
-    EXPECT_EQ(o.at(0, 0), 0u);           // keyed
-    EXPECT_EQ(o.at(5, 5), 0xffffffu);    // white is a colour under a magenta key
+    EXPECT_EQ(o.at(0, 0), 0u);        // keyed
+    EXPECT_EQ(o.at(5, 5), 0xffffffu); // white is a colour under a magenta key
     EXPECT_EQ(o.at(20, 5), 0xfac800u);
     // A copy that reaches past the bitmap draws only what exists.
     o.context->setFillColor(colorGrey);

@@ -22,8 +22,8 @@ void unmanagedWindowsUnderWine()
             name = p + 1;
     const std::string key = std::string("Software\\Wine\\AppDefaults\\") + name + "\\X11 Driver";
     HKEY handle = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr)
-        == ERROR_SUCCESS) {
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr) ==
+        ERROR_SUCCESS) {
         RegSetValueExA(handle, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
         RegCloseKey(handle);
     }

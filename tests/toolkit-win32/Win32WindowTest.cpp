@@ -308,7 +308,8 @@ TEST(Win32DragDrop, SystemDragReachesTheViewUnderThePointer)
     EXPECT_EQ(log.size(), before);
     adapter->Release();
 
-    const std::vector<std::string> expected = {"enter 70,40", "drop 70,40", "leave 70,40", "enter 70,40", "leave 70,40"};
+    const std::vector<std::string> expected = {"enter 70,40", "drop 70,40", "leave 70,40", "enter 70,40",
+                                               "leave 70,40"};
     EXPECT_EQ(log, expected);
     delete frame;
 }

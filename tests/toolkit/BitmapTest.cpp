@@ -14,8 +14,8 @@ namespace {
 // 4 x 3 pixels with distinct colours; pixel (1,1) is white, (2,1) is magenta.
 std::vector<uint32_t> pixels()
 {
-    return {0x010203, 0x040506, 0x070809, 0x0a0b0c, 0x0d0e0f, 0xffffff, 0xff00ff, 0x101112,
-            0x131415, 0x161718, 0x191a1b, 0x1c1d1e};
+    return {0x010203, 0x040506, 0x070809, 0x0a0b0c, 0x0d0e0f, 0xffffff,
+            0xff00ff, 0x101112, 0x131415, 0x161718, 0x191a1b, 0x1c1d1e};
 }
 
 TEST(Bitmap, LoadsByResourceIdAndReportsMissingOnes)

@@ -71,8 +71,8 @@ void text(CDrawContext* c, const CRect& r)
 {
     c->setFrameColor(colorGrey);
     c->drawRect(r, kDrawOutline);
-    const int32_t fonts[] = {kSystemFont, kVeryBigFont, kBigFont, kNormalFont, kSmallFont, kSmallerFont,
-                             kVerySmallFont};
+    const int32_t fonts[] = {kSystemFont, kVeryBigFont, kBigFont,      kNormalFont,
+                             kSmallFont,  kSmallerFont, kVerySmallFont};
     int32_t y = r.top + 2;
     int32_t i = 0;
     for (int32_t font : fonts) {

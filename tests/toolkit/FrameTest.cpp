@@ -168,6 +168,6 @@ TEST(Frame, AnX11ButtonPressCarriesItsOwnButtonsAndModifiers)
     EXPECT_EQ(buttonsOfPointerPress(3, shift), MouseRight | ModShift);
     EXPECT_EQ(buttonsOfPointerPress(2, control | alt | button1), MouseMiddle | MouseLeft | ModControl | ModAlt);
     EXPECT_EQ(buttonsOfPointerPress(1, control), MouseLeft | ModControl); // the reset gesture
-    EXPECT_EQ(buttonsOfPointerPress(4, 0), 0);                             // wheel
+    EXPECT_EQ(buttonsOfPointerPress(4, 0), 0);                            // wheel
     EXPECT_EQ(buttonsOfPointerPress(0, button1), 0);
 }

@@ -146,8 +146,7 @@ VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr valu
     case audioMasterVersion:
         return 2400;
     case audioMasterCanDo:
-        return ptr != nullptr && std::strcmp(static_cast<const char*>(ptr), "sizeWindow") == 0 &&
-               host->canSizeWindow;
+        return ptr != nullptr && std::strcmp(static_cast<const char*>(ptr), "sizeWindow") == 0 && host->canSizeWindow;
     case audioMasterSizeWindow:
         host->sizeRequests++;
         (void)value;

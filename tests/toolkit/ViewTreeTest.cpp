@@ -90,8 +90,8 @@ TEST_F(ViewTree, NestedContainerGetsLocalCoordinatesAndDrawsOffscreen)
     CDrawContext* c = frame->createDrawContext();
     frame->draw(c);
     c->release();
-    EXPECT_EQ(framePixel(frame, 30, 30), 0xff0000u);  // inner at 25..35
-    EXPECT_EQ(framePixel(frame, 50, 50), 0x00ff00u);  // box background
+    EXPECT_EQ(framePixel(frame, 30, 30), 0xff0000u); // inner at 25..35
+    EXPECT_EQ(framePixel(frame, 50, 50), 0x00ff00u); // box background
     EXPECT_EQ(framePixel(frame, 21, 21), 0x00ff00u);
 
     click(26, 27);

@@ -25,8 +25,8 @@ uint32_t* row(cairo_surface_t* s, int32_t y)
 bool isImage(cairo_surface_t* s)
 {
     return s != nullptr && cairo_surface_get_type(s) == CAIRO_SURFACE_TYPE_IMAGE &&
-           (cairo_image_surface_get_format(s) == CAIRO_FORMAT_RGB24 ||
-            cairo_image_surface_get_format(s) == CAIRO_FORMAT_ARGB32);
+        (cairo_image_surface_get_format(s) == CAIRO_FORMAT_RGB24 ||
+         cairo_image_surface_get_format(s) == CAIRO_FORMAT_ARGB32);
 }
 
 } // namespace
@@ -268,8 +268,8 @@ void CairoSurface::drawText(const char* text, const CRect& r, bool opaque, int32
     cairo_destroy(cr);
 }
 
-void CairoSurface::blit(cairo_surface_t* source, const CRect& dst, const CPoint& src, BlitMode mode,
-                        uint32_t key, uint32_t alpha)
+void CairoSurface::blit(cairo_surface_t* source, const CRect& dst, const CPoint& src, BlitMode mode, uint32_t key,
+                        uint32_t alpha)
 {
     if (target == nullptr || source == nullptr || dst.width() <= 0 || dst.height() <= 0)
         return;
@@ -327,8 +327,8 @@ void CairoSurface::drawBitmap(PlatformBitmap* bitmap, const CRect& dst, const CP
 void CairoSurface::drawBitmapKeyed(PlatformBitmap* bitmap, const CRect& dst, const CPoint& src, const CColor& key)
 {
     if (bitmap != nullptr)
-        blit(static_cast<CairoBitmap*>(bitmap)->getSurface(), dst, src, BlitMode::Keyed,
-             pixelOf(key) & 0x00ffffffu, 255);
+        blit(static_cast<CairoBitmap*>(bitmap)->getSurface(), dst, src, BlitMode::Keyed, pixelOf(key) & 0x00ffffffu,
+             255);
 }
 
 void CairoSurface::drawBitmapBlend(PlatformBitmap* bitmap, const CRect& dst, const CPoint& src, uint8_t alpha)
@@ -349,8 +349,7 @@ PlatformSurface* PlatformSurface::createForContext(CFrame* frame, void* deviceCo
     (void)window;
     if (deviceContext != nullptr)
         return new CairoSurface(static_cast<cairo_surface_t*>(deviceContext));
-    if (frame != nullptr && frame->getPlatformFrame() != nullptr)
-    {
+    if (frame != nullptr && frame->getPlatformFrame() != nullptr) {
         CairoFrame* owner = static_cast<CairoFrame*>(frame->getPlatformFrame());
         return new CairoSurface(owner->getImage(), owner);
     }

@@ -8,7 +8,8 @@ namespace VSTGUI {
 
 CAnimKnob::CAnimKnob(const CRect& size, CControlListener* listener, int32_t tag, int32_t subPixmaps,
                      int32_t heightOfOneImage, CBitmap* background, const CPoint& offset)
-    : CKnob(size, listener, tag, background, nullptr, offset), subPixmaps(subPixmaps),
+    : CKnob(size, listener, tag, background, nullptr, offset),
+      subPixmaps(subPixmaps),
       heightOfOneImage(heightOfOneImage)
 {
     inset = 0;

@@ -7,8 +7,8 @@ namespace VSTGUI {
 
 class CAnimKnob : public CKnob {
 public:
-    CAnimKnob(const CRect& size, CControlListener* listener, int32_t tag, int32_t subPixmaps,
-              int32_t heightOfOneImage, CBitmap* background, const CPoint& offset = CPoint());
+    CAnimKnob(const CRect& size, CControlListener* listener, int32_t tag, int32_t subPixmaps, int32_t heightOfOneImage,
+              CBitmap* background, const CPoint& offset = CPoint());
     ~CAnimKnob() override;
 
     void draw(CDrawContext* context) override;

@@ -10,8 +10,7 @@ namespace VSTGUI {
 
 class CControl : public CView {
 public:
-    CControl(const CRect& size, CControlListener* listener = nullptr, int32_t tag = 0,
-             CBitmap* background = nullptr);
+    CControl(const CRect& size, CControlListener* listener = nullptr, int32_t tag = 0, CBitmap* background = nullptr);
     ~CControl() override;
 
     bool isDirty() const override;

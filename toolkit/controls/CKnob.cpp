@@ -19,10 +19,13 @@ constexpr int32_t kLinearMode = 2;
 
 } // namespace
 
-CKnob::CKnob(const CRect& size, CControlListener* listener, int32_t tag, CBitmap* background,
-             CBitmap* handleBitmap, const CPoint& offset)
-    : CControl(size, listener, tag, background), offset(offset), handleColor(colorWhite),
-      handleShadowColor(colorGrey), handleBitmap(handleBitmap),
+CKnob::CKnob(const CRect& size, CControlListener* listener, int32_t tag, CBitmap* background, CBitmap* handleBitmap,
+             const CPoint& offset)
+    : CControl(size, listener, tag, background),
+      offset(offset),
+      handleColor(colorWhite),
+      handleShadowColor(colorGrey),
+      handleBitmap(handleBitmap),
       radius(float(size.right - size.left) * 0.5f)
 {
     if (handleBitmap != nullptr) {

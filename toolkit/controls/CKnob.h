@@ -8,8 +8,8 @@ namespace VSTGUI {
 
 class CKnob : public CControl {
 public:
-    CKnob(const CRect& size, CControlListener* listener, int32_t tag, CBitmap* background,
-          CBitmap* handleBitmap, const CPoint& offset = CPoint());
+    CKnob(const CRect& size, CControlListener* listener, int32_t tag, CBitmap* background, CBitmap* handleBitmap,
+          const CPoint& offset = CPoint());
     ~CKnob() override;
 
     void draw(CDrawContext* context) override;

@@ -8,7 +8,9 @@ namespace VSTGUI {
 
 CMovieBitmap::CMovieBitmap(const CRect& size, CControlListener* listener, int32_t tag, int32_t subPixmaps,
                            int32_t heightOfOneImage, CBitmap* background, const CPoint& offset)
-    : CControl(size, listener, tag, background), offset(offset), subPixmaps(subPixmaps),
+    : CControl(size, listener, tag, background),
+      offset(offset),
+      subPixmaps(subPixmaps),
       heightOfOneImage(heightOfOneImage)
 {
 }

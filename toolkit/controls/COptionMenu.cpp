@@ -1,8 +1,8 @@
 #include "controls/COptionMenu.h"
 
+#include "AEffGUIEditor.h"
 #include "CBitmap.h"
 #include "CDrawContext.h"
-#include "AEffGUIEditor.h"
 #include "CFrame.h"
 #include "platform/MenuPresenter.h"
 #include "platform/PlatformFrame.h"
@@ -403,7 +403,8 @@ void COptionMenu::takeFocus(CDrawContext* context)
     int32_t result = -1;
     if (build(menu, idCounter, 0, nullptr)) {
         PopupPlacement placement;
-        placement.position = CPoint(position.h + size.left, position.v + ((style & StylePopup) ? size.top : size.bottom));
+        placement.position = CPoint(position.h + size.left,
+                                    position.v + ((style & StylePopup) ? size.top : size.bottom));
         placement.rightButton = (lastButtons & MouseRight) != 0;
         placement.window = parentFrame->getWindow();
         popupOpen = true;

@@ -9,8 +9,12 @@
 namespace VSTGUI {
 
 CParamDisplay::CParamDisplay(const CRect& size, CBitmap* background, int32_t style)
-    : CControl(size, nullptr, 0, background), style(style), fontColor(colorWhite), backColor(colorBlack),
-      frameColor(colorBlack), shadowColor(colorRed)
+    : CControl(size, nullptr, 0, background),
+      style(style),
+      fontColor(colorWhite),
+      backColor(colorBlack),
+      frameColor(colorBlack),
+      shadowColor(colorRed)
 {
     backOffset = CPoint(0, 0);
     if (style & StyleNoDraw)

@@ -39,8 +39,8 @@ struct PopupMenu;
 
 struct PopupMenuItem {
     uint32_t flags = 0;
-    int32_t id = -1;                   // -1 for separators and submenu entries
-    std::string text;                  // without markers
+    int32_t id = -1;                    // -1 for separators and submenu entries
+    std::string text;                   // without markers
     std::shared_ptr<PopupMenu> submenu; // with kMenuItemPopup
 };
 
@@ -49,9 +49,9 @@ struct PopupMenu {
 };
 
 struct PopupPlacement {
-    CPoint position;             // screen coordinates of the menu's top-left corner
-    bool rightButton = false;    // track the right button as well
-    void* window = nullptr;      // the native window that owns the menu (Win32: HWND)
+    CPoint position;          // screen coordinates of the menu's top-left corner
+    bool rightButton = false; // track the right button as well
+    void* window = nullptr;   // the native window that owns the menu (Win32: HWND)
 };
 
 class MenuPresenter {

@@ -42,12 +42,12 @@ class PlatformBitmap;
 
 // The font a context asks for (the fields of the system's logical font the toolkit sets).
 struct PlatformFont {
-    int32_t height = -12;         // negative: character height in pixels, as the system's lfHeight
-    int32_t weight = 400;         // 400 normal, 700 bold
+    int32_t height = -12; // negative: character height in pixels, as the system's lfHeight
+    int32_t weight = 400; // 400 normal, 700 bold
     bool italic = false;
     bool underline = false;
-    int32_t pitchAndFamily = 34;  // 34 variable pitch, swiss family; 80 decorative family
-    const char* face = "Arial";   // static storage
+    int32_t pitchAndFamily = 34; // 34 variable pitch, swiss family; 80 decorative family
+    const char* face = "Arial";  // static storage
 };
 
 enum : int32_t {
@@ -90,9 +90,9 @@ public:
 
     // State, called only on a real change.
     virtual void setPen(int32_t penStyle, int32_t width, const CColor& color) = 0; // RGB used
-    virtual void setFill(const CColor& color) = 0;      // brush and background colour (RGB)
-    virtual void setTextColor(const CColor& color) = 0; // RGB
-    virtual void setDrawMode(int32_t rop) = 0;          // kRop...
+    virtual void setFill(const CColor& color) = 0;                                 // brush and background colour (RGB)
+    virtual void setTextColor(const CColor& color) = 0;                            // RGB
+    virtual void setDrawMode(int32_t rop) = 0;                                     // kRop...
     virtual void setFont(const PlatformFont& font) = 0;
     virtual void setClip(const CRect& deviceRect) = 0;
 
@@ -106,11 +106,9 @@ public:
     // top-left pixel in the bitmap. A null bitmap or an empty dst draws nothing; only the part
     // whose source pixels lie inside the bitmap is drawn, the rest of dst stays unchanged.
     virtual void drawBitmap(PlatformBitmap* bitmap, const CRect& dst, const CPoint& src) = 0;
-    virtual void drawBitmapKeyed(PlatformBitmap* bitmap, const CRect& dst, const CPoint& src,
-                                 const CColor& key) = 0;
+    virtual void drawBitmapKeyed(PlatformBitmap* bitmap, const CRect& dst, const CPoint& src, const CColor& key) = 0;
     // Does nothing when the platform has no constant-alpha blend.
-    virtual void drawBitmapBlend(PlatformBitmap* bitmap, const CRect& dst, const CPoint& src,
-                                 uint8_t alpha) = 0;
+    virtual void drawBitmapBlend(PlatformBitmap* bitmap, const CRect& dst, const CPoint& src, uint8_t alpha) = 0;
 
     // Copies dst's size of pixels from src in this surface to dst in the destination surface
     // (one block copy), within the destination's clip and both surfaces' bounds.

@@ -7,8 +7,7 @@
 
 namespace VSTGUI {
 
-Win32Bitmap::Win32Bitmap(HBITMAP handle, int32_t width, int32_t height)
-    : handle(handle), width(width), height(height)
+Win32Bitmap::Win32Bitmap(HBITMAP handle, int32_t width, int32_t height) : handle(handle), width(width), height(height)
 {
 }
 

@@ -109,8 +109,8 @@ Win32Frame::Win32Frame(CFrame* frame, HWND systemWindow, int32_t width, int32_t 
     classRegistered = registerWindowClass();
     if (!classRegistered)
         return;
-    window = CreateWindowExA(0, className, "Window", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-                             0, 0, width, height, systemWindow, nullptr, win32::moduleInstance(), nullptr);
+    window = CreateWindowExA(0, className, "Window", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
+                             width, height, systemWindow, nullptr, win32::moduleInstance(), nullptr);
     if (window != nullptr)
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(frame));
 }
@@ -156,8 +156,8 @@ LRESULT CALLBACK Win32Frame::windowProcedure(HWND window, UINT message, WPARAM w
         HDC dc = BeginPaint(window, &paint);
         if (dc != nullptr) {
             CDrawContext* context = new CDrawContext(frame, dc, window);
-            frame->drawRect(context, CRect(paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right,
-                                           paint.rcPaint.bottom));
+            frame->drawRect(context,
+                            CRect(paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right, paint.rcPaint.bottom));
             context->release();
         }
         EndPaint(window, &paint);
@@ -254,7 +254,8 @@ bool Win32Frame::getPosition(int32_t& x, int32_t& y)
             break;
         RECT parentRect;
         GetWindowRect(parent, &parentRect);
-        if (std::abs(width(parentRect) - width(frameRect)) > 60 || std::abs(height(parentRect) - height(frameRect)) > 60)
+        if (std::abs(width(parentRect) - width(frameRect)) > 60 ||
+            std::abs(height(parentRect) - height(frameRect)) > 60)
             break;
         host = parent;
     }
@@ -289,15 +290,32 @@ void Win32Frame::setCursor(int32_t type)
     }
     int system = 0;
     switch (type) {
-    case 1: system = 32514; break; // IDC_WAIT
-    case 2: system = 32644; break; // IDC_SIZEWE
-    case 3: system = 32645; break; // IDC_SIZENS
-    case 4: system = 32646; break; // IDC_SIZEALL
-    case 5: system = 32643; break; // IDC_SIZENESW
-    case 6: system = 32642; break; // IDC_SIZENWSE
-    case 8: system = 32648; break; // IDC_NO
-    case 9: system = 32649; break; // IDC_HAND
-    default: break;
+    case 1:
+        system = 32514;
+        break; // IDC_WAIT
+    case 2:
+        system = 32644;
+        break; // IDC_SIZEWE
+    case 3:
+        system = 32645;
+        break; // IDC_SIZENS
+    case 4:
+        system = 32646;
+        break; // IDC_SIZEALL
+    case 5:
+        system = 32643;
+        break; // IDC_SIZENESW
+    case 6:
+        system = 32642;
+        break; // IDC_SIZENWSE
+    case 8:
+        system = 32648;
+        break; // IDC_NO
+    case 9:
+        system = 32649;
+        break; // IDC_HAND
+    default:
+        break;
     }
     SetCursor(system != 0 ? LoadCursorA(nullptr, MAKEINTRESOURCEA(system)) : defaultCursor);
 }

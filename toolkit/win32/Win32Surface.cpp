@@ -325,8 +325,8 @@ void Win32Surface::drawBitmapBlend(PlatformBitmap* bitmap, const CRect& dst, con
     auto* image = static_cast<Win32Bitmap*>(bitmap);
     RECT d;
     POINT s;
-    if (dc == nullptr || image == nullptr || win32::alphaBlend == nullptr
-        || !clipToBitmap(dst, src, image->getWidth(), image->getHeight(), d, s))
+    if (dc == nullptr || image == nullptr || win32::alphaBlend == nullptr ||
+        !clipToBitmap(dst, src, image->getWidth(), image->getHeight(), d, s))
         return;
     BitmapDC source(dc, image->getHandle());
     if (source.get() == nullptr)

@@ -34,10 +34,8 @@ public:
     void drawText(const char* text, const CRect& r, bool opaque, int32_t alignment) override;
 
     void drawBitmap(PlatformBitmap* bitmap, const CRect& dst, const CPoint& src) override;
-    void drawBitmapKeyed(PlatformBitmap* bitmap, const CRect& dst, const CPoint& src,
-                         const CColor& key) override;
-    void drawBitmapBlend(PlatformBitmap* bitmap, const CRect& dst, const CPoint& src,
-                         uint8_t alpha) override;
+    void drawBitmapKeyed(PlatformBitmap* bitmap, const CRect& dst, const CPoint& src, const CColor& key) override;
+    void drawBitmapBlend(PlatformBitmap* bitmap, const CRect& dst, const CPoint& src, uint8_t alpha) override;
 
     void copyTo(PlatformSurface* destination, const CRect& dst, const CPoint& src) override;
 
@@ -48,8 +46,8 @@ private:
 
     HDC dc = nullptr;
     HWND window = nullptr;
-    HDC ownedWindowDC = nullptr;  // obtained with GetDC, given back at destruction
-    bool memoryDC = false;        // created with CreateCompatibleDC, deleted at destruction
+    HDC ownedWindowDC = nullptr; // obtained with GetDC, given back at destruction
+    bool memoryDC = false;       // created with CreateCompatibleDC, deleted at destruction
     HBITMAP offscreenBitmap = nullptr;
     HGDIOBJ savedBitmap = nullptr;
     HGDIOBJ savedBrush = nullptr;

@@ -27,8 +27,7 @@ HMODULE loadBlendFunctions()
     HMODULE library = LoadLibraryA("msimg32.dll");
     if (library == nullptr)
         return nullptr;
-    alphaBlend = reinterpret_cast<AlphaBlendFunction>(
-        reinterpret_cast<void*>(GetProcAddress(library, "AlphaBlend")));
+    alphaBlend = reinterpret_cast<AlphaBlendFunction>(reinterpret_cast<void*>(GetProcAddress(library, "AlphaBlend")));
 
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof(version);
@@ -45,8 +44,8 @@ HMODULE loadBlendFunctions()
             transparentBlt = reinterpret_cast<TransparentBltFunction>(
                 reinterpret_cast<void*>(GetProcAddress(library, "TransparentBlt")));
         }
-        blendNeedsSourceCopy = version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS
-            && version.dwMajorVersion == 4 && version.dwMinorVersion == 10;
+        blendNeedsSourceCopy = version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS && version.dwMajorVersion == 4 &&
+            version.dwMinorVersion == 10;
     }
     return library;
 }

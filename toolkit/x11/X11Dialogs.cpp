@@ -29,8 +29,12 @@ class DialogSession {
 public:
     DialogSession(X11Frame* owner, const char* caption, const char* text, std::vector<const char*> buttons,
                   bool withField, size_t fieldLimit)
-        : owner(owner), display(owner->getDisplay()), caption(caption), buttons(std::move(buttons)),
-          withField(withField), fieldLimit(fieldLimit)
+        : owner(owner),
+          display(owner->getDisplay()),
+          caption(caption),
+          buttons(std::move(buttons)),
+          withField(withField),
+          fieldLimit(fieldLimit)
     {
         const char* start = text;
         for (const char* p = text;; ++p)
@@ -107,7 +111,7 @@ private:
         cairo_surface_destroy(probe);
         width = std::max({300, textWidth + 2 * kMargin, int32_t(buttons.size()) * (kButtonWidth + 10) + 2 * kMargin});
         height = kMargin + int32_t(lines.size()) * kLineHeight + (withField ? kFieldHeight + 10 : 0) + 10 +
-                 kButtonHeight + kMargin;
+            kButtonHeight + kMargin;
         // Centred over the editor.
         const CPoint origin = owner->getWindowOrigin();
         CRect editor;
@@ -180,8 +184,10 @@ private:
         for (size_t i = 0; i < buttons.size(); ++i) {
             const CRect b = buttonBox(i);
             const bool focused = !withField && int(i) == focus;
-            x11paint::fill(cr, b.left, b.top, b.width(), b.height(), int(i) == pressed ? x11paint::kHighlight : x11paint::kField);
-            x11paint::frameRect(cr, b.left, b.top, b.width(), b.height(), focused || (withField && i == 0) ? x11paint::kHighlightText : x11paint::kBorder);
+            x11paint::fill(cr, b.left, b.top, b.width(), b.height(),
+                           int(i) == pressed ? x11paint::kHighlight : x11paint::kField);
+            x11paint::frameRect(cr, b.left, b.top, b.width(), b.height(),
+                                focused || (withField && i == 0) ? x11paint::kHighlightText : x11paint::kBorder);
             const double w = x11paint::textWidth(cr, buttons[i]);
             x11paint::text(cr, buttons[i], b.left + (b.width() - w) / 2, b.top, b.height(), x11paint::kText);
         }
@@ -304,8 +310,8 @@ private:
     int answer = -1;
 };
 
-int runDialog(X11Frame* owner, const char* caption, const char* text, std::vector<const char*> buttons,
-              bool withField, size_t fieldLimit, std::string* typed)
+int runDialog(X11Frame* owner, const char* caption, const char* text, std::vector<const char*> buttons, bool withField,
+              size_t fieldLimit, std::string* typed)
 {
     std::shared_ptr<X11Display> keep = owner->getDisplay();
     DialogSession session(owner, caption, text, std::move(buttons), withField, fieldLimit);

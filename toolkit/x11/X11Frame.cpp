@@ -20,9 +20,8 @@ X11Frame* lastActive = nullptr;
 // The frame whose control follows the mouse in a nested loop, if any.
 X11Frame* trackingFrame = nullptr;
 
-constexpr long kFrameEvents = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
-                              KeyPressMask | KeyReleaseMask | StructureNotifyMask | EnterWindowMask |
-                              LeaveWindowMask;
+constexpr long kFrameEvents = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
+    KeyReleaseMask | StructureNotifyMask | EnterWindowMask | LeaveWindowMask;
 
 // Buttons as the Windows layer reports them: X's button 1 left, 2 middle, 3 right.
 int32_t buttonsOf(unsigned int state)
@@ -46,10 +45,14 @@ int32_t buttonsOf(unsigned int state)
 int32_t buttonBit(unsigned int button)
 {
     switch (button) {
-    case Button1: return MouseLeft;
-    case Button2: return MouseMiddle;
-    case Button3: return MouseRight;
-    default: return 0;
+    case Button1:
+        return MouseLeft;
+    case Button2:
+        return MouseMiddle;
+    case Button3:
+        return MouseRight;
+    default:
+        return 0;
     }
 }
 
@@ -57,14 +60,18 @@ int32_t modifierBit(KeySym symbol)
 {
     switch (symbol) {
     case XK_Shift_L:
-    case XK_Shift_R: return ModShift;
+    case XK_Shift_R:
+        return ModShift;
     case XK_Control_L:
-    case XK_Control_R: return ModControl;
+    case XK_Control_R:
+        return ModControl;
     case XK_Alt_L:
     case XK_Alt_R:
     case XK_Meta_L:
-    case XK_Meta_R: return ModAlt;
-    default: return 0;
+    case XK_Meta_R:
+        return ModAlt;
+    default:
+        return 0;
     }
 }
 
@@ -79,8 +86,8 @@ PlatformFrame* PlatformFrame::create(CFrame* frame, void* systemWindow, int32_t 
 {
     // X resource ids have their top three bits clear: anything else is not a window id.
     if (systemWindow != nullptr && reinterpret_cast<uintptr_t>(systemWindow) <= 0x1fffffffu) {
-        PlatformFrame* windowed =
-            X11Frame::create(frame, Window(reinterpret_cast<uintptr_t>(systemWindow)), width, height);
+        PlatformFrame* windowed = X11Frame::create(frame, Window(reinterpret_cast<uintptr_t>(systemWindow)), width,
+                                                   height);
         if (windowed != nullptr)
             return windowed;
     }
@@ -320,8 +327,7 @@ void X11Frame::handleEvent(XEvent& event, bool modal)
     case Expose: {
         const CRect r(event.xexpose.x, event.xexpose.y, event.xexpose.x + event.xexpose.width,
                       event.xexpose.y + event.xexpose.height);
-        if (!modal && frame->isFirstDraw())
-        {
+        if (!modal && frame->isFirstDraw()) {
             CRect all;
             frame->getViewSize(all);
             frame->drawRect(nullptr, all);
@@ -410,16 +416,36 @@ void X11Frame::key(XKeyEvent& event)
     VstKeyCode code = {};
     switch (symbol) {
     case XK_Tab:
-    case XK_ISO_Left_Tab: code.virt = VKEY_TAB; break;
-    case XK_Left: code.virt = VKEY_LEFT; break;
-    case XK_Right: code.virt = VKEY_RIGHT; break;
-    case XK_Up: code.virt = VKEY_UP; break;
-    case XK_Down: code.virt = VKEY_DOWN; break;
-    case XK_Return: code.virt = VKEY_RETURN; break;
-    case XK_KP_Enter: code.virt = VKEY_ENTER; break;
-    case XK_Escape: code.virt = VKEY_ESCAPE; break;
-    case XK_BackSpace: code.virt = VKEY_BACK; break;
-    case XK_space: code.virt = VKEY_SPACE; break;
+    case XK_ISO_Left_Tab:
+        code.virt = VKEY_TAB;
+        break;
+    case XK_Left:
+        code.virt = VKEY_LEFT;
+        break;
+    case XK_Right:
+        code.virt = VKEY_RIGHT;
+        break;
+    case XK_Up:
+        code.virt = VKEY_UP;
+        break;
+    case XK_Down:
+        code.virt = VKEY_DOWN;
+        break;
+    case XK_Return:
+        code.virt = VKEY_RETURN;
+        break;
+    case XK_KP_Enter:
+        code.virt = VKEY_ENTER;
+        break;
+    case XK_Escape:
+        code.virt = VKEY_ESCAPE;
+        break;
+    case XK_BackSpace:
+        code.virt = VKEY_BACK;
+        break;
+    case XK_space:
+        code.virt = VKEY_SPACE;
+        break;
     default:
         if (symbol >= 0x21 && symbol < 0x7f)
             code.character = int32_t(symbol);

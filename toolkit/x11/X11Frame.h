@@ -4,8 +4,8 @@
 // it touched to the window.
 #pragma once
 
-#include "cairo/CairoFrame.h"
 #include "X11Display.h"
+#include "cairo/CairoFrame.h"
 
 #include <memory>
 

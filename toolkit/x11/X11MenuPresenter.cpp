@@ -30,7 +30,7 @@ struct Entry {
 bool selectable(const PopupMenuItem& item)
 {
     return !(item.flags & (kMenuItemSeparator | kMenuItemGrayed | kMenuItemDisabled)) &&
-           (!(item.flags & kMenuItemPopup) || item.submenu);
+        (!(item.flags & kMenuItemPopup) || item.submenu);
 }
 
 // One open menu of the chain: its window, picture and entry boxes.
@@ -67,7 +67,8 @@ struct Level {
         auto closeColumn = [&]() {
             int32_t w = 60;
             for (size_t i = columnStart; i < entries.size(); ++i)
-                w = std::max(w, int32_t(x11paint::textWidth(cr, entries[i].item->text.c_str())) + kMarkWidth + kArrowWidth);
+                w = std::max(
+                    w, int32_t(x11paint::textWidth(cr, entries[i].item->text.c_str())) + kMarkWidth + kArrowWidth);
             for (size_t i = columnStart; i < entries.size(); ++i) {
                 entries[i].box.left = x;
                 entries[i].box.right = x + w;
@@ -135,7 +136,9 @@ struct Level {
             const bool lit = int(i) == hot;
             if (lit)
                 x11paint::fill(cr, b.left, b.top, b.width(), b.height(), x11paint::kHighlight);
-            const uint32_t colour = !selectable(item) ? x11paint::kDimmed : lit ? x11paint::kHighlightText : x11paint::kText;
+            const uint32_t colour = !selectable(item) ? x11paint::kDimmed
+                : lit                                 ? x11paint::kHighlightText
+                                                      : x11paint::kText;
             if (item.flags & kMenuItemChecked) {
                 // A tick: two strokes.
                 cairo_set_source_rgb(cr, ((colour >> 16) & 0xff) / 255.0, ((colour >> 8) & 0xff) / 255.0,
@@ -401,8 +404,8 @@ private:
         switch (symbol) {
         case XK_Up:
         case XK_Down:
-            level->setHot(nextSelectable(*level, level->hot < 0 && symbol == XK_Up ? 0 : level->hot,
-                                         symbol == XK_Up ? -1 : 1));
+            level->setHot(
+                nextSelectable(*level, level->hot < 0 && symbol == XK_Up ? 0 : level->hot, symbol == XK_Up ? -1 : 1));
             break;
         case XK_Right:
             if (level->hot >= 0)

@@ -88,8 +88,7 @@ std::unique_ptr<AudioSource> AudioSource::openFile(const std::string& path)
         throw RenderError("input '" + path + "' holds no audio");
     if (info.samplerate < minRate || info.samplerate > maxRate)
         throw RenderError("input '" + path + "' has a sample rate of " + std::to_string(info.samplerate) +
-                          " Hz; supported are " + std::to_string(minRate) + " to " + std::to_string(maxRate) +
-                          " Hz");
+                          " Hz; supported are " + std::to_string(minRate) + " to " + std::to_string(maxRate) + " Hz");
     return source;
 }
 

@@ -67,8 +67,7 @@ Options parseOptions(const std::vector<std::string>& arguments)
             options.plugin = takeValue();
             if (options.plugin.empty())
                 throw RenderError("--plugin needs a path");
-        }
-        else if (name == "--set")
+        } else if (name == "--set")
             options.settings.push_back(parseSetting(takeValue()));
         else if (name == "--block")
             options.blockSize = parseBlockSize(takeValue());
@@ -80,13 +79,11 @@ Options parseOptions(const std::vector<std::string>& arguments)
             options.loadState = takeValue();
             if (options.loadState.empty())
                 throw RenderError("--load-state needs a file name");
-        }
-        else if (name == "--save-state") {
+        } else if (name == "--save-state") {
             options.saveState = takeValue();
             if (options.saveState.empty())
                 throw RenderError("--save-state needs a file name");
-        }
-        else if (name == "--list")
+        } else if (name == "--list")
             options.list = true;
         else if (name == "--edit")
             options.edit = true;
@@ -96,8 +93,9 @@ Options parseOptions(const std::vector<std::string>& arguments)
             options.quiet = true;
         else
             throw RenderError("unknown option '" + argument + "' (see --help)");
-        if (inlineValue && (name == "--help" || name == "--compensate" || name == "--list" || name == "--edit" ||
-                            name == "--demo" || name == "--quiet"))
+        if (inlineValue &&
+            (name == "--help" || name == "--compensate" || name == "--list" || name == "--edit" || name == "--demo" ||
+             name == "--quiet"))
             throw RenderError(name + " takes no value");
     }
     const size_t maxFiles = options.demo ? 1 : 2;

@@ -66,8 +66,7 @@ Sample probeAt(ParameterProbe& probe, float x)
 // (a run of equal samples) and answers its middle. `same` tells whether a sample shows
 // the chosen setting.
 template <typename Same>
-float middleOfSetting(ParameterProbe& probe, const std::vector<Sample>& scan, size_t first, size_t last,
-                      Same same)
+float middleOfSetting(ParameterProbe& probe, const std::vector<Sample>& scan, size_t first, size_t last, Same same)
 {
     // A setting that reaches an end of the range is taken at that end ("20 dB" of -20..20
     // is 1.0, not the middle of what displays "20.00").
@@ -151,7 +150,7 @@ bool parseDisplayNumber(const std::string& text, double& value, std::string& tai
     // Digits, a point, or an infinity ("-inf" is a common display of silence).
     const bool digit = std::isdigit(static_cast<unsigned char>(text[j])) || text[j] == '.';
     const bool infinity = text.compare(j, 3, "inf") == 0 || text.compare(j, 3, "INF") == 0 ||
-                          text.compare(j, 3, "Inf") == 0;
+        text.compare(j, 3, "Inf") == 0;
     if (!digit && !infinity)
         return false;
     const char* start = text.c_str() + i;

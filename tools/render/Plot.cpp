@@ -83,8 +83,8 @@ void timeGrid(cairo_t* cr, const Panel& p, double seconds, bool labels)
         cairo_stroke(cr);
         if (labels) {
             cairo_set_source_rgb(cr, 0.2, 0.2, 0.2);
-            text(cr, x, p.top + p.height + 16, format(step < 0.1 ? "%.2f s" : (step < 1 ? "%.1f s" : "%.0f s"), t),
-                 11, false, 0.5);
+            text(cr, x, p.top + p.height + 16, format(step < 0.1 ? "%.2f s" : (step < 1 ? "%.1f s" : "%.0f s"), t), 11,
+                 false, 0.5);
         }
     }
 }

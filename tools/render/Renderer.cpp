@@ -20,8 +20,8 @@ struct SoundFileCloser {
 
 } // namespace
 
-RenderResult renderFile(vsthost::PluginHost& plugin, AudioSource& source, int output,
-                        const RenderSettings& settings, LevelTrace& trace)
+RenderResult renderFile(vsthost::PluginHost& plugin, AudioSource& source, int output, const RenderSettings& settings,
+                        LevelTrace& trace)
 {
     AEffect* effect = plugin.effect();
     const int block = settings.blockSize;

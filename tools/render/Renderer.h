@@ -16,7 +16,7 @@ namespace render {
 
 struct RenderSettings {
     int blockSize = 512;
-    bool compensate = false; // trim the latency from the output and render it as extra silence
+    bool compensate = false;              // trim the latency from the output and render it as extra silence
     std::function<void(double)> progress; // called with 0..1, may be empty
 };
 
@@ -34,7 +34,7 @@ struct RenderResult {
 
 // Renders `source` through the started-and-stopped plug-in into the open sound file
 // descriptor `output` (32-bit float WAV; closed here). Fills `trace`. Throws RenderError.
-RenderResult renderFile(vsthost::PluginHost& plugin, AudioSource& source, int output,
-                        const RenderSettings& settings, LevelTrace& trace);
+RenderResult renderFile(vsthost::PluginHost& plugin, AudioSource& source, int output, const RenderSettings& settings,
+                        LevelTrace& trace);
 
 } // namespace render

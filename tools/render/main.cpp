@@ -1,8 +1,8 @@
 // orvanne-render: renders a sound file (or the built-in demo) through a VST 2.4 plug-in and
 // prints what a mastering engineer wants to know about the result.
 #include "Analysis.h"
-#include "EditorWindow.h"
 #include "AudioSource.h"
+#include "EditorWindow.h"
 #include "Options.h"
 #include "OutputFile.h"
 #include "ParameterValue.h"
@@ -119,8 +119,8 @@ void listParameters(vsthost::PluginHost& plugin, const std::string& path)
 {
     AEffect* effect = plugin.effect();
     std::printf("%s by %s (%s)\n", plugin.effectName().c_str(), plugin.vendorString().c_str(), path.c_str());
-    std::printf("%d inputs, %d outputs, latency %d samples, %d parameters:\n", effect->numInputs,
-                effect->numOutputs, effect->initialDelay, plugin.numParams());
+    std::printf("%d inputs, %d outputs, latency %d samples, %d parameters:\n", effect->numInputs, effect->numOutputs,
+                effect->initialDelay, plugin.numParams());
     for (int i = 0; i < plugin.numParams(); ++i) {
         std::printf("  %3d  %-24s %-16s (%.4f)\n", i, ("\"" + plugin.parameterName(i) + "\"").c_str(),
                     shownValue(plugin, i).c_str(), plugin.getParameter(i));
@@ -144,8 +144,8 @@ int run(const Options& options)
     OutputFile::installSignalHandlers();
 
     // The input first: a wrong file name is the cheapest mistake to report.
-    std::unique_ptr<AudioSource> source =
-        options.input.empty() ? AudioSource::demo() : AudioSource::openFile(options.input);
+    std::unique_ptr<AudioSource> source = options.input.empty() ? AudioSource::demo()
+                                                                : AudioSource::openFile(options.input);
 
     const std::string pluginPath = options.plugin.empty() ? defaultPlugin() : options.plugin;
     std::string error;
@@ -185,12 +185,13 @@ int run(const Options& options)
         PluginParameter probe(*plugin, index);
         const float value = resolveValue(probe, request, name);
         plugin->setParameter(index, value);
-        settingTexts.push_back(name + " = " + shownValue(*plugin, index) + format(" (%.4f)", plugin->getParameter(index)));
+        settingTexts.push_back(name + " = " + shownValue(*plugin, index) +
+                               format(" (%.4f)", plugin->getParameter(index)));
     }
 
     if (options.edit) {
-        std::unique_ptr<vsthost::EditorWindow> window =
-            vsthost::EditorWindow::open(*plugin, "orvanne-render: " + plugin->effectName(), error);
+        std::unique_ptr<vsthost::EditorWindow> window = vsthost::EditorWindow::open(
+            *plugin, "orvanne-render: " + plugin->effectName(), error);
         if (!window)
             throw RenderError("--edit: " + error);
         std::fprintf(stderr, "editor    open: close its window to render\n");
@@ -239,9 +240,8 @@ int run(const Options& options)
                 source->channels(), source->channels() == 1 ? "" : "s", inputSeconds);
     for (const std::string& s : settingTexts)
         std::printf("setting   %s\n", s.c_str());
-    std::printf("output    %s: 32-bit float WAV, %d channel%s, %.2f s\n", options.output.c_str(),
-                result.outputChannels, result.outputChannels == 1 ? "" : "s",
-                static_cast<double>(result.framesWritten) / source->rate());
+    std::printf("output    %s: 32-bit float WAV, %d channel%s, %.2f s\n", options.output.c_str(), result.outputChannels,
+                result.outputChannels == 1 ? "" : "s", static_cast<double>(result.framesWritten) / source->rate());
     if (!options.plot.empty())
         std::printf("plot      %s\n", options.plot.c_str());
     if (!options.loadState.empty())

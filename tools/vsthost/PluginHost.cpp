@@ -95,8 +95,7 @@ void* openModule(const std::string& path, std::string& error)
     void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
         const char* reason = dlerror();
-        error = oneLine(path + ": cannot load the library (" + (reason != nullptr ? reason : "unknown reason") +
-                        ")");
+        error = oneLine(path + ": cannot load the library (" + (reason != nullptr ? reason : "unknown reason") + ")");
     }
     return handle;
 }
@@ -112,8 +111,7 @@ void* findSymbol(void* module, const char* name)
     struct link_map* symbolMap = nullptr;
     Dl_info info;
     if (dlinfo(module, RTLD_DI_LINKMAP, &moduleMap) != 0 ||
-        dladdr1(symbol, &info, reinterpret_cast<void**>(&symbolMap), RTLD_DL_LINKMAP) == 0 ||
-        moduleMap != symbolMap)
+        dladdr1(symbol, &info, reinterpret_cast<void**>(&symbolMap), RTLD_DL_LINKMAP) == 0 || moduleMap != symbolMap)
         return nullptr;
     return symbol;
 }
@@ -243,7 +241,7 @@ VstIntPtr PluginHost::answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
         t.barStartPos = std::floor(t.ppqPos / 4.0) * 4.0;
         t.nanoSeconds = seconds * 1e9;
         t.flags = kVstNanosValid | kVstPpqPosValid | kVstTempoValid | kVstBarsValid | kVstTimeSigValid |
-                  (running ? kVstTransportPlaying : 0);
+            (running ? kVstTransportPlaying : 0);
         return reinterpret_cast<VstIntPtr>(&t);
     }
     case audioMasterIOChanged:

@@ -7,8 +7,8 @@
 
 #include <functional>
 #include <memory>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vsthost {
@@ -48,8 +48,7 @@ class PluginHost {
 public:
     // Loads the binary and calls its entry point (VSTPluginMain, then main). On failure
     // answers null and sets error to a one-line reason.
-    static std::unique_ptr<PluginHost> load(const std::string& path, std::string& error,
-                                            VstIntPtr hostVersion = 2400);
+    static std::unique_ptr<PluginHost> load(const std::string& path, std::string& error, VstIntPtr hostVersion = 2400);
     ~PluginHost(); // effClose, then unloads the binary
 
     PluginHost(const PluginHost&) = delete;
@@ -58,8 +57,7 @@ public:
     AEffect* effect() const { return aeffect; }
     HostRecord& record() { return hostRecord; }
 
-    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
-                       float opt = 0.0f);
+    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f);
 
     // Conveniences over dispatch and the record's entries.
     int numParams() const { return closed ? 0 : aeffect->numParams; }
@@ -94,8 +92,7 @@ public:
     // second repeat the right channel (a single input gets the left one), a single output
     // goes to both sides, outputs beyond the second are discarded. Runs in pieces of at most
     // the block size given to start(); allocates nothing.
-    void processStereo(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
-                       VstInt32 frames);
+    void processStereo(const float* inLeft, const float* inRight, float* outLeft, float* outRight, VstInt32 frames);
     // effGetChunk: a copy of the plug-in's state (empty when it gives none).
     std::vector<unsigned char> getChunk(bool preset = false);
     // effSetChunk: the plug-in's answer.

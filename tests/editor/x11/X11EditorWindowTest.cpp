@@ -13,16 +13,16 @@
 
 #include <atomic>
 #include <cstdio>
-#include <functional>
-#include <thread>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <ftw.h>
+#include <functional>
 #include <spawn.h>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -268,8 +268,8 @@ TEST_F(X11EditorWindowTest, WindowShowsTheHeadlessPictureOutsideTheTextFields)
                 continue;
             const uint32_t expected = reinterpret_cast<const uint32_t*>(data + y * stride)[x] & 0xffffffu;
             if (shown[size_t(y) * 923 + size_t(x)] != expected && ++differing <= 5)
-                ADD_FAILURE() << "pixel " << x << "," << y << std::hex << ": window " << shown[size_t(y) * 923 + size_t(x)]
-                              << ", headless " << expected;
+                ADD_FAILURE() << "pixel " << x << "," << y << std::hex << ": window "
+                              << shown[size_t(y) * 923 + size_t(x)] << ", headless " << expected;
         }
     EXPECT_EQ(differing, 0);
     cairo_surface_destroy(png);
@@ -316,8 +316,8 @@ TEST_F(X11EditorWindowTest, PresetMenuFolderSubmenuChoosesAPreset)
     ASSERT_FALSE(chunk.empty());
     const std::string folder = presetRoot(dataHome) + "00-User Presets";
     ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
-    std::ofstream(folder + "/Loud.prg", std::ios::binary).write(reinterpret_cast<const char*>(chunk.data()),
-                                                                 std::streamsize(chunk.size()));
+    std::ofstream(folder + "/Loud.prg", std::ios::binary)
+        .write(reinterpret_cast<const char*>(chunk.data()), std::streamsize(chunk.size()));
     openEditor();
 
     // The pointer way: press on the name, move onto the folder, across into its submenu.
@@ -491,7 +491,7 @@ TEST_F(X11EditorWindowTest, RenderEditUsesTheSettingsTheWindowHadWhenClosed)
     const std::string state = dataHome + "/state.bin";
     const std::string out = dataHome + "/out.wav";
     std::vector<std::string> args{"orvanne-render", "--plugin", ORVANNE_PLUGIN, "--edit", "--save-state", state, "-q",
-                                  "--demo", out};
+                                  "--demo",         out};
     std::vector<char*> argv;
     for (std::string& a : args)
         argv.push_back(&a[0]);

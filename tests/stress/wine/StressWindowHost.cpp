@@ -194,8 +194,9 @@ int runClosing(vsthost::PluginHost& host, HWND window, const char* stopFile, con
 int main(int argc, char** argv)
 {
     if (argc < 5) {
-        std::fprintf(stderr, "usage: orvanne-stress-window PLUGIN.dll race SECONDS CYCLES\n"
-                             "       orvanne-stress-window PLUGIN.dll close-window|close-effect ARM STOP REPORT\n");
+        std::fprintf(stderr,
+                     "usage: orvanne-stress-window PLUGIN.dll race SECONDS CYCLES\n"
+                     "       orvanne-stress-window PLUGIN.dll close-window|close-effect ARM STOP REPORT\n");
         return 2;
     }
     std::string error;
