@@ -161,12 +161,18 @@ void BM_EngineBlock(benchmark::State& state)
 }
 BENCHMARK(BM_EngineBlock)->Unit(benchmark::kMicrosecond);
 
+// The floors' constants come from volatile objects: the compiler must load them as stored
+// (a value only passed through DoNotOptimize may be read from a slot nothing wrote to, and
+// then the floor multiplies by garbage, possibly denormals). Each floor checks its result.
+volatile float copyGain = 0.5f;
+volatile float rampStep = 1e-5f;
+
 void BM_CopyFloor(benchmark::State& state)
 {
     Material& m = material();
     int block = 0;
-    float gain = 0.5f;
-    benchmark::DoNotOptimize(gain);
+    int last = 0;
+    const float gain = copyGain;
     for (auto _ : state) {
         const float* l = m.inL(block);
         const float* r = m.inR(block);
@@ -177,7 +183,14 @@ void BM_CopyFloor(benchmark::State& state)
             orr[i] = r[i] * gain;
         }
         benchmark::ClobberMemory();
+        last = block;
         block = (block + 1) % kBlocks;
+    }
+    for (int i = 0; i < kBlock; ++i) {
+        if (m.outLeft[i] != m.inL(last)[i] * 0.5f || m.outRight[i] != m.inR(last)[i] * 0.5f) {
+            state.SkipWithError("the copy floor did not multiply by its gain");
+            return;
+        }
     }
     finish(state);
 }
@@ -189,14 +202,14 @@ void BM_DependencyFloor(benchmark::State& state)
     int block = 0;
     float smoothedGain = 1.0f;
     float gain = 1.0f;
+    const float step = rampStep;
     for (auto _ : state) {
         const float* l = m.inL(block);
         const float* r = m.inR(block);
         float* ol = m.outLeft.data();
         float* orr = m.outRight.data();
         // Falls on even blocks, rises on odd ones, so the gain stays in range.
-        float slope = (block & 1) ? 1e-5f : -1e-5f;
-        benchmark::DoNotOptimize(slope);
+        const float slope = (block & 1) ? step : -step;
         for (int i = 0; i < kBlock; ++i) {
             smoothedGain = static_cast<float>(0.9 * smoothedGain + 0.1 * gain);
             gain += slope;
@@ -206,7 +219,12 @@ void BM_DependencyFloor(benchmark::State& state)
         benchmark::ClobberMemory();
         block = (block + 1) % kBlocks;
     }
-    benchmark::DoNotOptimize(smoothedGain);
+    // The recurrence stays near 1 (it never leaves 1 +- kBlock * step); anything else means the
+    // step was not the one stored.
+    if (!(smoothedGain > 0.99f && smoothedGain < 1.01f)) {
+        state.SkipWithError("the dependency floor's gain left its range");
+        return;
+    }
     finish(state);
 }
 BENCHMARK(BM_DependencyFloor)->Unit(benchmark::kMicrosecond);
