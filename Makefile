@@ -18,14 +18,16 @@ build-native:
 	cmake -S . -B $(NATIVE) $(CMAKE_FLAGS) -DORVANNE_DIST_DIR=$(CURDIR)/dist/linux
 	cmake --build $(NATIVE) -j $(JOBS)
 
+# The sanitizer builds' instrumentation changes inlining, which wakes flow-dependent warnings
+# (string truncation) on code that the plain builds, where warnings are errors, accept.
 build-asan:
-	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANNE_SANITIZE=ON \
+	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANNE_SANITIZE=ON -DORVANNE_WARNINGS_AS_ERRORS=OFF \
 	  -DORVANNE_DIST_DIR=$(CURDIR)/build/asan/dist
 	cmake --build $(ASAN) -j $(JOBS)
 
 # ThreadSanitizer: only what the threaded tests need (the stress suite and the plug-in).
 build-tsan:
-	cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANNE_TSAN=ON \
+	cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANNE_TSAN=ON -DORVANNE_WARNINGS_AS_ERRORS=OFF \
 	  -DORVANNE_DIST_DIR=$(CURDIR)/build/tsan/dist
 	$(MAKE) --no-print-directory -C $(TSAN)/tests/stress -j $(JOBS)
 
