@@ -21,8 +21,9 @@ constexpr int32_t kColumnBreakEntryLimit = 160;
 
 void copyEntry(char* out, const char* text)
 {
-    std::strncpy(out, text, COptionMenu::kEntryTextSize - 1);
-    out[COptionMenu::kEntryTextSize - 1] = 0;
+    const size_t length = strnlen(text, COptionMenu::kEntryTextSize - 1);
+    std::memcpy(out, text, length);
+    out[length] = 0;
 }
 
 } // namespace
