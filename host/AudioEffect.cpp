@@ -141,8 +141,13 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
             editor->close();
         return 0;
     case effEditIdle:
-        if (editor != nullptr)
+        if (editor != nullptr) {
+            // The window's events may be handled inside the idle (a click that opens a menu or a
+            // dialog), and the host may close the window or the effect from there: what that
+            // frees waits until the idle is done with it. This may delete the effect.
+            NestedLoopScope scope(editor);
             editor->idle();
+        }
         return 0;
     case effIdentify:
         return kEffectIdentify;

@@ -137,7 +137,8 @@ void CFrame::processEvents()
 void CFrame::idle()
 {
     processEvents();
-    if (!openFlag || firstDraw)
+    // The events may have closed the window: a retired frame draws nothing more.
+    if (closing || !openFlag || firstDraw)
         return;
     if (isDirty()) {
         CDrawContext* context = createDrawContext();

@@ -83,8 +83,9 @@ public:
             if (now - lastIdle >= kIdleIntervalMs) {
                 lastIdle = now;
                 frame->doIdleStuff();
-                // The editor closed from its idle: the dialog is cancelled with it.
-                if (!X11Frame::alive(owner))
+                // The editor closed from its idle: the dialog is cancelled with it. The close
+                // only retires the frame while this loop runs; the frame goes afterwards.
+                if (!X11Frame::alive(owner) || frame->isClosing())
                     return int(buttons.size()) - 1;
             }
             display->waitForEvent(10);

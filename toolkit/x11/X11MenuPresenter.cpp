@@ -242,8 +242,10 @@ public:
             if (now - lastIdle >= kIdleIntervalMs) {
                 lastIdle = now;
                 frame->doIdleStuff();
-                // The editor may have been closed from the idle: the menu goes with it.
-                if (!X11Frame::alive(owner))
+                // The editor may have been closed from the idle: the menu goes with it. Inside
+                // this loop the close only retires the frame (it is freed once the loop has
+                // left), so a retired frame ends the menu as well.
+                if (!X11Frame::alive(owner) || frame->isClosing())
                     return -1;
             }
             display->waitForEvent(10);

@@ -230,6 +230,101 @@ protected:
 
     float parameter(int index) { return host->getParameter(index); }
 
+    // Mapped top-level windows on the screen that are not menus (host windows, dialogs).
+    int shownWindows()
+    {
+        int shown = 0;
+        Window root = 0, parent = 0;
+        Window* children = nullptr;
+        unsigned int count = 0;
+        XQueryTree(observer, DefaultRootWindow(observer), &root, &parent, &children, &count);
+        for (unsigned int i = 0; i < count; ++i) {
+            XWindowAttributes a;
+            if (XGetWindowAttributes(observer, children[i], &a) && !a.override_redirect && a.map_state == IsViewable)
+                ++shown;
+        }
+        if (children != nullptr)
+            XFree(children);
+        return shown;
+    }
+
+    // The save menu, then one of its entries (0: "Save New Preset As...", 1: "Save Current Preset").
+    void chooseSaveEntry(int entry)
+    {
+        click(330, 9);
+        const std::vector<Geometry> menus = popups();
+        if (menus.size() == 1)
+            xdo({"mousemove", std::to_string(menus[0].x + 20), std::to_string(menus[0].y + 11 + 20 * entry), "click",
+                 "1"});
+    }
+
+    // A preset file in the user folder, made from the plug-in's state with Input Thres at value.
+    void writeUserPreset(const char* name, float value)
+    {
+        const float before = parameter(kInputThres);
+        host->setParameter(kInputThres, value);
+        const std::vector<unsigned char> chunk = host->getChunk(true);
+        host->setParameter(kInputThres, before);
+        ASSERT_FALSE(chunk.empty());
+        const std::string folder = presetRoot(dataHome) + "00-User Presets";
+        ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
+        std::ofstream(folder + "/" + name + ".prg", std::ios::binary)
+            .write(reinterpret_cast<const char*>(chunk.data()), std::streamsize(chunk.size()));
+    }
+
+    enum class Closing { Editor, Effect };
+
+    // Opens a menu or dialog with openIt; once it shows, the host closes the editor (its window
+    // too) or the whole effect from its next idle, which the open menu or dialog runs. The menu
+    // or dialog goes with the editor, nothing freed is touched (ASan build), and a new editor
+    // (on a new instance after effClose) opens and answers the mouse.
+    void closeFromIdleWhileOpen(Closing closing, const std::function<void()>& openIt, const char* what)
+    {
+        SCOPED_TRACE(what);
+        std::atomic<bool> armed(false);
+        int closes = 0;
+        host->record().onIdle = [&]() {
+            if (!armed.exchange(false))
+                return;
+            ++closes;
+            if (closing == Closing::Editor)
+                window->close();
+            else
+                host->dispatch(effClose);
+        };
+        const int windowsBefore = shownWindows();
+        size_t menusShown = 0;
+        int windowsShown = 0;
+        std::vector<Geometry> menusAfter;
+        int windowsAfter = 0;
+        drive([&]() {
+            openIt();
+            menusShown = popups().size();
+            windowsShown = shownWindows();
+            armed = true;
+            for (int i = 0; i < 100 && armed; ++i)
+                usleep(20000);
+            usleep(300000);
+            menusAfter = popups();
+            windowsAfter = shownWindows();
+        });
+        host->record().onIdle = nullptr;
+        EXPECT_EQ(closes, 1) << "the host's idle ran while it was open";
+        EXPECT_TRUE(menusShown > 0 || windowsShown > windowsBefore) << "it opened";
+        EXPECT_TRUE(menusAfter.empty());
+        EXPECT_EQ(windowsAfter, windowsBefore - (closing == Closing::Editor ? 1 : 0)) << "it went with the editor";
+
+        window.reset();
+        if (closing == Closing::Effect) {
+            EXPECT_TRUE(host->isClosed());
+            host.reset();
+        }
+        openEditor();
+        const float before = parameter(kInputThres);
+        drive([&]() { click(kKnobX, kKnobY, 4); });
+        EXPECT_GT(parameter(kInputThres), before) << "the editor opened again works";
+    }
+
     std::string dataHome;
     Display* observer = nullptr;
     std::unique_ptr<PluginHost> host;
@@ -381,13 +476,6 @@ TEST_F(X11EditorWindowTest, SaveAsWritesTheTypedNameAndTheWarningIsAnsweredYesAn
     openEditor();
     host->setParameter(kInputThres, 0.7f);
     // The save menu, then its first entry ("Save New Preset As..."), then the name.
-    auto chooseSaveEntry = [&](int entry) {
-        click(330, 9);
-        const std::vector<Geometry> menus = popups();
-        if (menus.size() == 1)
-            xdo({"mousemove", std::to_string(menus[0].x + 20), std::to_string(menus[0].y + 11 + 20 * entry), "click",
-                 "1"});
-    };
     drive([&]() {
         chooseSaveEntry(0);
         xdo({"type", "--delay", "20", "My Presetx"});
@@ -454,6 +542,47 @@ TEST_F(X11EditorWindowTest, ArrowsStepThroughPresetsAndAboutOpensAndCloses)
         xdo({"mousemove", "460", "250"});
     });
     EXPECT_EQ(grab(editor, 923, 278), plain) << "and gone again";
+}
+
+TEST_F(X11EditorWindowTest, HostClosesTheEditorFromItsIdleInsideMenuSaveAsAndWarning)
+{
+    load();
+    writeUserPreset("Loud", 0.8f);
+    openEditor();
+    closeFromIdleWhileOpen(
+        Closing::Editor, [&]() { click(420, 9); }, "the preset menu");
+    closeFromIdleWhileOpen(
+        Closing::Editor, [&]() { chooseSaveEntry(0); }, "the Save-As dialog");
+    EXPECT_EQ(readFile(presetRoot(dataHome) + "00-User Presets/Loud.prg").size(), 56u);
+    // The user's preset is current, so "Save Current Preset" asks first.
+    drive([&]() {
+        click(420, 9);
+        xdo({"key", "Down", "Down", "Right", "Return"});
+    });
+    ASSERT_NEAR(parameter(kInputThres), 0.8f, 1e-6);
+    host->setParameter(kInputThres, 0.3f);
+    const std::vector<unsigned char> saved = readFile(presetRoot(dataHome) + "00-User Presets/Loud.prg");
+    closeFromIdleWhileOpen(
+        Closing::Editor, [&]() { chooseSaveEntry(1); }, "the Warning question");
+    EXPECT_EQ(readFile(presetRoot(dataHome) + "00-User Presets/Loud.prg"), saved) << "closing is no Yes";
+}
+
+TEST_F(X11EditorWindowTest, HostClosesTheEffectFromItsIdleInsideMenuSaveAsAndWarning)
+{
+    load();
+    writeUserPreset("Loud", 0.8f);
+    openEditor();
+    closeFromIdleWhileOpen(
+        Closing::Effect, [&]() { click(420, 9); }, "the preset menu");
+    closeFromIdleWhileOpen(
+        Closing::Effect, [&]() { chooseSaveEntry(0); }, "the Save-As dialog");
+    drive([&]() {
+        click(420, 9);
+        xdo({"key", "Down", "Down", "Right", "Return"});
+    });
+    ASSERT_NEAR(parameter(kInputThres), 0.8f, 1e-6);
+    closeFromIdleWhileOpen(
+        Closing::Effect, [&]() { chooseSaveEntry(1); }, "the Warning question");
 }
 
 TEST_F(X11EditorWindowTest, HundredOpenCloseCyclesLeaveNothingBehind)
