@@ -390,7 +390,6 @@ void CVSTEditor::idle()
     // The host may close the window from inside the frame's work.
     if (!editorOpen.load(std::memory_order_relaxed))
         return;
-    metersRequested.store(false, std::memory_order_relaxed);
     pushMeterReadings();
     if (isUserInteracting())
         return;
@@ -446,9 +445,7 @@ bool CVSTEditor::isUserInteracting()
 
 void CVSTEditor::updateMeters()
 {
-    // Any thread (the effect's reset); every idle pushes the readings anyway.
-    if (editorOpen.load(std::memory_order_relaxed))
-        metersRequested.store(true, std::memory_order_relaxed);
+    // Any thread (the effect's reset): nothing to do here, every idle pushes the readings.
 }
 
 void CVSTEditor::pushMeterReadings()

@@ -177,5 +177,4 @@ private:
     std::atomic<uint32_t> notifiedMask{0};
     std::atomic<int32_t> notifiedTouchedIndex{-1};
     std::atomic<bool> presetNameRequested{false};
-    std::atomic<bool> metersRequested{false};
 };

@@ -81,7 +81,6 @@ public:
     bool inNestedLoop() const { return nestedLoopDepth > 0; }
     // The host closed the effect inside a nested loop: it is deleted when the loops have left.
     void deferEffectDeletion() { effectDeletionPending = true; }
-    bool isEffectDeletionPending() const { return effectDeletionPending; }
 
 protected:
     // The outermost nested loop has left: free what a close inside it set aside.

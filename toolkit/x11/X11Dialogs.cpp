@@ -23,7 +23,6 @@ constexpr int32_t kButtonWidth = 80;
 constexpr int32_t kButtonHeight = 24;
 constexpr int32_t kMargin = 16;
 constexpr int32_t kFieldHeight = 22;
-constexpr uint32_t kIdleIntervalMs = 30;
 
 class DialogSession {
 public:
@@ -70,7 +69,6 @@ public:
         if (!open())
             return -1;
         Display* d = display->get();
-        CFrame* frame = owner->getFrame();
         uint32_t lastIdle = platformTicks();
         while (answer < 0) {
             owner->processOwnEvents(true);
@@ -79,15 +77,9 @@ public:
                 handle(event);
             if (answer >= 0)
                 break;
-            const uint32_t now = platformTicks();
-            if (now - lastIdle >= kIdleIntervalMs) {
-                lastIdle = now;
-                frame->doIdleStuff();
-                // The editor closed from its idle: the dialog is cancelled with it. The close
-                // only retires the frame while this loop runs; the frame goes afterwards.
-                if (!X11Frame::alive(owner) || frame->isClosing())
-                    return int(buttons.size()) - 1;
-            }
+            // The editor closed from its idle: the dialog is cancelled with it.
+            if (!X11Frame::idleWhileModal(owner, lastIdle))
+                return int(buttons.size()) - 1;
             display->waitForEvent(10);
         }
         if (typed != nullptr)

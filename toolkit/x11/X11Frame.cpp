@@ -4,6 +4,7 @@
 #include "CFrame.h"
 #include "MouseButtons.h"
 #include "cairo/InputState.h"
+#include "platform/PlatformInput.h"
 
 #include <X11/cursorfont.h>
 #include <X11/keysym.h>
@@ -281,6 +282,18 @@ void X11Frame::processEvents()
     if (processing || window == 0)
         return;
     processOwnEvents(false);
+}
+
+bool X11Frame::idleWhileModal(X11Frame* owner, uint32_t& lastIdle)
+{
+    constexpr uint32_t kIdleIntervalMs = 30;
+    const uint32_t now = platformTicks();
+    if (now - lastIdle < kIdleIntervalMs)
+        return true;
+    lastIdle = now;
+    CFrame* frame = owner->getFrame();
+    frame->doIdleStuff();
+    return alive(owner) && !frame->isClosing();
 }
 
 void X11Frame::processOwnEvents(bool modal)

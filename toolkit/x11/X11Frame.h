@@ -46,6 +46,11 @@ public:
     static X11Frame* active();
     // Whether frame is still open (a nested loop's idle may close the editor).
     static bool alive(const X11Frame* frame);
+    // The part of a drawn menu's or dialog's modal loop that is the editor's: its window kept
+    // painted, and about every 30 ms its idle (lastIdle is the loop's). False when the editor
+    // closed from that idle: the loop must end. Inside the loop the close only retires the
+    // frame; it is freed once the loop has left.
+    static bool idleWhileModal(X11Frame* owner, uint32_t& lastIdle);
 
 private:
     X11Frame(CFrame* frame, std::shared_ptr<X11Display> display, Window parent, Window window, int32_t width,

@@ -20,7 +20,6 @@ constexpr int32_t kSeparatorHeight = 7;
 constexpr int32_t kMarkWidth = 20;
 constexpr int32_t kArrowWidth = 20;
 constexpr int32_t kColumnEntries = 32;
-constexpr uint32_t kIdleIntervalMs = 30;
 
 struct Entry {
     const PopupMenuItem* item;
@@ -229,8 +228,7 @@ public:
         if (!grabbed)
             return -1;
         XGrabKeyboard(d, root.window, False, GrabModeAsync, GrabModeAsync, CurrentTime);
-        CFrame* frame = owner->getFrame();
-        uint32_t lastIdle = platformTicksNow();
+        uint32_t lastIdle = platformTicks();
         while (!done) {
             owner->processOwnEvents(true);
             XEvent event;
@@ -238,24 +236,15 @@ public:
                 handle(event);
             if (done)
                 break;
-            const uint32_t now = platformTicksNow();
-            if (now - lastIdle >= kIdleIntervalMs) {
-                lastIdle = now;
-                frame->doIdleStuff();
-                // The editor may have been closed from the idle: the menu goes with it. Inside
-                // this loop the close only retires the frame (it is freed once the loop has
-                // left), so a retired frame ends the menu as well.
-                if (!X11Frame::alive(owner) || frame->isClosing())
-                    return -1;
-            }
+            // The editor closed from its idle: the menu goes with it.
+            if (!X11Frame::idleWhileModal(owner, lastIdle))
+                return -1;
             display->waitForEvent(10);
         }
         return result;
     }
 
 private:
-    static uint32_t platformTicksNow() { return platformTicks(); }
-
     static Bool isMenuEvent(Display*, XEvent* event, XPointer self)
     {
         const MenuSession* session = reinterpret_cast<const MenuSession*>(self);

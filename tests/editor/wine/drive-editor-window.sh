@@ -28,18 +28,8 @@ find "$WINEPREFIX/drive_c" -name "$name.prg" -delete 2>/dev/null || true
 
 # The host prints the screen position of its window's client area once the editor is open.
 # (A Wine start that fails at once, e.g. while an earlier wineserver shuts down, is retried.)
-start_host() {
-  "$root/tools/wine-run.sh" "$program" "$plugin" "Z:$work/windows.ppm" "Z:$work/report.txt" "Z:$work/stop" 150 "$name" \
-    > "$work/host.log" 2>&1 &
-  host_pid=$!
-  for _ in $(seq 1 600); do
-    grep -q '^client ' "$work/host.log" 2>/dev/null && return 0
-    kill -0 "$host_pid" 2>/dev/null || return 1
-    sleep 0.2
-  done
-  return 1
-}
-start_host || { sleep 3; start_host; } || { echo "the host did not open its window"; cat "$work/host.log"; exit 1; }
+. "$root/tests/support/start-wine-host.sh"
+start_wine_host "$work/host.log" "$program" "$plugin" "Z:$work/windows.ppm" "Z:$work/report.txt" "Z:$work/stop" 150 "$name"
 read -r _ X Y _ _ < <(grep '^client ' "$work/host.log")
 echo "client area at $X,$Y"
 sleep 1

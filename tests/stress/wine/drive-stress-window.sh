@@ -20,18 +20,8 @@ if [ -z "${DISPLAY:-}" ] || [ "${ORVANNE_INSIDE_XVFB:-}" != 1 ]; then
   exec env ORVANNE_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$0" "$@"
 fi
 
-start_host() {
-  "$root/tools/wine-run.sh" "$program" "$plugin" "$mode" "Z:$work/arm" "Z:$work/stop" "Z:$work/report.txt" \
-    > "$work/host.log" 2>&1 &
-  host_pid=$!
-  for _ in $(seq 1 600); do
-    grep -q '^client ' "$work/host.log" 2>/dev/null && return 0
-    kill -0 "$host_pid" 2>/dev/null || return 1
-    sleep 0.2
-  done
-  return 1
-}
-start_host || { sleep 3; start_host; } || { echo "the host did not open its window"; cat "$work/host.log"; exit 1; }
+. "$root/tests/support/start-wine-host.sh"
+start_wine_host "$work/host.log" "$program" "$plugin" "$mode" "Z:$work/arm" "Z:$work/stop" "Z:$work/report.txt"
 read -r _ X Y _ < <(grep '^client ' "$work/host.log" | tr -d '\r')
 sleep 1
 at() { xdotool mousemove --sync $((X + $1)) $((Y + $2)); }
