@@ -330,9 +330,9 @@ TEST_F(TrackingIdle, WithoutAHostTheEditorStillIdles)
 // Host services: what each sends, and that none is attempted without a host callback.
 TEST(HostServices, SendTheirArguments)
 {
-    recordingHost().calls.clear();
+    recordingHost().reset();
     answerEverything(7);
-    TestEffect effect(recordingHost);
+    TestEffect effect(recordingHostCallback);
     effect.setParameterAutomated(2, 0.25f);
     EXPECT_EQ(effect.values[2], 0.25f);
     effect.masterIdle();
