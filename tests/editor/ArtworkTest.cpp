@@ -1,9 +1,10 @@
 // The artwork generator: every picture the editor loads, at the size and frame geometry the
 // layout needs, opaque, identical from run to run, and seamless on the panel.
+#include "TempTree.h"
+
 #include <gtest/gtest.h>
 
 #include <cairo.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -23,25 +24,6 @@ const Expected kPictures[] = {
     {10001, 923, 278}, {10002, 923, 278}, {10010, 100, 10100}, {10011, 66, 330},   {10200, 31, 88},  {10201, 35, 70},
     {10300, 19, 36},   {10301, 19, 36},   {10302, 171, 16},    {30000, 101, 5151}, {30001, 29, 127}, {30002, 29, 127},
     {30003, 29, 127},  {30004, 29, 127},  {30005, 30, 48},     {30006, 30, 48},
-};
-
-class TempFolder {
-public:
-    TempFolder()
-    {
-        char name[] = "/tmp/orvanne-artwork-XXXXXX";
-        if (mkdtemp(name))
-            path_ = name;
-    }
-    ~TempFolder()
-    {
-        if (!path_.empty())
-            std::system(("rm -rf '" + path_ + "'").c_str());
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
 };
 
 bool generate(const std::string& folder)
@@ -77,7 +59,7 @@ class ArtworkTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        folder_ = new TempFolder;
+        folder_ = new TempTree;
         generated_ = !folder_->path().empty() && generate(folder_->path());
     }
     static void TearDownTestSuite()
@@ -91,11 +73,11 @@ protected:
         return folder_->path() + "/" + std::to_string(id) + extension;
     }
 
-    static TempFolder* folder_;
+    static TempTree* folder_;
     static bool generated_;
 };
 
-TempFolder* ArtworkTest::folder_ = nullptr;
+TempTree* ArtworkTest::folder_ = nullptr;
 bool ArtworkTest::generated_ = false;
 
 TEST_F(ArtworkTest, EveryPictureHasItsSizeAndIsOpaqueRgb)
@@ -132,7 +114,7 @@ TEST_F(ArtworkTest, EveryPictureHasItsSizeAndIsOpaqueRgb)
 
 TEST_F(ArtworkTest, SecondRunWritesTheSameFiles)
 {
-    TempFolder again;
+    TempTree again;
     ASSERT_TRUE(generate(again.path()));
     for (const Expected& e : kPictures) {
         SCOPED_TRACE(e.id);

@@ -7,6 +7,8 @@
 #include "CVSTEditor.h"
 #include "HostCallbacks.h"
 #include "PluginFactory.h"
+#include "PpmFile.h"
+#include "TempTree.h"
 #include "cairo/CairoFrame.h"
 #include "cairo/InputState.h"
 
@@ -14,16 +16,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ftw.h>
 #include <string>
 #include <vector>
 
 namespace {
-
-int removeEntry(const char* path, const struct stat*, int, struct FTW*)
-{
-    return std::remove(path);
-}
 
 // A moment of loud material: a chord with a beat, peaking above full scale.
 void playMoment(CTarvelleVST* effect)
@@ -48,18 +44,12 @@ void playMoment(CTarvelleVST* effect)
 
 bool writePpm(VSTGUI::CairoFrame* image, int width, int height, const char* path)
 {
-    std::FILE* file = std::fopen(path, "wb");
-    if (file == nullptr)
-        return false;
-    std::fprintf(file, "P6\n%d %d\n255\n", width, height);
+    std::vector<uint32_t> pixels;
+    pixels.reserve(size_t(width) * size_t(height));
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const uint32_t p = image->pixel(x, y);
-            const unsigned char rgb[3] = {static_cast<unsigned char>(p >> 16), static_cast<unsigned char>(p >> 8),
-                                          static_cast<unsigned char>(p)};
-            std::fwrite(rgb, 1, 3, file);
-        }
-    return std::fclose(file) == 0;
+        for (int x = 0; x < width; ++x)
+            pixels.push_back(image->pixel(x, y) & 0x00FFFFFFu);
+    return test_support::writePpm(path, width, height, pixels);
 }
 
 } // namespace
@@ -90,10 +80,10 @@ int main(int argc, char** argv)
         }
     }
 
-    char folder[] = "/tmp/orvanne-snapshot-XXXXXX";
-    if (mkdtemp(folder) == nullptr)
+    TempTree folder;
+    if (folder.path().empty())
         return 1;
-    setenv("XDG_DATA_HOME", folder, 1);
+    setenv("XDG_DATA_HOME", folder.path().c_str(), 1);
     VSTGUI::InputState::current().position = VSTGUI::CPoint(-100, -100); // pointer outside
 
     CTarvelleVST* effect = static_cast<CTarvelleVST*>(createEffectInstance(test_support::quietHost));
@@ -119,6 +109,5 @@ int main(int argc, char** argv)
         editor->close();
         delete effect;
     }
-    nftw(folder, removeEntry, 16, FTW_DEPTH | FTW_PHYS);
     return result;
 }

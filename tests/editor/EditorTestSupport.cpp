@@ -10,33 +10,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace editor_test {
-
-int Host::count(VstInt32 opcode) const
-{
-    int n = 0;
-    for (const HostCall& call : calls)
-        n += call.opcode == opcode ? 1 : 0;
-    return n;
-}
-
-Host& host()
-{
-    static Host instance;
-    return instance;
-}
-
-VstIntPtr VSTCALLBACK hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                                   float opt)
-{
-    (void)effect, (void)value, (void)ptr;
-    host().calls.push_back({opcode, index, opt});
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
 
 bool ScriptedDialogs::askQuestion(const char* caption, const char* text)
 {
@@ -70,28 +47,6 @@ bool ScriptedDialogs::askName(void* ownerWindow, char* typed, size_t size)
 void ScriptedDialogs::openPage(const char* url)
 {
     log.push_back(std::string("open ") + url);
-}
-
-TempFolder::TempFolder()
-{
-    char pattern[] = "/tmp/orvanne-editor-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    folder = made != nullptr ? made : "";
-}
-
-namespace {
-
-int removeEntry(const char* path, const struct stat*, int, struct FTW*)
-{
-    return std::remove(path);
-}
-
-} // namespace
-
-TempFolder::~TempFolder()
-{
-    if (!folder.empty())
-        nftw(folder.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
 }
 
 void writePreset(const std::string& path, const char* name, const float values[5], VstInt32 tag)
@@ -170,8 +125,8 @@ void EditorTest::SetUp()
     InputState::current().reset();
     InputState::current().manualTicks = true;
     ScriptedMenuPresenter::instance().reset();
-    host().calls.clear();
-    effect = static_cast<CTarvelleVST*>(createEffectInstance(hostCallback));
+    host().reset();
+    effect = static_cast<CTarvelleVST*>(createEffectInstance(test_support::recordingHostCallback));
     ASSERT_NE(effect, nullptr);
     editor = static_cast<CVSTEditor*>(effect->getEditor());
     ASSERT_NE(editor, nullptr);

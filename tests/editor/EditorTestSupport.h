@@ -6,8 +6,10 @@
 #include "CVSTEditor.h"
 #include "EditorDialogs.h"
 #include "Platform.h"
+#include "RecordingHost.h"
 #include "ScriptedInput.h"
 #include "ScriptedMenuPresenter.h"
+#include "TempTree.h"
 #include "cairo/InputState.h"
 
 #include <gtest/gtest.h>
@@ -22,20 +24,12 @@ namespace editor_test {
 
 using namespace VSTGUI;
 
-struct HostCall {
-    VstInt32 opcode;
-    VstInt32 index;
-    float opt;
-};
-
-// The host of every test effect; one per process.
-struct Host {
-    std::vector<HostCall> calls;
-    int count(VstInt32 opcode) const;
-};
-Host& host();
-VstIntPtr VSTCALLBACK hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                                   float opt);
+// The host of every test effect: the shared recording host.
+using test_support::HostCall;
+inline test_support::RecordingHost& host()
+{
+    return test_support::recordingHost();
+}
 
 // Milliseconds that advance only when somebody sleeps (or by 1 per query).
 class StepClock : public platform::Clock {
@@ -58,17 +52,6 @@ public:
     // one, Cancel.
     std::deque<std::string> typedNames;
     std::vector<std::string> log;
-};
-
-// A temporary folder, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    const std::string& path() const { return folder; }
-
-private:
-    std::string folder;
 };
 
 // Writes a preset file of the effect's format.
@@ -101,7 +84,7 @@ protected:
     std::string presetRoot() const;
     std::string userFolder() const { return presetRoot() + "00-User Presets/"; }
 
-    TempFolder data;
+    TempTree data;
     StepClock clock;
     ScriptedDialogs dialogs;
     CTarvelleVST* effect = nullptr;

@@ -1,6 +1,7 @@
 #include "AEffGUIEditor.h"
 #include "AudioEffectX.h"
 #include "FakeClock.h"
+#include "RecordingHost.h"
 
 #include <gtest/gtest.h>
 
@@ -9,24 +10,14 @@
 
 namespace {
 
-struct HostCall {
-    VstInt32 opcode;
-    VstInt32 index;
-    VstIntPtr value;
-    float opt;
-};
+using test_support::recordingHost;
+using test_support::recordingHostCallback;
 
-// Host callback that records every call; an optional hook runs on audioMasterIdle.
-std::vector<HostCall> hostCalls;
-void (*onHostIdle)() = nullptr;
-VstIntPtr hostAnswer = 1;
-
-VstIntPtr VSTCALLBACK recordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void*, float opt)
+// The host answers every query alike, so an answer the editor passes on can be told apart.
+void answerEverything(VstIntPtr answer)
 {
-    hostCalls.push_back({opcode, index, value, opt});
-    if (opcode == audioMasterIdle && onHostIdle != nullptr)
-        onHostIdle();
-    return hostAnswer;
+    recordingHost().versionAnswer = answer;
+    recordingHost().otherAnswer = answer;
 }
 
 class TestEffect : public AudioEffectX {
@@ -98,27 +89,18 @@ public:
     int ownIdleCount = 0;
 };
 
-int countCalls(VstInt32 opcode)
-{
-    int n = 0;
-    for (const HostCall& call : hostCalls)
-        n += call.opcode == opcode ? 1 : 0;
-    return n;
-}
-
 class EditorBase : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        hostCalls.clear();
-        onHostIdle = nullptr;
-        hostAnswer = 1;
+        recordingHost().reset();
+        answerEverything(1);
     }
-    void TearDown() override { onHostIdle = nullptr; }
+    void TearDown() override { recordingHost().onCall = nullptr; }
 
 public:
     FakeClock clock{1000};
-    TestEffect* effect = new TestEffect(recordingHost);
+    TestEffect* effect = new TestEffect(recordingHostCallback);
     TestEditor* editor = new TestEditor(effect);
     int window = 0;
 
@@ -214,11 +196,11 @@ TEST_F(EditorBase, EditBracketsReachTheHost)
 {
     EXPECT_TRUE(editor->beginEdit(3));
     EXPECT_TRUE(editor->endEdit(3));
-    ASSERT_EQ(hostCalls.size(), 2u);
-    EXPECT_EQ(hostCalls[0].opcode, audioMasterBeginEdit);
-    EXPECT_EQ(hostCalls[0].index, 3);
-    EXPECT_EQ(hostCalls[1].opcode, audioMasterEndEdit);
-    EXPECT_EQ(hostCalls[1].index, 3);
+    ASSERT_EQ(recordingHost().calls.size(), 2u);
+    EXPECT_EQ(recordingHost().calls[0].opcode, audioMasterBeginEdit);
+    EXPECT_EQ(recordingHost().calls[0].index, 3);
+    EXPECT_EQ(recordingHost().calls[1].opcode, audioMasterEndEdit);
+    EXPECT_EQ(recordingHost().calls[1].index, 3);
 
     TestEditor detached(nullptr);
     EXPECT_FALSE(detached.beginEdit(1));
@@ -235,14 +217,14 @@ protected:
     }
     void run()
     {
-        hostCalls.clear();
+        recordingHost().calls.clear();
         editor->ownIdleCount = 0;
         editor->frameDouble.idleCount = 0;
         clock.sleeps.clear();
         editor->idleDuringTracking();
     }
-    bool ran() const { return editor->ownIdleCount == 1 && countCalls(audioMasterIdle) == 1; }
-    bool skipped() const { return editor->ownIdleCount == 0 && countCalls(audioMasterIdle) == 0; }
+    bool ran() const { return editor->ownIdleCount == 1 && recordingHost().count(audioMasterIdle) == 1; }
+    bool skipped() const { return editor->ownIdleCount == 0 && recordingHost().count(audioMasterIdle) == 0; }
 };
 
 TEST_F(TrackingIdle, FirstCallRunsAndACallTenMillisecondsLaterSleepsAndReturns)
@@ -319,7 +301,9 @@ TEST_F(TrackingIdle, HostIdleReenteringTheEditorSkipsTheFrameIdle)
 {
     static TrackingIdle* self = nullptr;
     self = this;
-    onHostIdle = [] {
+    recordingHost().onCall = [](AEffect*, VstInt32 opcode, VstInt32) {
+        if (opcode != audioMasterIdle)
+            return;
         EXPECT_TRUE(self->editor->isIdleInProgress());
         self->effect->dispatcher(effEditIdle, 0, 0, nullptr, 0.0f);
     };
@@ -346,9 +330,9 @@ TEST_F(TrackingIdle, WithoutAHostTheEditorStillIdles)
 // Host services: what each sends, and that none is attempted without a host callback.
 TEST(HostServices, SendTheirArguments)
 {
-    hostCalls.clear();
-    hostAnswer = 7;
-    TestEffect effect(recordingHost);
+    recordingHost().reset();
+    answerEverything(7);
+    TestEffect effect(recordingHostCallback);
     effect.setParameterAutomated(2, 0.25f);
     EXPECT_EQ(effect.values[2], 0.25f);
     effect.masterIdle();
@@ -357,20 +341,20 @@ TEST(HostServices, SendTheirArguments)
     EXPECT_EQ(effect.canHostDo(canDo), 7);
     EXPECT_TRUE(effect.sizeWindow(923, 278));
     effect.getTimeInfo(kVstTempoValid);
-    hostAnswer = 1;
+    answerEverything(1);
 
-    ASSERT_EQ(hostCalls.size(), 6u);
-    EXPECT_EQ(hostCalls[0].opcode, audioMasterAutomate);
-    EXPECT_EQ(hostCalls[0].index, 2);
-    EXPECT_EQ(hostCalls[0].opt, 0.25f);
-    EXPECT_EQ(hostCalls[1].opcode, audioMasterIdle);
-    EXPECT_EQ(hostCalls[2].opcode, audioMasterUpdateDisplay);
-    EXPECT_EQ(hostCalls[3].opcode, audioMasterCanDo);
-    EXPECT_EQ(hostCalls[4].opcode, audioMasterSizeWindow);
-    EXPECT_EQ(hostCalls[4].index, 923);
-    EXPECT_EQ(hostCalls[4].value, 278);
-    EXPECT_EQ(hostCalls[5].opcode, audioMasterGetTime);
-    EXPECT_EQ(hostCalls[5].value, kVstTempoValid);
+    ASSERT_EQ(recordingHost().calls.size(), 6u);
+    EXPECT_EQ(recordingHost().calls[0].opcode, audioMasterAutomate);
+    EXPECT_EQ(recordingHost().calls[0].index, 2);
+    EXPECT_EQ(recordingHost().calls[0].opt, 0.25f);
+    EXPECT_EQ(recordingHost().calls[1].opcode, audioMasterIdle);
+    EXPECT_EQ(recordingHost().calls[2].opcode, audioMasterUpdateDisplay);
+    EXPECT_EQ(recordingHost().calls[3].opcode, audioMasterCanDo);
+    EXPECT_EQ(recordingHost().calls[4].opcode, audioMasterSizeWindow);
+    EXPECT_EQ(recordingHost().calls[4].index, 923);
+    EXPECT_EQ(recordingHost().calls[4].value, 278);
+    EXPECT_EQ(recordingHost().calls[5].opcode, audioMasterGetTime);
+    EXPECT_EQ(recordingHost().calls[5].value, kVstTempoValid);
     EXPECT_EQ(effect.canHostDo(nullptr), 0);
 }
 

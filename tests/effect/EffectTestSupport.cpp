@@ -1,27 +1,5 @@
 #include "EffectTestSupport.h"
 
-RecordingHost& recordingHost()
-{
-    static RecordingHost host;
-    return host;
-}
-
-VstIntPtr VSTCALLBACK recordingHostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                            void* ptr, float opt)
-{
-    (void)effect, (void)ptr;
-    RecordingHost& host = recordingHost();
-    host.calls.push_back({opcode, index, value, opt});
-    switch (opcode) {
-    case audioMasterVersion:
-        return host.versionAnswer;
-    case audioMasterGetTime:
-        return reinterpret_cast<VstIntPtr>(&host.timeInfo);
-    default:
-        return 0;
-    }
-}
-
 namespace {
 
 // Stands in for the plug-in's editor: the effect attaches an editor at construction, as in the

@@ -1,53 +1,20 @@
-// Shared by the effect and host suites: a host callback that records every call, an editor
-// that records what the effect tells it, and the creation of effects through the factory.
+// Shared by the effect and host suites: an editor that records what the effect tells it, and the
+// creation of effects through the factory on the recording fake host.
 #pragma once
 
 #include "AEffEditor.h"
 #include "AudioEffect.h"
 #include "PluginFactory.h"
+#include "RecordingHost.h"
 #include "TarvelleVST.h"
 
 #include <string>
 #include <vector>
 
-struct HostCall {
-    VstInt32 opcode;
-    VstInt32 index;
-    VstIntPtr value;
-    float opt;
-};
-
-// The recording host: one per process, reset by each fixture.
-struct RecordingHost {
-    std::vector<HostCall> calls;
-    VstIntPtr versionAnswer = 2400;
-    VstTimeInfo timeInfo = {};
-
-    void reset()
-    {
-        calls.clear();
-        versionAnswer = 2400;
-    }
-    int count(VstInt32 opcode) const
-    {
-        int n = 0;
-        for (const HostCall& call : calls)
-            n += call.opcode == opcode ? 1 : 0;
-        return n;
-    }
-    std::vector<HostCall> callsOf(VstInt32 opcode) const
-    {
-        std::vector<HostCall> found;
-        for (const HostCall& call : calls)
-            if (call.opcode == opcode)
-                found.push_back(call);
-        return found;
-    }
-};
-
-RecordingHost& recordingHost();
-VstIntPtr VSTCALLBACK recordingHostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                            void* ptr, float opt);
+using test_support::HostCall;
+using test_support::recordingHost;
+using test_support::RecordingHost;
+using test_support::recordingHostCallback;
 
 // A trivial editor: takes the place of the effect's own editor (which it deletes), can be
 // "opened", and records the effect's notifications.

@@ -95,23 +95,19 @@ TEST_F(PresetNameTest, AnOpenEditorIsToldOfTheNewPreset)
     EXPECT_EQ(editor->presetNameUpdates, 1);
 }
 
-// A host that asks for the state while it is told of the automation, as a chunk request would:
-// the current record is rewritten from the parameters in the middle of the recall.
-VstIntPtr VSTCALLBACK chunkReadingHost(AEffect* record, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                                       float opt)
+TEST_F(PresetNameTest, RecallIsNotDisturbedByAHostReadingTheStateMeanwhile)
 {
-    if (opcode == audioMasterAutomate && record != nullptr && record->object != nullptr) {
+    // The host asks for the state while it is told of the automation, as a chunk request would:
+    // the current record is rewritten from the parameters in the middle of the recall.
+    recordingHost().onCall = [](AEffect* record, VstInt32 opcode, VstInt32) {
+        if (opcode != audioMasterAutomate || record == nullptr || record->object == nullptr)
+            return;
         auto* effect = static_cast<CTarvelleVST*>(static_cast<AudioEffect*>(record->object));
         PresetRecord& current = effect->presetRecord(effect->getCurrentPresetIndex());
         for (VstInt32 i = 0; i < kPresetValueCount; ++i)
             current.presetValues[i] = effect->getParameter(i);
-    }
-    return recordingHostCallback(record, opcode, index, value, ptr, opt);
-}
-
-TEST_F(PresetNameTest, RecallIsNotDisturbedByAHostReadingTheStateMeanwhile)
-{
-    CTarvelleVST* reentrant = static_cast<CTarvelleVST*>(createEffectInstance(chunkReadingHost));
+    };
+    CTarvelleVST* reentrant = static_cast<CTarvelleVST*>(createEffectInstance(recordingHostCallback));
     ASSERT_NE(reentrant, nullptr);
     PresetRecord& slot = reentrant->presetRecord(1);
     const float values[kPresetValueCount] = {0.0f, 0.0f, 1.0f, 0.25f, 1.0f};
@@ -120,6 +116,7 @@ TEST_F(PresetNameTest, RecallIsNotDisturbedByAHostReadingTheStateMeanwhile)
     for (VstInt32 i = 0; i < kPresetValueCount; ++i)
         EXPECT_EQ(reentrant->getParameter(i), values[i]) << i;
     delete reentrant;
+    recordingHost().onCall = nullptr;
 }
 
 TEST_F(PresetNameTest, NamesKeep31CharactersAndTheHostGetsAt24Bytes)

@@ -1,25 +1,22 @@
 // Arbitrary file contents (and so arbitrary sizes) handed to loadPresetFile, then to the
 // folder scan that the preset menu runs. The first input byte picks the table slot.
 #include "FuzzSupport.h"
+#include "TempTree.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
+// Removed with its files when the fuzzer exits normally.
 const std::string& folder()
 {
-    static std::string path = [] {
-        static char pattern[] = "/tmp/orvanne-fuzz-XXXXXX";
-        if (mkdtemp(pattern) == nullptr)
+    static TempTree tree;
+    static const std::string path = [] {
+        if (tree.path().empty())
             std::abort();
-        std::atexit([] {
-            std::remove((std::string(pattern) + "/input.prg").c_str());
-            rmdir(pattern);
-        });
-        return std::string(pattern) + "/";
+        return tree.path(true);
     }();
     return path;
 }

@@ -1,4 +1,5 @@
 // The built module's entry points, loaded the way a host loads it.
+#include "RecordingHost.h"
 #include "VstInterface.h"
 
 #include <gtest/gtest.h>
@@ -7,12 +8,8 @@
 
 namespace {
 
-VstIntPtr answer = 0;
-
-VstIntPtr VSTCALLBACK versionHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
-{
-    return opcode == audioMasterVersion ? answer : 0;
-}
+using test_support::recordingHost;
+using test_support::recordingHostCallback;
 
 class EntryTest : public ::testing::Test {
 protected:
@@ -37,10 +34,11 @@ TEST_F(EntryTest, BothEntryNamesGiveNullToAHostWithoutAVersion)
     for (const char* name : {"VSTPluginMain", "main"}) {
         auto entry = reinterpret_cast<VstPluginEntryProc>(dlsym(module, name));
         ASSERT_NE(entry, nullptr) << name;
-        answer = 0;
-        EXPECT_EQ(entry(versionHost), nullptr) << name;
-        answer = 2300;
-        AEffect* record = entry(versionHost);
+        recordingHost().reset();
+        recordingHost().versionAnswer = 0;
+        EXPECT_EQ(entry(recordingHostCallback), nullptr) << name;
+        recordingHost().versionAnswer = 2300;
+        AEffect* record = entry(recordingHostCallback);
         ASSERT_NE(record, nullptr) << name;
         EXPECT_EQ(record->magic, kEffectMagic);
         EXPECT_EQ(record->initialDelay, 220);

@@ -30,8 +30,8 @@ TEST_F(ChunkTest, RoundTripsIntoAnotherInstance)
     ASSERT_EQ(saved.size(), 56u);
     EXPECT_STREQ(reinterpret_cast<const char*>(saved.data() + 4), "Bright Master");
 
-    std::unique_ptr<CTarvelleVST> other(static_cast<CTarvelleVST*>(createEffectInstance(PresetHost::callback)));
-    PresetHost::opcodes().clear();
+    std::unique_ptr<CTarvelleVST> other(static_cast<CTarvelleVST*>(createEffectInstance(recordingHostCallback)));
+    recordingHost().calls.clear();
     std::vector<unsigned char> copy = saved;
     ASSERT_EQ(other->dispatcher(effSetChunk, 0, 56, copy.data(), 0.0f), 1);
     EXPECT_EQ(other->getCurrentPresetIndex(), 1);
@@ -41,8 +41,8 @@ TEST_F(ChunkTest, RoundTripsIntoAnotherInstance)
     other->dispatcher(effGetProgramName, 0, 0, programName, 0.0f);
     EXPECT_STREQ(programName, "Bright Master");
     // A restore is not automation and asks for no display update.
-    EXPECT_EQ(PresetHost::count(audioMasterAutomate), 0);
-    EXPECT_EQ(PresetHost::count(audioMasterUpdateDisplay), 0);
+    EXPECT_EQ(recordingHost().count(audioMasterAutomate), 0);
+    EXPECT_EQ(recordingHost().count(audioMasterUpdateDisplay), 0);
 
     void* data = nullptr;
     ASSERT_EQ(other->dispatcher(effGetChunk, 0, 0, &data, 0.0f), 56);

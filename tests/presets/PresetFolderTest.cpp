@@ -173,10 +173,10 @@ TEST_F(StepTest, WrapsOverFiveRecordsSkippingTheFixedSlots)
     EXPECT_EQ(stepFrom(4, false), 3);
     EXPECT_EQ(programName(), "user3");
 
-    PresetHost::opcodes().clear();
+    recordingHost().calls.clear();
     effect->nextPreset();
-    EXPECT_EQ(PresetHost::count(audioMasterAutomate), 5);
-    EXPECT_GE(PresetHost::count(audioMasterUpdateDisplay), 1);
+    EXPECT_EQ(recordingHost().count(audioMasterAutomate), 5);
+    EXPECT_GE(recordingHost().count(audioMasterUpdateDisplay), 1);
 }
 
 TEST_F(StepTest, DoesNothingWithoutUserPresets)
@@ -184,10 +184,10 @@ TEST_F(StepTest, DoesNothingWithoutUserPresets)
     fill(2);
     EXPECT_EQ(stepFrom(0, true), 0);
     EXPECT_EQ(stepFrom(1, false), 1);
-    PresetHost::opcodes().clear();
+    recordingHost().calls.clear();
     effect->nextPreset();
     effect->previousPreset();
-    EXPECT_TRUE(PresetHost::opcodes().empty());
+    EXPECT_TRUE(recordingHost().calls.empty());
 }
 
 TEST_F(StepTest, CurrentRecordBeyondAShrunkenTableWrapsIntoIt)

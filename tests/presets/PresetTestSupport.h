@@ -1,10 +1,11 @@
-// Shared by the preset tests: a recording host, a recording message presenter and menu, the
+// Shared by the preset tests: a recording message presenter and menu, the
 // effect created through the factory, and a little-endian record builder independent of the
 // compiler's struct layout.
 #pragma once
 
 #include "Platform.h"
 #include "PluginFactory.h"
+#include "RecordingHost.h"
 #include "TarvelleVST.h"
 #include "TempTree.h"
 
@@ -15,25 +16,8 @@
 #include <string>
 #include <vector>
 
-struct PresetHost {
-    static std::vector<VstInt32>& opcodes()
-    {
-        static std::vector<VstInt32> seen;
-        return seen;
-    }
-    static int count(VstInt32 opcode)
-    {
-        int n = 0;
-        for (VstInt32 seen : opcodes())
-            n += seen == opcode ? 1 : 0;
-        return n;
-    }
-    static VstIntPtr VSTCALLBACK callback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
-    {
-        opcodes().push_back(opcode);
-        return opcode == audioMasterVersion ? 2400 : 0;
-    }
-};
+using test_support::recordingHost;
+using test_support::recordingHostCallback;
 
 class RecordingPresenter : public platform::MessagePresenter {
 public:
@@ -85,11 +69,11 @@ class PresetTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        PresetHost::opcodes().clear();
-        effect = static_cast<CTarvelleVST*>(createEffectInstance(PresetHost::callback));
+        recordingHost().calls.clear();
+        effect = static_cast<CTarvelleVST*>(createEffectInstance(recordingHostCallback));
         ASSERT_NE(effect, nullptr);
         effect->setPresetMenuTarget(&menu);
-        PresetHost::opcodes().clear();
+        recordingHost().calls.clear();
     }
     void TearDown() override { delete effect; }
 

@@ -14,7 +14,7 @@ TEST_F(StateFileTest, SavedStateLoadsIntoAnotherInstance)
     ASSERT_TRUE(state::saveState(effect->getAeffect(), file("state.bin"), error)) << error;
     EXPECT_EQ(TempTree::readFile(tree / "state.bin"), chunk());
 
-    std::unique_ptr<CTarvelleVST> other(static_cast<CTarvelleVST*>(createEffectInstance(PresetHost::callback)));
+    std::unique_ptr<CTarvelleVST> other(static_cast<CTarvelleVST*>(createEffectInstance(recordingHostCallback)));
     ASSERT_TRUE(state::loadState(other->getAeffect(), file("state.bin"), error)) << error;
     EXPECT_EQ(other->getParameter(2), effect->getParameter(2));
     char loaded[kPresetNameSize] = {};

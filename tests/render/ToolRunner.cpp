@@ -39,17 +39,17 @@ std::string slurp(const std::string& path)
 
 ToolRun runTool(const std::vector<std::string>& arguments)
 {
-    TempFolder capture;
+    TempTree capture;
     std::string command = quote(RENDER_TOOL);
     for (const std::string& a : arguments)
         command += " " + quote(a);
-    command += " >" + quote(capture.path("out")) + " 2>" + quote(capture.path("err")) + " </dev/null";
+    command += " >" + quote(capture.file("out")) + " 2>" + quote(capture.file("err")) + " </dev/null";
     ToolRun run;
     const int status = std::system(command.c_str());
     if (status != -1 && WIFEXITED(status))
         run.status = WEXITSTATUS(status);
-    run.out = slurp(capture.path("out"));
-    run.err = slurp(capture.path("err"));
+    run.out = slurp(capture.file("out"));
+    run.err = slurp(capture.file("err"));
     return run;
 }
 
@@ -109,29 +109,6 @@ Sound testSignal(int channels, int64_t frames, double peak, int rate)
         }
     }
     return sound;
-}
-
-TempFolder::TempFolder()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "render-test-XXXXXX").string();
-    if (!mkdtemp(&pattern[0]))
-        ADD_FAILURE() << "cannot create a temporary folder";
-    folder = pattern;
-}
-
-TempFolder::~TempFolder()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
-}
-
-std::vector<std::string> TempFolder::names() const
-{
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 } // namespace rendertest

@@ -1,6 +1,8 @@
 // Running orvanne-render from the tests, and the sound files they hand it.
 #pragma once
 
+#include "TempTree.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -30,17 +32,5 @@ double peakDb(const Sound& sound);
 
 // A test signal: a sine per channel at `peak` linear with a little noise, deterministic.
 Sound testSignal(int channels, int64_t frames, double peak, int rate = 44100);
-
-// A fresh folder, removed with everything in it at destruction.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    std::string path(const std::string& name) const { return folder + "/" + name; }
-    std::vector<std::string> names() const; // the files it holds, sorted
-
-private:
-    std::string folder;
-};
 
 } // namespace rendertest

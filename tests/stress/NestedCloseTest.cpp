@@ -6,51 +6,12 @@
 
 #include "CDrawContext.h"
 #include "CFrame.h"
-#include "PluginFactory.h"
 #include "controls/CControl.h"
 
 #include <functional>
 
 namespace editor_test {
 namespace {
-
-// The host of these tests: records what it hears and runs a scripted action at its idle.
-struct ClosingHost {
-    std::function<void()> onIdle;
-    int callsAfterClose = 0;
-    int idles = 0;
-    int beginEdits = 0;
-    int endEdits = 0;
-    bool effectClosed = false;
-};
-ClosingHost* activeHost = nullptr;
-
-VstIntPtr VSTCALLBACK closingHostCallback(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                                          float opt)
-{
-    (void)e, (void)index, (void)value, (void)ptr, (void)opt;
-    if (opcode == audioMasterVersion)
-        return 2400;
-    ClosingHost* h = activeHost;
-    if (h == nullptr)
-        return 0;
-    if (h->effectClosed)
-        h->callsAfterClose++;
-    if (opcode == audioMasterBeginEdit)
-        h->beginEdits++;
-    if (opcode == audioMasterEndEdit)
-        h->endEdits++;
-    if (opcode == audioMasterIdle) {
-        h->idles++;
-        if (h->onIdle) {
-            // Once: the host closes, and its later idles do nothing more.
-            std::function<void()> action = std::move(h->onIdle);
-            h->onIdle = nullptr;
-            action();
-        }
-    }
-    return 0;
-}
 
 // Dialogs whose modal loop runs the host's timer: the action runs inside the dialog.
 class ClosingDialogs : public ScriptedDialogs {
@@ -85,20 +46,28 @@ protected:
     void SetUp() override
     {
         EditorTest::SetUp();
-        delete effect;
-        activeHost = &hostState;
-        effect = static_cast<CTarvelleVST*>(createEffectInstance(closingHostCallback));
-        ASSERT_NE(effect, nullptr);
-        editor = static_cast<CVSTEditor*>(effect->getEditor());
         e = effect->getAeffect();
+        // The host runs a scripted action at its idle and counts what it hears after a close.
+        host().onCall = [this](AEffect*, VstInt32 opcode, VstInt32) {
+            if (opcode == audioMasterVersion)
+                return;
+            if (effectClosed)
+                callsAfterClose++;
+            if (opcode == audioMasterIdle && onIdle) {
+                // Once: the host closes, and its later idles do nothing more.
+                std::function<void()> action = std::move(onIdle);
+                onIdle = nullptr;
+                action();
+            }
+        };
         editor::setDialogPresenter(&closingDialogs);
     }
     void TearDown() override
     {
-        if (hostState.effectClosed)
+        if (effectClosed)
             effect = nullptr; // deleted by the plug-in once its loops unwound
         EditorTest::TearDown();
-        activeHost = nullptr;
+        host().onCall = nullptr;
     }
 
     // What the host does: close the window, or close the effect.
@@ -111,7 +80,7 @@ protected:
             e->dispatcher(e, effEditOpen, 0, 0, &parent, 0.f);
             e->dispatcher(e, effEditClose, 0, 0, nullptr, 0.f);
         } else {
-            hostState.effectClosed = true;
+            effectClosed = true;
             e->dispatcher(e, effClose, 0, 0, nullptr, 0.f);
             // The host hears nothing of the plug-in from here on, and its calls do nothing.
             e->dispatcher(e, effEditIdle, 0, 0, nullptr, 0.f);
@@ -139,7 +108,7 @@ protected:
         if (GetParam() == Closing::Effect) {
             // The record went with the effect (the leak check of the sanitizer build sees that
             // it was deleted); the host heard nothing more after its close.
-            EXPECT_EQ(hostState.callsAfterClose, 0);
+            EXPECT_EQ(callsAfterClose, 0);
             return;
         }
         EXPECT_FALSE(editor->isOpen());
@@ -155,7 +124,9 @@ protected:
         closeEditor();
     }
 
-    ClosingHost hostState;
+    std::function<void()> onIdle;
+    int callsAfterClose = 0;
+    bool effectClosed = false;
     ClosingDialogs closingDialogs;
     AEffect* e = nullptr;
 };
@@ -163,14 +134,14 @@ protected:
 TEST_P(NestedCloseTest, DuringAKnobDrag)
 {
     openEditor();
-    hostState.onIdle = [this] { hostCloses(); };
+    onIdle = [this] { hostCloses(); };
     int queries = 0;
     drag(CPoint(156, 131), 400, &queries);
     // The loop left soon after the close instead of following the pointer to its release.
     EXPECT_LT(queries, 200);
-    EXPECT_EQ(hostState.beginEdits, 1);
+    EXPECT_EQ(host().count(audioMasterBeginEdit), 1);
     if (GetParam() == Closing::Window) {
-        EXPECT_EQ(hostState.endEdits, 1); // the gesture is still closed for the host
+        EXPECT_EQ(host().count(audioMasterEndEdit), 1); // the gesture is still closed for the host
     }
     expectClosed();
 }
@@ -178,7 +149,7 @@ TEST_P(NestedCloseTest, DuringAKnobDrag)
 TEST_P(NestedCloseTest, WhileAnArrowIsHeld)
 {
     openEditor();
-    hostState.onIdle = [this] { hostCloses(); };
+    onIdle = [this] { hostCloses(); };
     int queries = 0;
     drag(CPoint(558, 10), 400, &queries);
     EXPECT_LT(queries, 200);

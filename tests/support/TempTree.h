@@ -1,6 +1,7 @@
 // A private temporary folder per test, removed with everything in it afterwards.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -50,6 +51,18 @@ public:
         return text;
     }
     std::filesystem::path operator/(const std::string& name) const { return root / name; }
+    // A file in the folder, as a string.
+    std::string file(const std::string& name) const { return (root / name).string(); }
+    // The names of what the folder holds, sorted.
+    std::vector<std::string> names() const
+    {
+        std::vector<std::string> found;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(root, error))
+            found.push_back(entry.path().filename().string());
+        std::sort(found.begin(), found.end());
+        return found;
+    }
 
     static void writeFile(const std::filesystem::path& file, const std::vector<unsigned char>& bytes)
     {

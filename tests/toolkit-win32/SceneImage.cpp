@@ -1,5 +1,7 @@
 #include "SceneImage.h"
 
+#include "PpmFile.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -12,46 +14,12 @@ namespace scene {
 
 bool writePpm(const Image& image, const std::string& path)
 {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr)
-        return false;
-    std::fprintf(file, "P6\n%d %d\n255\n", image.width, image.height);
-    std::vector<unsigned char> row(size_t(image.width) * 3);
-    bool ok = true;
-    for (int y = 0; y < image.height && ok; ++y) {
-        for (int x = 0; x < image.width; ++x) {
-            const uint32_t p = image.at(x, y);
-            row[size_t(x) * 3] = (unsigned char)(p >> 16);
-            row[size_t(x) * 3 + 1] = (unsigned char)(p >> 8);
-            row[size_t(x) * 3 + 2] = (unsigned char)p;
-        }
-        ok = std::fwrite(row.data(), 1, row.size(), file) == row.size();
-    }
-    return std::fclose(file) == 0 && ok;
+    return test_support::writePpm(path, image.width, image.height, image.pixels);
 }
 
 bool readPpm(const std::string& path, Image& image)
 {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        return false;
-    int width = 0, height = 0, maxValue = 0;
-    bool ok = std::fscanf(file, "P6 %d %d %d", &width, &height, &maxValue) == 3 && maxValue == 255 && width > 0 &&
-        height > 0 && width <= 16384 && height <= 16384 && std::fgetc(file) != EOF;
-    if (ok) {
-        image.width = width;
-        image.height = height;
-        image.pixels.assign(size_t(width) * size_t(height), 0);
-        std::vector<unsigned char> row(size_t(width) * 3);
-        for (int y = 0; y < height && ok; ++y) {
-            ok = std::fread(row.data(), 1, row.size(), file) == row.size();
-            for (int x = 0; ok && x < width; ++x)
-                image.pixels[size_t(y) * size_t(width) + size_t(x)] = uint32_t(row[size_t(x) * 3]) << 16 |
-                    uint32_t(row[size_t(x) * 3 + 1]) << 8 | row[size_t(x) * 3 + 2];
-        }
-    }
-    std::fclose(file);
-    return ok;
+    return test_support::readPpm(path, image.width, image.height, image.pixels);
 }
 
 namespace {

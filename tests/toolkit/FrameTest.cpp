@@ -12,7 +12,7 @@ protected:
     void SetUp() override
     {
         InputState::current().reset();
-        effect = new TestEffect(nullptr);
+        effect = new TestEffect;
         editor = new TestEditor(effect);
         frame = new CFrame(CRect(0, 0, 923, 278), nullptr, editor);
         editor->setFrame(frame);
@@ -33,11 +33,11 @@ TEST_F(FrameWithEditor, EditsAndIdleGoThroughTheEditor)
 {
     EXPECT_EQ(frame->getEditor(), editor);
     frame->beginEdit(3);
-    EXPECT_EQ(effect->host.beginEdits, 1);
-    EXPECT_EQ(effect->host.lastEditIndex, 3);
+    EXPECT_EQ(test_support::recordingHost().count(audioMasterBeginEdit), 1);
+    EXPECT_EQ(test_support::recordingHost().lastIndex({audioMasterBeginEdit, audioMasterEndEdit}), 3);
     frame->endEdit(4);
-    EXPECT_EQ(effect->host.endEdits, 1);
-    EXPECT_EQ(effect->host.lastEditIndex, 4);
+    EXPECT_EQ(test_support::recordingHost().count(audioMasterEndEdit), 1);
+    EXPECT_EQ(test_support::recordingHost().lastIndex({audioMasterBeginEdit, audioMasterEndEdit}), 4);
 
     globalKnobMode = 2;
     EXPECT_EQ(frame->getKnobMode(), 2);
@@ -49,9 +49,9 @@ TEST_F(FrameWithEditor, EditsAndIdleGoThroughTheEditor)
     EXPECT_EQ(frame->getTicks(), 1234u);
 
     // A tracking loop's idle reaches the host's idle.
-    const int32_t before = effect->host.idles;
+    const int32_t before = test_support::recordingHost().count(audioMasterIdle);
     frame->doIdleStuff();
-    EXPECT_GE(effect->host.idles, before);
+    EXPECT_GE(test_support::recordingHost().count(audioMasterIdle), before);
 
     // Keys arrive through the editor base.
     ProbeView* v = new ProbeView(CRect(0, 0, 10, 10), nullptr, "v");
@@ -67,19 +67,19 @@ TEST_F(FrameWithEditor, EditsAndIdleGoThroughTheEditor)
 TEST_F(FrameWithEditor, SetSizeAsksTheHostFirst)
 {
     EXPECT_FALSE(frame->setSize(923, 278));
-    effect->host.canSizeWindow = true;
-    effect->host.acceptSize = true;
+    test_support::recordingHost().canDo.push_back("sizeWindow");
+    test_support::recordingHost().answers[audioMasterSizeWindow] = 1;
     EXPECT_TRUE(frame->setSize(400, 200));
-    EXPECT_EQ(effect->host.sizeRequests, 1);
+    EXPECT_EQ(test_support::recordingHost().count(audioMasterSizeWindow), 1);
     CRect r;
     frame->getViewSize(r);
     EXPECT_EQ(r, CRect(0, 0, 400, 200));
     EXPECT_EQ(cairo_image_surface_get_width(CairoFrame::of(frame)->getImage()), 400);
 
     // A refusing host: the frame resizes its own window.
-    effect->host.acceptSize = false;
+    test_support::recordingHost().answers[audioMasterSizeWindow] = 0;
     EXPECT_TRUE(frame->setSize(300, 100));
-    EXPECT_EQ(effect->host.sizeRequests, 2);
+    EXPECT_EQ(test_support::recordingHost().count(audioMasterSizeWindow), 2);
     frame->getViewSize(r);
     EXPECT_EQ(r, CRect(0, 0, 300, 100));
 

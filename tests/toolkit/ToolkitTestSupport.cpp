@@ -133,51 +133,13 @@ void ProbeView::onDragMove(CDrawContext*, CDragContainer*, const CPoint& where)
         log->push_back("move " + name + " " + std::to_string(where.h) + "," + std::to_string(where.v));
 }
 
-TestHost* TestHost::current = nullptr;
-
-namespace {
-
-VstIntPtr hostCallback(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float)
+TestEffect::TestEffect() : AudioEffectX(test_support::recordingHostCallback, 1, 5)
 {
-    TestHost* host = TestHost::current;
-    if (host == nullptr)
-        return 0;
-    switch (opcode) {
-    case audioMasterVersion:
-        return 2400;
-    case audioMasterCanDo:
-        return ptr != nullptr && std::strcmp(static_cast<const char*>(ptr), "sizeWindow") == 0 && host->canSizeWindow;
-    case audioMasterSizeWindow:
-        host->sizeRequests++;
-        (void)value;
-        return host->acceptSize ? 1 : 0;
-    case audioMasterBeginEdit:
-        host->beginEdits++;
-        host->lastEditIndex = index;
-        return 1;
-    case audioMasterEndEdit:
-        host->endEdits++;
-        host->lastEditIndex = index;
-        return 1;
-    case audioMasterIdle:
-        host->idles++;
-        return 1;
-    default:
-        return 0;
-    }
-}
-
-} // namespace
-
-TestEffect::TestEffect(TestHost* unused) : AudioEffectX(hostCallback, 1, 5)
-{
-    (void)unused;
-    TestHost::current = &host;
-}
-
-TestEffect::~TestEffect()
-{
-    TestHost::current = nullptr;
+    test_support::RecordingHost& host = test_support::recordingHost();
+    host.reset();
+    host.answers[audioMasterBeginEdit] = 1;
+    host.answers[audioMasterEndEdit] = 1;
+    host.answers[audioMasterIdle] = 1;
 }
 
 std::string joined(const std::vector<std::string>& log)

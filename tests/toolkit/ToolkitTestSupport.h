@@ -8,6 +8,7 @@
 #include "CFrame.h"
 #include "CView.h"
 #include "CViewContainer.h"
+#include "RecordingHost.h"
 #include "cairo/CairoFrame.h"
 #include "cairo/InputState.h"
 
@@ -67,23 +68,10 @@ public:
     ~ProbeView() override;
 };
 
-// A host that answers canDo "sizeWindow" as told and counts edits.
-struct TestHost {
-    static TestHost* current;
-    bool canSizeWindow = false;
-    bool acceptSize = false;
-    int32_t beginEdits = 0;
-    int32_t endEdits = 0;
-    int32_t lastEditIndex = -1;
-    int32_t sizeRequests = 0;
-    int32_t idles = 0;
-};
-
 class TestEffect : public AudioEffectX {
 public:
-    explicit TestEffect(TestHost* host);
-    ~TestEffect() override;
-    TestHost host;
+    // On the shared recording host, reset, which grants edits and idles.
+    TestEffect();
 };
 
 class TestEditor : public AEffGUIEditor {

@@ -3,6 +3,7 @@
 // the editor, as a host's event loop would.
 #include "EditorWindow.h"
 #include "PluginHost.h"
+#include "TempTree.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <ftw.h>
 #include <functional>
 #include <spawn.h>
 #include <string>
@@ -36,11 +36,6 @@ using vsthost::PluginHost;
 constexpr int kInputThres = 2;
 const int kKnobX = 156; // the "Input Thres" knob's centre
 const int kKnobY = 131;
-
-int removeEntry(const char* path, const struct stat*, int, struct FTW*)
-{
-    return remove(path);
-}
 
 std::string presetRoot(const std::string& dataHome)
 {
@@ -69,10 +64,9 @@ protected:
     void SetUp() override
     {
         ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "runs under a virtual X display (xvfb-run)";
-        char folder[] = "/tmp/orvanne-x11-XXXXXX";
-        ASSERT_NE(mkdtemp(folder), nullptr);
-        dataHome = folder;
-        setenv("XDG_DATA_HOME", folder, 1);
+        ASSERT_FALSE(data.path().empty());
+        dataHome = data.path();
+        setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
         observer = XOpenDisplay(nullptr);
         ASSERT_NE(observer, nullptr);
     }
@@ -83,7 +77,6 @@ protected:
         host.reset();
         if (observer != nullptr)
             XCloseDisplay(observer);
-        nftw(dataHome.c_str(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
     }
 
     void load()
@@ -325,6 +318,7 @@ protected:
         EXPECT_GT(parameter(kInputThres), before) << "the editor opened again works";
     }
 
+    TempTree data;
     std::string dataHome;
     Display* observer = nullptr;
     std::unique_ptr<PluginHost> host;
