@@ -311,6 +311,11 @@ void CTarvelleVST::processBlock(float** inputs, float** outputs, VstInt32 frames
     if (inL == nullptr || inR == nullptr || outL == nullptr || (outputCount >= 2 && outR == nullptr))
         return;
 
+    if (relaxedLoad(resetPending)) {
+        relaxedStore(resetPending, false);
+        clearMeters();
+        engine.reset();
+    }
     const float power = getParameterNormalized(kParamPower); // once per block
     if (power < 0.5f) {
         if (outR != nullptr)
@@ -474,6 +479,14 @@ void CTarvelleVST::suspend()
 {
     clearMeters();
     engine.reset();
+    if (editor != nullptr && editorLink != nullptr && editor->isOpen())
+        editorLink->updateMeters();
+}
+
+void CTarvelleVST::requestReset()
+{
+    clearMeters();
+    relaxedStore(resetPending, true);
     if (editor != nullptr && editorLink != nullptr && editor->isOpen())
         editorLink->updateMeters();
 }

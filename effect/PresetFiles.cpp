@@ -95,7 +95,7 @@ void CTarvelleVST::nextPreset()
         index = kFirstUserSlot;
     recallPreset(index);
     updateDisplay();
-    suspend();
+    requestReset();
 }
 
 void CTarvelleVST::previousPreset()
@@ -108,7 +108,7 @@ void CTarvelleVST::previousPreset()
         index = count - 1;
     recallPreset(index);
     updateDisplay();
-    suspend();
+    requestReset();
 }
 
 bool CTarvelleVST::savePresetFile(const char* path, char* reason, size_t reasonSize)

@@ -281,7 +281,7 @@ void CTarvelleVST::setParameter(VstInt32 index, float value)
     setParameterFromNormalized(index, value);
     switch (index) {
     case kParamPower:
-        suspend();
+        requestReset();
         break;
     case kParamInputThres:
         engine.setParam(CMaximizer::kControlInputGain, getParameterNormalized(kParamInputThres));

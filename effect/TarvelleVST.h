@@ -152,6 +152,10 @@ public:
 private:
     void computeMeterFalls();
     void clearMeters();
+    // Power and the preset arrows, which may come from any thread, ask for the reset that
+    // suspend does; the audio thread does it at the start of its next block, because the
+    // engine's buffers belong to that thread while the host processes.
+    void requestReset();
     void recallValues(VstInt32 index, const float* values, const char* name);
     bool validParam(VstInt32 index) const { return index >= 0 && index < kNumParams && paramTable != nullptr; }
     // The per-frame loops of processBlock, one per path and output layout.
@@ -172,6 +176,7 @@ private:
     PresetMenuTarget* presetMenuTarget = nullptr;
     EffectEditorLink* editorLink = nullptr;
     VstInt32 rateHz = 44100;
+    bool resetPending = false; // set by requestReset, cleared by the audio thread
 
     float outPeakLeft = 0.0f;
     float outPeakRight = 0.0f;

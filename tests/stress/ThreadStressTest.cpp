@@ -55,8 +55,8 @@ TEST(InstanceStress, EightInstancesOnEightThreadsEqualOneThread)
     }
 }
 
-// One instance as a host drives it from three threads at once: audio, automation of the
-// level controls, and a display reading parameters, their text and the meters. The output
+// One instance as a host drives it from three threads at once: audio, automation of Power
+// and the level controls, and a display reading parameters, their text and the meters. The output
 // stays finite, and under ThreadSanitizer no access is a data race.
 TEST(InstanceStress, AudioAutomationAndDisplayThreadsShareOneInstance)
 {
@@ -73,7 +73,7 @@ TEST(InstanceStress, AudioAutomationAndDisplayThreadsShareOneInstance)
         while (running.load(std::memory_order_relaxed)) {
             state = state * 1664525u + 1013904223u;
             const float value = static_cast<float>(state >> 8) / 16777216.0f;
-            effect->setParameter(effect, 2 + static_cast<VstInt32>(state % 3), value);
+            effect->setParameter(effect, 1 + static_cast<VstInt32>(state % 4), value);
         }
     });
     std::thread display([&]() {
