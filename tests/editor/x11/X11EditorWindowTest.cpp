@@ -19,6 +19,7 @@
 #include <fstream>
 #include <functional>
 #include <spawn.h>
+#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -223,6 +224,31 @@ protected:
 
     float parameter(int index) { return host->getParameter(index); }
 
+    // Shared-memory segments this process made that still exist (attached or not).
+    static int sharedSegments()
+    {
+        std::ifstream table("/proc/sysvipc/shm");
+        std::string line;
+        std::getline(table, line); // the column names
+        int count = 0;
+        while (std::getline(table, line)) {
+            std::istringstream fields(line);
+            long key = 0, id = 0, perms = 0, creator = 0;
+            unsigned long size = 0;
+            if (fields >> key >> id >> perms >> size >> creator && creator == long(getpid()))
+                ++count;
+        }
+        return count;
+    }
+
+    // The back buffer goes through shared memory unless the run says the server cannot share
+    // it (no extension, or a connection over the network).
+    static int expectedSegments()
+    {
+        const char* shared = std::getenv("ORVANNE_EXPECT_SHARED_MEMORY");
+        return shared != nullptr && std::strcmp(shared, "0") == 0 ? 0 : 1;
+    }
+
     // Mapped top-level windows on the screen that are not menus (host windows, dialogs).
     int shownWindows()
     {
@@ -328,6 +354,13 @@ protected:
 TEST_F(X11EditorWindowTest, WindowShowsTheHeadlessPictureOutsideTheTextFields)
 {
     openEditor();
+    EXPECT_EQ(sharedSegments(), expectedSegments()) << "the way the pictures go to the server";
+    // A step up and back down redraws the knob's part of the window twice, the pointer leaves.
+    drive([&]() {
+        click(kKnobX, kKnobY, 4);
+        click(kKnobX, kKnobY, 5);
+        xdo({"mousemove", "640", "900"});
+    });
     const Window editor = editorWindow();
     ASSERT_NE(editor, 0u);
     XWindowAttributes a;
@@ -591,7 +624,9 @@ TEST_F(X11EditorWindowTest, HundredOpenCloseCyclesLeaveNothingBehind)
     ASSERT_TRUE(XResQueryClients(observer, &clients, &list));
     XFree(list);
     const int withEditor = clients;
+    EXPECT_EQ(sharedSegments(), expectedSegments());
     window.reset();
+    EXPECT_EQ(sharedSegments(), 0) << "the back buffer's segment is gone with the editor";
     ASSERT_TRUE(XResQueryClients(observer, &clients, &list));
     XFree(list);
     const int baseline = clients;
@@ -607,6 +642,7 @@ TEST_F(X11EditorWindowTest, HundredOpenCloseCyclesLeaveNothingBehind)
     ASSERT_TRUE(XResQueryClients(observer, &clients, &list));
     XFree(list);
     EXPECT_EQ(clients, baseline);
+    EXPECT_EQ(sharedSegments(), 0);
 }
 
 TEST_F(X11EditorWindowTest, RenderEditUsesTheSettingsTheWindowHadWhenClosed)
