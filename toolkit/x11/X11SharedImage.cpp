@@ -100,8 +100,8 @@ bool put(X11Display& display, cairo_surface_t* image, Drawable drawable, GC gc, 
         return false;
     // No completion event: a later drawing pass only ever makes the server read newer pixels,
     // and that pass sends its own rectangle too.
-    return XShmPutImage(display.get(), drawable, gc, &segment->header, int(r.left), int(r.top), int(r.left),
-                        int(r.top), unsigned(r.width()), unsigned(r.height()), False) != 0;
+    return XShmPutImage(display.get(), drawable, gc, &segment->header, int(r.left), int(r.top), int(r.left), int(r.top),
+                        unsigned(r.width()), unsigned(r.height()), False) != 0;
 }
 
 } // namespace x11shared

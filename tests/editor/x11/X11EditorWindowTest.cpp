@@ -224,6 +224,42 @@ protected:
 
     float parameter(int index) { return host->getParameter(index); }
 
+    // Waits up to 10 s for the top-level window whose title starts with title to show the
+    // plug-in's window.
+    bool waitForEditorIn(const char* title)
+    {
+        for (int attempt = 0; attempt < 200; ++attempt) {
+            Window root = 0, parent = 0;
+            Window* children = nullptr;
+            unsigned int count = 0;
+            bool shown = false;
+            XQueryTree(observer, DefaultRootWindow(observer), &root, &parent, &children, &count);
+            for (unsigned int i = 0; i < count && !shown; ++i) {
+                char* name = nullptr;
+                if (XFetchName(observer, children[i], &name) && name != nullptr) {
+                    if (std::strncmp(name, title, std::strlen(title)) == 0 && childCount(children[i]) > 0) {
+                        Window* inner = nullptr;
+                        unsigned int innerCount = 0;
+                        XWindowAttributes a;
+                        if (XQueryTree(observer, children[i], &root, &parent, &inner, &innerCount) && innerCount > 0)
+                            shown = XGetWindowAttributes(observer, inner[0], &a) && a.map_state == IsViewable;
+                        if (inner != nullptr)
+                            XFree(inner);
+                    }
+                    XFree(name);
+                }
+            }
+            if (children != nullptr)
+                XFree(children);
+            if (shown) {
+                usleep(300000); // its first idles draw it
+                return true;
+            }
+            usleep(50000);
+        }
+        return false;
+    }
+
     // Shared-memory segments this process made that still exist (attached or not).
     static int sharedSegments()
     {
@@ -660,6 +696,9 @@ TEST_F(X11EditorWindowTest, RenderEditUsesTheSettingsTheWindowHadWhenClosed)
     // The window sits at the screen's origin (no window manager): drag the knob up, close.
     const std::string x = std::to_string(kKnobX);
     xdo({"search", "--sync", "--name", "orvanne-render"});
+    // The title comes before the editor (slow to open in the sanitizer build): a press on the
+    // bare host window would be lost.
+    EXPECT_TRUE(waitForEditorIn("orvanne-render")) << "the editor opened in the window";
     xdo({"mousemove", x, std::to_string(kKnobY), "mousedown", "1", "sleep", "0.1", "mousemove", x,
          std::to_string(kKnobY - 30), "sleep", "0.1", "mouseup", "1"});
     xdo({"search", "--name", "orvanne-render", "windowclose"});
