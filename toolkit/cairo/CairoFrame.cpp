@@ -19,16 +19,19 @@ CairoFrame::~CairoFrame()
         cairo_surface_destroy(image);
 }
 
+cairo_surface_t* CairoFrame::createImage(int32_t width, int32_t height)
+{
+    cairo_surface_t* next = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+    if (cairo_surface_status(next) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(next);
+        return nullptr;
+    }
+    return next;
+}
+
 void CairoFrame::makeImage(int32_t width, int32_t height)
 {
-    cairo_surface_t* next = nullptr;
-    if (width > 0 && height > 0) {
-        next = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-        if (cairo_surface_status(next) != CAIRO_STATUS_SUCCESS) {
-            cairo_surface_destroy(next);
-            next = nullptr;
-        }
-    }
+    cairo_surface_t* next = width > 0 && height > 0 ? createImage(width, height) : nullptr;
     if (next != nullptr) {
         // A fresh picture starts black, with what the old one showed kept in place.
         cairo_surface_flush(next);

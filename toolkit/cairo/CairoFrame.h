@@ -44,6 +44,8 @@ public:
 
 protected:
     void makeImage(int32_t width, int32_t height);
+    // A new, blank RGB24 picture for makeImage (null when there is none to be had).
+    virtual cairo_surface_t* createImage(int32_t width, int32_t height);
 
     CFrame* frame;
     cairo_surface_t* image = nullptr;

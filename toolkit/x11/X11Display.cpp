@@ -1,7 +1,11 @@
 #include "X11Display.h"
 
+#include "X11SharedImage.h"
+
+#include <X11/extensions/XShm.h>
 #include <algorithm>
 #include <poll.h>
+#include <sys/socket.h>
 #include <vector>
 
 namespace VSTGUI {
@@ -98,6 +102,19 @@ void X11Display::waitForEvent(int milliseconds)
     poll(&descriptor, 1, milliseconds);
 }
 
+bool X11Display::sharedMemory()
+{
+    if (sharedMemoryState == kUnknown) {
+        sockaddr_storage address = {};
+        socklen_t length = sizeof address;
+        const bool local = getsockname(ConnectionNumber(display), reinterpret_cast<sockaddr*>(&address), &length) ==
+                0 &&
+            address.ss_family == AF_UNIX;
+        sharedMemoryState = local && XShmQueryExtension(display) ? kUsable : kRefused;
+    }
+    return sharedMemoryState == kUsable;
+}
+
 X11Canvas::X11Canvas(X11Display& display, Window window, int32_t width, int32_t height)
     : display(display), window(window)
 {
@@ -123,6 +140,10 @@ void X11Canvas::present(cairo_surface_t* image, const CRect& r)
     if (part.width() <= 0 || part.height() <= 0)
         return;
     cairo_surface_flush(image);
+    if (x11shared::put(display, image, window, gc, part)) {
+        XFlush(display.get());
+        return;
+    }
     XImage picture = {};
     picture.width = w;
     picture.height = h;

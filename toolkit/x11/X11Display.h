@@ -35,9 +35,17 @@ public:
     // Waits at most milliseconds for an event to arrive.
     void waitForEvent(int milliseconds);
 
+    // Whether pictures may go to the server through shared memory: it has the extension and
+    // the connection is a local socket (a server elsewhere cannot see this machine's memory).
+    bool sharedMemory();
+    // The server refused a segment: pictures go through the connection from now on.
+    void refuseSharedMemory() { sharedMemoryState = kRefused; }
+
 private:
     X11Display() = default;
+    enum SharedMemoryState { kUnknown, kUsable, kRefused };
     Display* display = nullptr;
+    SharedMemoryState sharedMemoryState = kUnknown;
     Window rootWindow = 0;
     Visual* screenVisual = nullptr;
     int screenDepth = 0;

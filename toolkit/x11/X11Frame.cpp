@@ -3,6 +3,7 @@
 #include "CDrawContext.h"
 #include "CFrame.h"
 #include "MouseButtons.h"
+#include "X11SharedImage.h"
 #include "cairo/InputState.h"
 #include "platform/PlatformInput.h"
 
@@ -119,6 +120,8 @@ X11Frame::X11Frame(CFrame* frame, std::shared_ptr<X11Display> display, Window pa
     : CairoFrame(frame, width, height), display(std::move(display)), parent(parent), window(window)
 {
     canvas.reset(new X11Canvas(*this->display, window, width, height));
+    // The picture made before the display was known, again in shared memory if it can be.
+    makeImage(width, height);
     XMapWindow(this->display->get(), window);
     XFlush(this->display->get());
     openFrames.push_back(this);
@@ -136,6 +139,12 @@ X11Frame::~X11Frame()
     if (openFrames.empty())
         InputState::liveUpdate = nullptr;
     Display* d = display->get();
+    // The back buffer's segment is detached while the connection still runs (unless a drawing
+    // context still holds the picture; the server then lets go when the connection closes).
+    if (image != nullptr) {
+        cairo_surface_destroy(image);
+        image = nullptr;
+    }
     canvas.reset();
     if (window != 0) {
         XUndefineCursor(d, window);
@@ -167,6 +176,12 @@ X11Frame* X11Frame::active()
     return lastActive;
 }
 
+cairo_surface_t* X11Frame::createImage(int32_t width, int32_t height)
+{
+    cairo_surface_t* shared = x11shared::createImage(display, width, height);
+    return shared != nullptr ? shared : CairoFrame::createImage(width, height);
+}
+
 void* X11Frame::getWindow()
 {
     return window != 0 ? reinterpret_cast<void*>(uintptr_t(window)) : nullptr;
@@ -189,7 +204,11 @@ CPoint X11Frame::getWindowOrigin()
     Window child = 0;
     if (!XTranslateCoordinates(display->get(), window, display->root(), 0, 0, &x, &y, &child))
         return CPoint();
-    return CPoint(x, y);
+    // Kept until an event tells more (every pointer and key event carries the origin, and the
+    // pointer position read with it): one round trip, not one per drawing context and idle.
+    origin = CPoint(x, y);
+    originKnown = true;
+    return origin;
 }
 
 Window X11Frame::topLevelWindow()
@@ -305,7 +324,13 @@ void X11Frame::processOwnEvents(bool modal)
     processing = true;
     XEvent event;
     Window own = window;
-    while (XCheckIfEvent(d, &event, ownEvent, reinterpret_cast<XPointer>(&own))) {
+    // One read of the connection when nothing came (each idle); the search below reads again
+    // whenever it finds nothing.
+    if (XEventsQueued(d, QueuedAfterFlush) == 0) {
+        processing = wasProcessing;
+        return;
+    }
+    while (XQLength(d) > 0 && XCheckIfEvent(d, &event, ownEvent, reinterpret_cast<XPointer>(&own))) {
         const X11Frame* self = this;
         handleEvent(event, modal);
         // The editor may have been closed by what the event did.
@@ -332,6 +357,18 @@ void X11Frame::handleEvent(XEvent& event, bool modal)
     case LeaveNotify:
         origin = CPoint(event.xcrossing.x_root - event.xcrossing.x, event.xcrossing.y_root - event.xcrossing.y);
         originKnown = true;
+        break;
+    case KeyPress:
+    case KeyRelease:
+        if (event.xkey.same_screen) {
+            origin = CPoint(event.xkey.x_root - event.xkey.x, event.xkey.y_root - event.xkey.y);
+            originKnown = true;
+        }
+        break;
+    case ConfigureNotify:
+    case ReparentNotify:
+        // Moved within the host's window: asked again when next needed.
+        originKnown = false;
         break;
     default:
         break;

@@ -1,7 +1,7 @@
 // The X11 layer's frame window: a child of the host's window on the editor's own display
 // connection. The frame draws into the window-less frame's picture (the same drawing code and
 // pictures as the headless rendering), and every finished drawing pass copies the rectangle
-// it touched to the window.
+// it touched to the window (from memory shared with the server where it can).
 #pragma once
 
 #include "X11Display.h"
@@ -52,6 +52,10 @@ public:
     // frame; it is freed once the loop has left.
     static bool idleWhileModal(X11Frame* owner, uint32_t& lastIdle);
 
+protected:
+    // The back buffer in memory the server shares where it can.
+    cairo_surface_t* createImage(int32_t width, int32_t height) override;
+
 private:
     X11Frame(CFrame* frame, std::shared_ptr<X11Display> display, Window parent, Window window, int32_t width,
              int32_t height);
@@ -65,8 +69,9 @@ private:
     std::unique_ptr<X11Canvas> canvas;
     Cursor cursors[10] = {};
     int32_t cursorType = 0;
-    // The window's screen position as the last pointer event showed it (no round trip per
-    // drawing context); asked of the server until an event has told.
+    // The window's screen position as the last pointer or key event showed it (no round trip
+    // per drawing context); asked of the server once when no event has told, and again after
+    // the window moved within its parent.
     CPoint origin;
     bool originKnown = false;
     int trackingDepth = 0;
