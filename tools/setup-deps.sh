@@ -10,6 +10,7 @@ packages=(
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine64 wine32:i386 xvfb xauth xdotool
   libx11-dev libxres-dev x11-utils
+  lv2-dev libsuil-dev
   lsp-plugins-vst
 )
 

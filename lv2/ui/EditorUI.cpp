@@ -180,7 +180,11 @@ void EditorUI::writeParameter(VstInt32 index)
     const int32_t port = portOfParameter(index);
     if (port < 0)
         return;
+    // A preset recall reports every parameter; the plug-in hears only those that change (a
+    // repeated Power would restart its engine).
     const float plain = plainValue(index);
+    if (plain == pluginValues[index])
+        return;
     pluginValues[index] = plain;
     if (write != nullptr)
         write(controller, static_cast<uint32_t>(port), sizeof(plain), 0, &plain);
