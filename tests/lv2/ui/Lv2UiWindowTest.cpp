@@ -265,8 +265,7 @@ TEST_F(Lv2UiWindowTest, DraggingInputThresWritesItsPortInDecibels)
         EXPECT_EQ(w.size, sizeof(float));
         EXPECT_EQ(w.protocol, 0u);
     }
-    // Plain decibels from the default 0 dB upwards, within the knob's range; each one is a
-    // value the plug-in's own records produce (whole steps of the 40 dB range over 0..1).
+    // Plain decibels from the default 0 dB upwards, within the knob's range.
     for (size_t i = 1; i < values.size(); ++i)
         EXPECT_GE(values[i], values[i - 1]);
     EXPECT_GT(values.back(), 1.0f);
