@@ -10,8 +10,8 @@ packages=(
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine64 wine32:i386 xvfb xauth xdotool
   libx11-dev libxres-dev x11-utils
-  lv2-dev libsuil-dev
   lsp-plugins-vst
+  lv2-dev liblilv-dev lilv-utils libsuil-dev
 )
 
 missing=()

@@ -2,6 +2,7 @@
 
 #include "CFrame.h"
 #include "CVSTEditor.h"
+#include "OrvannePorts.h"
 #include "ProxyEffect.h"
 
 #include <cstdio>
@@ -10,16 +11,19 @@
 
 namespace {
 
-// The control input ports 4..7 in order, as parameter indices.
-constexpr VstInt32 kPortParameters[] = {kParamInputThres, kParamOutCeiling, kParamRecovery, kParamPower};
-constexpr uint32_t kParameterPorts = sizeof(kPortParameters) / sizeof(kPortParameters[0]);
+using namespace orvanne_lv2;
+
+// The control input ports in order, as parameter indices.
+constexpr VstInt32 kPortParameters[kControlInputCount] = {kParamInputThres, kParamOutCeiling, kParamRecovery,
+                                                          kParamPower};
+static_assert(kPortInputThres == kFirstControlInput && kPortPower == kFirstControlInput + 3, "control port order");
 
 // The port of a parameter index, or -1 for the parameters without one.
 int32_t portOfParameter(VstInt32 index)
 {
-    for (uint32_t i = 0; i < kParameterPorts; ++i)
+    for (uint32_t i = 0; i < kControlInputCount; ++i)
         if (kPortParameters[i] == index)
-            return static_cast<int32_t>(EditorUI::kFirstParameterPort + i);
+            return static_cast<int32_t>(kFirstControlInput + i);
     return -1;
 }
 
@@ -146,13 +150,14 @@ void EditorUI::portEvent(uint32_t port, uint32_t bufferSize, uint32_t format, co
         return;
     float value = 0.0f;
     std::memcpy(&value, buffer, sizeof(value));
-    if (port >= kFirstReadingPort && port < kFirstReadingPort + 5) {
-        proxy->setReading(kReadingOutLeft + static_cast<VstInt32>(port - kFirstReadingPort), value);
+    if (port >= kFirstMeter && port < kFirstMeter + kMeterCount) {
+        // The meter ports carry getParameter(11..15) in order.
+        proxy->setReading(kReadingOutLeft + static_cast<VstInt32>(port - kFirstMeter), value);
         return;
     }
-    if (port < kFirstParameterPort || port >= kFirstParameterPort + kParameterPorts)
+    if (port < kFirstControlInput || port >= kFirstControlInput + kControlInputCount)
         return;
-    const VstInt32 index = kPortParameters[port - kFirstParameterPort];
+    const VstInt32 index = kPortParameters[port - kFirstControlInput];
     // The plug-in's value as the effect's records take it (out of range and not-a-number as the
     // plug-in maps them); the editor shows it on its next idle. Nothing goes back to the host.
     if (value != plainValue(index))

@@ -13,12 +13,6 @@ class ProxyEffect;
 
 class EditorUI {
 public:
-    // The control ports that carry the effect's parameters and the output ports that carry
-    // the meters' readings, in the plug-in's port numbering.
-    static constexpr uint32_t kFirstParameterPort = 4;
-    static constexpr uint32_t kFirstReadingPort = 8;
-    static constexpr uint32_t kPortCount = 14;
-
     // Opens the editor into the window that features give as ui:parent; null (with the reason
     // on stderr) without a parent, without a display or when the editor cannot open there.
     static EditorUI* create(LV2UI_Write_Function write, LV2UI_Controller controller, const LV2_Feature* const* features,

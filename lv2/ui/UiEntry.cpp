@@ -1,12 +1,13 @@
 // The UI module's entry point: one X11 UI for the plug-in, with the idle interface.
 #include "EditorUI.h"
+#include "OrvannePorts.h"
 
 #include <cstring>
 
 namespace {
 
-constexpr const char* kUiUri = "urn:tarvelle:orvanne#ui";
-constexpr const char* kPluginUri = "urn:tarvelle:orvanne";
+using orvanne_lv2::kPluginUri;
+using orvanne_lv2::kUiUri;
 
 LV2UI_Handle instantiate(const LV2UI_Descriptor* descriptor, const char* pluginUri, const char* bundlePath,
                          LV2UI_Write_Function write, LV2UI_Controller controller, LV2UI_Widget* widget,

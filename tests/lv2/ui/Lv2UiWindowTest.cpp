@@ -1,9 +1,10 @@
-// The LV2 UI in a host's window: a small host on a virtual X display loads orvanne_ui.so
-// through suil (an X11 UI in an X11 container: no wrapper), gives it its window as ui:parent,
-// idles it through the idle interface and records what the UI writes. xdotool drives the real
-// pointer; the window's pixels show what the port events did.
+// The LV2 UI in a host's window: a small host on a virtual X display finds the plug-in's UI in
+// the bundle through lilv, loads it through suil (an X11 UI in an X11 container: no wrapper),
+// gives it its window as ui:parent, idles it through the idle interface and records what the
+// UI writes. xdotool drives the real pointer; the window's pixels show what the port events did.
 #include "EditorLayout.h"
 #include "HostCallbacks.h"
+#include "OrvannePorts.h"
 #include "TarvelleVST.h"
 #include "TempTree.h"
 #include "XdoTool.h"
@@ -13,6 +14,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XRes.h>
+#include <lilv/lilv.h>
 #include <lv2/ui/ui.h>
 #include <suil/suil.h>
 
@@ -29,11 +31,10 @@
 
 namespace {
 
-constexpr const char* kPluginUri = "urn:tarvelle:orvanne";
-constexpr const char* kUiUri = "urn:tarvelle:orvanne#ui";
-constexpr uint32_t kInputThresPort = 4;
-constexpr uint32_t kPowerPort = 7;
-constexpr uint32_t kFirstMeterPort = 8;
+using namespace orvanne_lv2;
+constexpr uint32_t kInputThresPort = kPortInputThres;
+constexpr uint32_t kPowerPort = kPortPower;
+constexpr uint32_t kFirstMeterPort = kFirstMeter;
 const int kKnobX = 156; // the "Input Thres" knob's centre
 const int kKnobY = 131;
 
@@ -98,6 +99,7 @@ protected:
         ASSERT_NE(host.display, nullptr);
         host.suil = suil_host_new(&Host::write, nullptr, nullptr, nullptr);
         suil_host_set_touch_func(host.suil, &Host::touch);
+        findUi();
     }
 
     void TearDown() override
@@ -140,9 +142,53 @@ protected:
         LV2_Feature resizeFeature = {LV2_UI__resize, &resize};
         const LV2_Feature* withAll[] = {&parent, &resizeFeature, nullptr};
         const LV2_Feature* withoutParent[] = {&resizeFeature, nullptr};
-        const std::string bundle = std::string(ORVANNE_LV2_BUNDLE) + "/";
-        return suil_instance_new(host.suil, &host, LV2_UI__X11UI, kPluginUri, kUiUri, LV2_UI__X11UI, bundle.c_str(),
-                                 (bundle + "orvanne_ui.so").c_str(), withParent ? withAll : withoutParent);
+        return suil_instance_new(host.suil, &host, LV2_UI__X11UI, kPluginUri, kUiUri, LV2_UI__X11UI, uiBundle.c_str(),
+                                 uiBinary.c_str(), withParent ? withAll : withoutParent);
+    }
+
+    // The plug-in's X11 UI as the bundle declares it, found as a host finds it; its bundle and
+    // binary paths are kept for instantiate.
+    void findUi()
+    {
+        LilvWorld* world = lilv_world_new();
+        LilvNode* path = lilv_new_string(world, ORVANNE_LV2_PATH);
+        lilv_world_set_option(world, LILV_OPTION_LV2_PATH, path);
+        lilv_node_free(path);
+        lilv_world_load_all(world);
+        LilvNode* pluginUri = lilv_new_uri(world, kPluginUri);
+        LilvNode* x11 = lilv_new_uri(world, LV2_UI__X11UI);
+        const LilvPlugin* plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world), pluginUri);
+        LilvUIs* uis = plugin != nullptr ? lilv_plugin_get_uis(plugin) : nullptr;
+        unsigned found = 0;
+        if (uis != nullptr) {
+            LILV_FOREACH(uis, i, uis)
+            {
+                const LilvUI* ui = lilv_uis_get(uis, i);
+                ++found;
+                if (std::strcmp(lilv_node_as_uri(lilv_ui_get_uri(ui)), kUiUri) != 0 || !lilv_ui_is_a(ui, x11))
+                    continue;
+                char* bundle = lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_bundle_uri(ui)), nullptr);
+                char* binary = lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_binary_uri(ui)), nullptr);
+                uiBundle = bundle;
+                uiBinary = binary;
+                lilv_free(bundle);
+                lilv_free(binary);
+                // Its own description reads, and says what the host must give it.
+                EXPECT_GE(lilv_world_load_resource(world, lilv_ui_get_uri(ui)), 1);
+                LilvNode* required = lilv_new_uri(world, LV2_CORE__requiredFeature);
+                LilvNode* parent = lilv_new_uri(world, LV2_UI__parent);
+                EXPECT_TRUE(lilv_world_ask(world, lilv_ui_get_uri(ui), required, parent));
+                lilv_node_free(parent);
+                lilv_node_free(required);
+            }
+            lilv_uis_free(uis);
+        }
+        lilv_node_free(x11);
+        lilv_node_free(pluginUri);
+        lilv_world_free(world);
+        ASSERT_EQ(found, 1u) << "one UI for the plug-in";
+        ASSERT_FALSE(uiBinary.empty()) << "the UI is an X11 UI";
+        EXPECT_EQ(suil_ui_supported(LV2_UI__X11UI, LV2_UI__X11UI), 1u) << "embedded directly";
     }
 
     void openUi()
@@ -220,6 +266,8 @@ protected:
 
     TempTree data;
     Host host;
+    std::string uiBundle;
+    std::string uiBinary;
 };
 
 TEST_F(Lv2UiWindowTest, OpensTheEditorInsideTheParentAndAsksForItsSize)
