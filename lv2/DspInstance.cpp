@@ -129,7 +129,11 @@ void DspInstance::applyControls()
             plain = std::floor(plain + 0.5f); // an integer port: the nearest step
         else if (kFirstControlInput + k == kPortPower)
             plain = value > 0.0f ? max : min; // a toggle: anything above zero is on
-        effect->setParameter(param, effect->normalizeValue(param, plain));
+        // A port moving within one setting (a toggle from 0.2 to 0.4, a level beyond its end)
+        // changes nothing: setting Power again would restart the engine.
+        const float normalized = effect->normalizeValue(param, plain);
+        if (normalized != effect->getParameterNormalized(param))
+            effect->setParameter(param, normalized);
     }
 }
 

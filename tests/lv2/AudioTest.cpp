@@ -191,7 +191,7 @@ TEST(Lv2Audio, LatencyPortEqualsTheMeasuredImpulseDelay)
     }
 }
 
-TEST(Lv2Audio, NanAndInfiniteControlsGiveFiniteOutput)
+TEST(Lv2Audio, NanInfiniteAndInBetweenControlValuesGetSafeAnswers)
 {
     World world;
     ASSERT_NE(world.plugin, nullptr) << world.loadMessages;
@@ -238,6 +238,23 @@ TEST(Lv2Audio, NanAndInfiniteControlsGiveFiniteOutput)
     infinite.run(in.left.data(), in.right.data(), oddL.data(), oddR.data(), half);
     ends.run(in.left.data(), in.right.data(), plainL.data(), plainR.data(), half);
     EXPECT_TRUE(allFinite(oddL) && allFinite(oddR));
+    EXPECT_EQ(firstDifference(oddL, plainL), -1);
+    EXPECT_EQ(firstDifference(oddR, plainR), -1);
+
+    // A toggle moving while it stays on (Power at 1, then 0.5) does not set Power again,
+    // which would restart the engine and empty its delay.
+    Instance moving(world, 44100.0);
+    Instance steady(world, 44100.0);
+    ASSERT_TRUE(moving.valid() && steady.valid());
+    for (Instance* instance : {&moving, &steady}) {
+        instance->controls[kPortPower] = 1.0f;
+        instance->activate();
+    }
+    moving.run(in.left.data(), in.right.data(), oddL.data(), oddR.data(), half);
+    steady.run(in.left.data(), in.right.data(), plainL.data(), plainR.data(), half);
+    moving.controls[kPortPower] = 0.5f;
+    moving.run(in.left.data() + half, in.right.data() + half, oddL.data() + half, oddR.data() + half, half);
+    steady.run(in.left.data() + half, in.right.data() + half, plainL.data() + half, plainR.data() + half, half);
     EXPECT_EQ(firstDifference(oddL, plainL), -1);
     EXPECT_EQ(firstDifference(oddR, plainR), -1);
 }
