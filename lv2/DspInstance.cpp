@@ -1,5 +1,7 @@
 #include "DspInstance.h"
 
+#include "ControlSetting.h"
+
 #include "PresetRecord.h"
 
 #include <lv2/atom/atom.h>
@@ -122,13 +124,7 @@ void DspInstance::applyControls()
         lastSeen[k] = value;
 
         const VstInt32 param = kControlParams[k];
-        const float min = effect->getParameterMin(param);
-        const float max = effect->getParameterMax(param);
-        float plain = value < min ? min : (value > max ? max : value);
-        if (kFirstControlInput + k == kPortRecovery)
-            plain = std::floor(plain + 0.5f); // an integer port: the nearest step
-        else if (kFirstControlInput + k == kPortPower)
-            plain = value > 0.0f ? max : min; // a toggle: anything above zero is on
+        const float plain = controlSetting(*effect, param, kFirstControlInput + k, value);
         // A port moving within one setting (a toggle from 0.2 to 0.4, a level beyond its end)
         // changes nothing: setting Power again would restart the engine.
         const float normalized = effect->normalizeValue(param, plain);

@@ -2,9 +2,11 @@
 
 #include "CFrame.h"
 #include "CVSTEditor.h"
+#include "ControlSetting.h"
 #include "OrvannePorts.h"
 #include "ProxyEffect.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -158,10 +160,13 @@ void EditorUI::portEvent(uint32_t port, uint32_t bufferSize, uint32_t format, co
     if (port < kFirstControlInput || port >= kFirstControlInput + kControlInputCount)
         return;
     const VstInt32 index = kPortParameters[port - kFirstControlInput];
-    // The plug-in's value as the effect's records take it (out of range and not-a-number as the
-    // plug-in maps them); the editor shows it on its next idle. Nothing goes back to the host.
-    if (value != plainValue(index))
-        proxy->setParameter(index, proxy->normalizeValue(index, value));
+    // The setting the plug-in makes of the value (NaN leaves it as it is), through the effect's
+    // records; the editor shows it on its next idle. Nothing goes back to the host.
+    if (!std::isnan(value)) {
+        const float normalized = proxy->normalizeValue(index, controlSetting(*proxy, index, port, value));
+        if (normalized != proxy->getParameterNormalized(index))
+            proxy->setParameter(index, normalized);
+    }
     pluginValues[index] = plainValue(index);
 }
 

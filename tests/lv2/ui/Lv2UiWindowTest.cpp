@@ -356,6 +356,24 @@ TEST_F(Lv2UiWindowTest, PortEventsMoveTheKnobAndTheMetersWithoutWritingBack)
     EXPECT_EQ(pixels(layout::kMeterLeft), metersQuiet);
     EXPECT_EQ(pixels(layout::kReduction), reductionQuiet);
 
+    // Odd values show the setting the plug-in makes of them: Recovery's nearest step; a NaN
+    // leaves a knob where it was.
+    portEvent(kPortRecovery, 3.0f);
+    idleFor(100);
+    const std::vector<uint32_t> medium = pixels(layout::kRecoveryKnob);
+    portEvent(kPortRecovery, 1.0f);
+    idleFor(100);
+    EXPECT_NE(pixels(layout::kRecoveryKnob), medium);
+    portEvent(kPortRecovery, 2.6f);
+    idleFor(100);
+    EXPECT_EQ(pixels(layout::kRecoveryKnob), medium);
+    portEvent(kInputThresPort, 12.0f);
+    idleFor(100);
+    const std::vector<uint32_t> at12 = pixels(layout::kInputKnob);
+    portEvent(kInputThresPort, std::nanf(""));
+    idleFor(100);
+    EXPECT_EQ(pixels(layout::kInputKnob), at12);
+
     // What the host sends, in range or not, is never echoed; bad events change nothing.
     portEvent(kInputThresPort, 35.0f);
     portEvent(kPowerPort, 1.0f);
