@@ -39,30 +39,15 @@ const void* findFeature(const LV2_Feature* const* features, const char* uri)
     return nullptr;
 }
 
-// Whether a feature is present at all (ui:parent may be the window id 0 in principle, so its
-// data is not a presence test).
-bool hasFeature(const LV2_Feature* const* features, const char* uri)
-{
-    if (features == nullptr)
-        return false;
-    for (const LV2_Feature* const* f = features; *f != nullptr; ++f)
-        if ((*f)->URI != nullptr && std::strcmp((*f)->URI, uri) == 0)
-            return true;
-    return false;
-}
-
 } // namespace
 
 EditorUI* EditorUI::create(LV2UI_Write_Function write, LV2UI_Controller controller, const LV2_Feature* const* features,
                            LV2UI_Widget* widget)
 {
-    if (!hasFeature(features, LV2_UI__parent)) {
-        std::fprintf(stderr, "Orvanne UI: the host gives no parent window (ui:parent); the editor needs one\n");
-        return nullptr;
-    }
+    // An X window id, never 0.
     void* parent = const_cast<void*>(findFeature(features, LV2_UI__parent));
     if (parent == nullptr) {
-        std::fprintf(stderr, "Orvanne UI: the host's parent window (ui:parent) is null\n");
+        std::fprintf(stderr, "Orvanne UI: the host gives no parent window (ui:parent); the editor needs one\n");
         return nullptr;
     }
 
