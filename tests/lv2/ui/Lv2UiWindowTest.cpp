@@ -424,9 +424,14 @@ TEST_F(Lv2UiWindowTest, PresetsFromTheArrowsAndTheMenuReachThePlugin)
     EXPECT_EQ(values[0], 0.0f);
 }
 
-TEST_F(Lv2UiWindowTest, RefusesWithoutParentAndCleansUpAfterItsParentIsGone)
+TEST_F(Lv2UiWindowTest, RefusesWithoutParentOrDisplayAndCleansUpAfterItsParentIsGone)
 {
     EXPECT_EQ(instantiate(false), nullptr);
+    // Without a display of its own the editor could only draw off-screen.
+    const std::string display = std::getenv("DISPLAY");
+    unsetenv("DISPLAY");
+    EXPECT_EQ(instantiate(), nullptr);
+    setenv("DISPLAY", display.c_str(), 1);
 
     // GTK hosts destroy the window before the cleanup.
     openUi();
