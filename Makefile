@@ -15,7 +15,8 @@ setup:
 build: setup build-native build-win32 build-win64
 
 build-native:
-	cmake -S . -B $(NATIVE) $(CMAKE_FLAGS) -DORVANNE_DIST_DIR=$(CURDIR)/dist/linux
+	cmake -S . -B $(NATIVE) $(CMAKE_FLAGS) -DORVANNE_DIST_DIR=$(CURDIR)/dist/linux \
+	  -DORVANNE_LV2_DIST_DIR=$(CURDIR)/dist/lv2/orvanne.lv2
 	cmake --build $(NATIVE) -j $(JOBS)
 
 # The sanitizer builds' instrumentation changes inlining, which wakes flow-dependent warnings

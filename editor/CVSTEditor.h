@@ -39,6 +39,10 @@ enum EditorTag : int32_t {
     kTagFirstFolder = 5000,
 };
 
+// The editor factory (EditorFactory.h) of every module that shows the editor: the VST module's
+// effect and the LV2 UI's proxy effect get the same editor.
+AEffEditor* createEditor(CTarvelleVST* effect);
+
 // The maker's web site; the links menu opens pages under it.
 extern const char* const kMakerWebSite;
 

@@ -3,16 +3,12 @@
 #include "CVSTEditor.h"
 #include "PluginFactory.h"
 
-namespace {
-
-AEffEditor* makeEditor(CTarvelleVST* effect)
+AEffEditor* createEditor(CTarvelleVST* effect)
 {
     return new CVSTEditor(effect);
 }
 
-} // namespace
-
 AudioEffect* createEffectInstance(audioMasterCallback audioMaster)
 {
-    return createTarvelleVST(audioMaster, &makeEditor);
+    return createTarvelleVST(audioMaster, &createEditor);
 }

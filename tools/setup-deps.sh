@@ -11,6 +11,7 @@ packages=(
   wine wine64 wine32:i386 xvfb xauth xdotool
   libx11-dev libxext-dev libxres-dev x11-utils
   lsp-plugins-vst
+  lv2-dev liblilv-dev lilv-utils libsuil-dev
 )
 
 missing=()

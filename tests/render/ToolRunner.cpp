@@ -1,88 +1,17 @@
 #include "ToolRunner.h"
 
 #include <gtest/gtest.h>
-#include <sndfile.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace rendertest {
 
-namespace {
-
-std::string quote(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
-    }
-    return quoted + "'";
-}
-
-std::string slurp(const std::string& path)
-{
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-} // namespace
-
 ToolRun runTool(const std::vector<std::string>& arguments)
 {
-    TempTree capture;
-    std::string command = quote(RENDER_TOOL);
-    for (const std::string& a : arguments)
-        command += " " + quote(a);
-    command += " >" + quote(capture.file("out")) + " 2>" + quote(capture.file("err")) + " </dev/null";
-    ToolRun run;
-    const int status = std::system(command.c_str());
-    if (status != -1 && WIFEXITED(status))
-        run.status = WEXITSTATUS(status);
-    run.out = slurp(capture.file("out"));
-    run.err = slurp(capture.file("err"));
-    return run;
-}
-
-void writeSound(const std::string& path, const Sound& sound, int format)
-{
-    SF_INFO info = {};
-    info.samplerate = sound.rate;
-    info.channels = sound.channels;
-    info.format = format ? format : (SF_FORMAT_WAV | SF_FORMAT_FLOAT);
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
-    EXPECT_EQ(sf_writef_float(file, sound.samples.data(), sound.frames()), sound.frames());
-    sf_close(file);
-}
-
-Sound readSound(const std::string& path, bool floatWav)
-{
-    Sound sound;
-    SF_INFO info = {};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    if (!file) {
-        ADD_FAILURE() << "cannot read " << path << ": " << sf_strerror(nullptr);
-        return sound;
-    }
-    if (floatWav) {
-        EXPECT_EQ(info.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
-    }
-    sound.rate = info.samplerate;
-    sound.channels = info.channels;
-    sound.samples.resize(static_cast<size_t>(info.frames * info.channels));
-    EXPECT_EQ(sf_readf_float(file, sound.samples.data(), info.frames), info.frames);
-    sf_close(file);
-    return sound;
+    std::vector<std::string> command{RENDER_TOOL};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return test_support::runCommand(command);
 }
 
 double peakDb(const Sound& sound)

@@ -4,6 +4,7 @@
 #include "EditorWindow.h"
 #include "PluginHost.h"
 #include "TempTree.h"
+#include "XdoTool.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +24,6 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -102,43 +102,15 @@ protected:
     // dialogs run their own loops inside the editor's idle), then idles a little more.
     void drive(const std::function<void()>& script, int settleMs = 200)
     {
-        std::atomic<bool> finished(false);
-        std::atomic<bool> idleReturned(false);
-        std::thread driver([&]() {
-            script();
-            finished = true;
-            // A menu or dialog the script left open would hold the idle forever: it is dismissed.
-            for (int i = 0; i < 50 && !idleReturned; ++i)
-                usleep(100000);
-            while (!idleReturned) {
-                ADD_FAILURE() << "a menu or dialog stayed open";
-                xdo({"key", "Escape"});
-            }
-        });
-        while (!finished) {
-            window->runFor(10);
-        }
-        idleReturned = true;
-        driver.join();
-        window->runFor(settleMs);
+        EXPECT_TRUE(test_support::driveWhileIdling(
+            script, [&](int milliseconds) { window->runFor(milliseconds); }, settleMs))
+            << "a menu or dialog stayed open";
     }
 
     // Runs xdotool (on the driving thread), then gives the editor time to answer.
     void xdo(const std::vector<std::string>& args, int settleMs = 300)
     {
-        std::vector<char*> argv;
-        std::string program = "xdotool";
-        argv.push_back(&program[0]);
-        std::vector<std::string> copy = args;
-        for (std::string& a : copy)
-            argv.push_back(&a[0]);
-        argv.push_back(nullptr);
-        pid_t child = 0;
-        ASSERT_EQ(posix_spawnp(&child, "xdotool", nullptr, nullptr, argv.data(), environ), 0);
-        int status = 0;
-        waitpid(child, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "xdotool failed";
-        usleep(useconds_t(settleMs) * 1000);
+        EXPECT_TRUE(test_support::xdotool(args, settleMs)) << "xdotool failed";
     }
 
     void run(const std::vector<std::string>& args)

@@ -1,0 +1,228 @@
+#include "LilvHost.h"
+
+#include "DemoSignal.h"
+
+#include <lv2/atom/atom.h>
+#include <lv2/presets/presets.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace lv2test {
+
+namespace {
+
+// What the process writes to stderr between construction and finish().
+class StderrCapture {
+public:
+    StderrCapture()
+    {
+        std::fflush(stderr);
+        file = std::tmpfile();
+        saved = dup(STDERR_FILENO);
+        if (file != nullptr && saved >= 0)
+            dup2(fileno(file), STDERR_FILENO);
+    }
+    std::string finish()
+    {
+        std::fflush(stderr);
+        if (saved >= 0) {
+            dup2(saved, STDERR_FILENO);
+            close(saved);
+            saved = -1;
+        }
+        std::string text;
+        if (file != nullptr) {
+            std::rewind(file);
+            char buffer[4096];
+            size_t n;
+            while ((n = std::fread(buffer, 1, sizeof(buffer), file)) > 0)
+                text.append(buffer, n);
+            std::fclose(file);
+            file = nullptr;
+        }
+        return text;
+    }
+    ~StderrCapture() { finish(); }
+
+private:
+    std::FILE* file = nullptr;
+    int saved = -1;
+};
+
+} // namespace
+
+UridMap::UridMap()
+{
+    mapData.handle = this;
+    mapData.map = [](LV2_URID_Map_Handle handle, const char* uri) { return static_cast<UridMap*>(handle)->map(uri); };
+    unmapData.handle = this;
+    unmapData.unmap = [](LV2_URID_Unmap_Handle handle, LV2_URID urid) {
+        return static_cast<UridMap*>(handle)->unmap(urid);
+    };
+    mapFeature = {LV2_URID__map, &mapData};
+    unmapFeature = {LV2_URID__unmap, &unmapData};
+    featureList[0] = &mapFeature;
+    featureList[1] = &unmapFeature;
+    featureList[2] = nullptr;
+}
+
+LV2_URID UridMap::map(const char* uri)
+{
+    for (size_t i = 0; i < uris.size(); ++i)
+        if (uris[i] == uri)
+            return static_cast<LV2_URID>(i + 1);
+    uris.emplace_back(uri);
+    return static_cast<LV2_URID>(uris.size());
+}
+
+const char* UridMap::unmap(LV2_URID urid) const
+{
+    return urid >= 1 && urid <= uris.size() ? uris[urid - 1].c_str() : nullptr;
+}
+
+World::World()
+{
+    setenv("LV2_PATH", ORVANNE_LV2_PATH, 1);
+    StderrCapture capture;
+    world = lilv_world_new();
+    lilv_world_load_all(world);
+    const LilvPlugins* plugins = lilv_world_get_all_plugins(world);
+    plugin = lilv_plugins_get_by_uri(plugins, uri(kPluginUri));
+    // The plug-in's own data files are read when first asked for.
+    if (plugin != nullptr && lilv_plugin_verify(plugin)) {
+        LilvNode* name = lilv_plugin_get_name(plugin);
+        lilv_node_free(name);
+        LilvNodes* presets = lilv_plugin_get_related(plugin, uri(LV2_PRESETS__Preset));
+        LILV_FOREACH(nodes, i, presets)
+        lilv_world_load_resource(world, lilv_nodes_get(presets, i));
+        lilv_nodes_free(presets);
+    }
+    loadMessages = capture.finish();
+}
+
+World::~World()
+{
+    for (LilvNode* node : nodes)
+        lilv_node_free(node);
+    lilv_world_free(world);
+}
+
+const LilvNode* World::uri(const char* text)
+{
+    nodes.push_back(lilv_new_uri(world, text));
+    return nodes.back();
+}
+
+const LilvNode* World::string(const char* text)
+{
+    nodes.push_back(lilv_new_string(world, text));
+    return nodes.back();
+}
+
+Instance::Instance(World& world, double rate, bool withMap) : world(world)
+{
+    if (world.plugin == nullptr)
+        return;
+    lilv = lilv_plugin_instantiate(world.plugin, rate, withMap ? world.urids.features() : nullptr);
+    if (lilv == nullptr)
+        return;
+    for (uint32_t port = 0; port < kPortCount; ++port) {
+        const LilvPort* p = lilv_plugin_get_port_by_index(world.plugin, port);
+        LilvNode* value = nullptr;
+        lilv_port_get_range(world.plugin, p, &value, nullptr, nullptr);
+        controls[port] = value != nullptr ? lilv_node_as_float(value) : 0.0f;
+        lilv_node_free(value);
+        if (port >= kFirstControlInput)
+            lilv_instance_connect_port(lilv, port, &controls[port]);
+    }
+}
+
+Instance::~Instance()
+{
+    if (lilv != nullptr)
+        lilv_instance_free(lilv);
+}
+
+void Instance::activate()
+{
+    lilv_instance_activate(lilv);
+}
+
+void Instance::run(const float* inL, const float* inR, float* outL, float* outR, uint32_t frames)
+{
+    lilv_instance_connect_port(lilv, kPortInLeft, const_cast<float*>(inL));
+    lilv_instance_connect_port(lilv, kPortInRight, const_cast<float*>(inR));
+    lilv_instance_connect_port(lilv, kPortOutLeft, outL);
+    lilv_instance_connect_port(lilv, kPortOutRight, outR);
+    lilv_instance_run(lilv, frames);
+}
+
+void Instance::connectControl(uint32_t port, bool connected)
+{
+    lilv_instance_connect_port(lilv, port, connected ? &controls[port] : nullptr);
+}
+
+const LV2_State_Interface* Instance::state() const
+{
+    return static_cast<const LV2_State_Interface*>(lilv_instance_get_extension_data(lilv, LV2_STATE__interface));
+}
+
+namespace {
+
+int portOf(Instance& instance, const char* symbol)
+{
+    LilvNode* name = lilv_new_string(instance.world.world, symbol);
+    const LilvPort* port = lilv_plugin_get_port_by_symbol(instance.world.plugin, name);
+    lilv_node_free(name);
+    return port != nullptr ? static_cast<int>(lilv_port_get_index(instance.world.plugin, port)) : -1;
+}
+
+} // namespace
+
+void setPortValue(const char* symbol, void* instance, const void* value, uint32_t size, uint32_t type)
+{
+    Instance& target = *static_cast<Instance*>(instance);
+    const int port = portOf(target, symbol);
+    if (port >= 0 && size == sizeof(float) && type == target.world.urids.map(LV2_ATOM__Float))
+        std::memcpy(&target.controls[port], value, sizeof(float));
+}
+
+const void* getPortValue(const char* symbol, void* instance, uint32_t* size, uint32_t* type)
+{
+    Instance& source = *static_cast<Instance*>(instance);
+    const int port = portOf(source, symbol);
+    if (port < 0)
+        return nullptr;
+    *size = sizeof(float);
+    *type = source.world.urids.map(LV2_ATOM__Float);
+    return &source.controls[port];
+}
+
+long long firstDifference(const std::vector<float>& a, const std::vector<float>& b)
+{
+    const size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < n; ++i)
+        if (std::memcmp(&a[i], &b[i], sizeof(float)) != 0)
+            return static_cast<long long>(i);
+    return a.size() == b.size() ? -1 : static_cast<long long>(n);
+}
+
+Stereo programMaterial()
+{
+    const std::vector<float> interleaved = render::DemoSignal::generate();
+    Stereo sound;
+    sound.left.resize(interleaved.size() / 2);
+    sound.right.resize(interleaved.size() / 2);
+    for (size_t i = 0; i < sound.left.size(); ++i) {
+        sound.left[i] = interleaved[2 * i];
+        sound.right[i] = interleaved[2 * i + 1];
+    }
+    return sound;
+}
+
+} // namespace lv2test

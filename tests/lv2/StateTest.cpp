@@ -1,0 +1,234 @@
+// The state extension: the 56-byte record of the VST chunk, through lilv's state API and
+// between the two formats; bad records are refused and change nothing.
+#include "LilvHost.h"
+
+#include "PluginHost.h"
+#include "PresetRecord.h"
+#include "TarvelleVST.h"
+
+#include <gtest/gtest.h>
+#include <lv2/atom/atom.h>
+
+#include <cstring>
+#include <memory>
+
+using namespace lv2test;
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+// What save() stored, and what restore() is handed back.
+struct Store {
+    UridMap* urids = nullptr;
+    Bytes value;
+    uint32_t key = 0;
+    uint32_t type = 0;
+    int calls = 0;
+};
+
+LV2_State_Status storeValue(LV2_State_Handle handle, uint32_t key, const void* value, size_t size, uint32_t type,
+                            uint32_t flags)
+{
+    (void)flags;
+    Store& store = *static_cast<Store*>(handle);
+    store.key = key;
+    store.type = type;
+    store.value.assign(static_cast<const unsigned char*>(value), static_cast<const unsigned char*>(value) + size);
+    ++store.calls;
+    return LV2_STATE_SUCCESS;
+}
+
+const void* retrieveValue(LV2_State_Handle handle, uint32_t key, size_t* size, uint32_t* type, uint32_t* flags)
+{
+    Store& store = *static_cast<Store*>(handle);
+    if (store.calls == 0 || key != store.urids->map(kChunkKeyUri))
+        return nullptr;
+    *size = store.value.size();
+    *type = store.type;
+    *flags = LV2_STATE_IS_POD;
+    return store.value.data();
+}
+
+Bytes saveRecord(Instance& instance, const LV2_Feature* const* features, LV2_State_Status* status = nullptr)
+{
+    Store store;
+    const LV2_State_Status result = instance.state()->save(instance.lilv->lv2_handle, storeValue, &store, 0, features);
+    if (status != nullptr)
+        *status = result;
+    return store.value;
+}
+
+LV2_State_Status restoreRecord(Instance& instance, const Bytes& bytes, uint32_t type)
+{
+    Store store;
+    store.urids = &instance.world.urids;
+    store.value = bytes;
+    store.type = type;
+    store.calls = 1;
+    return instance.state()->restore(instance.lilv->lv2_handle, retrieveValue, &store, 0,
+                                     instance.world.urids.features());
+}
+
+struct Output {
+    std::vector<float> left, right;
+};
+
+// Restarted, then the material.
+Output render(Instance& instance, const Stereo& in)
+{
+    Output out{std::vector<float>(in.frames()), std::vector<float>(in.frames())};
+    instance.activate();
+    instance.run(in.left.data(), in.right.data(), out.left.data(), out.right.data(),
+                 static_cast<uint32_t>(in.frames()));
+    return out;
+}
+
+Output render(vsthost::PluginHost& host, const Stereo& in)
+{
+    Output out{std::vector<float>(in.frames()), std::vector<float>(in.frames())};
+    host.stop();
+    host.start(44100.0f, 4096);
+    host.processStereo(in.left.data(), in.right.data(), out.left.data(), out.right.data(),
+                       static_cast<VstInt32>(in.frames()));
+    return out;
+}
+
+void expectSame(const Output& a, const Output& b)
+{
+    EXPECT_EQ(firstDifference(a.left, b.left), -1);
+    EXPECT_EQ(firstDifference(a.right, b.right), -1);
+}
+
+std::unique_ptr<vsthost::PluginHost> loadVst()
+{
+    std::string error;
+    std::unique_ptr<vsthost::PluginHost> host = vsthost::PluginHost::load(ORVANNE_VST_PLUGIN, error);
+    EXPECT_TRUE(host != nullptr) << error;
+    if (host != nullptr)
+        host->start(44100.0f, 4096);
+    return host;
+}
+
+} // namespace
+
+TEST(Lv2State, SavedAndRestoredThroughLilvReproducesTheOutput)
+{
+    World world;
+    ASSERT_NE(world.plugin, nullptr) << world.loadMessages;
+    const Stereo in = programMaterial();
+    Instance source(world, 44100.0);
+    ASSERT_TRUE(source.valid());
+    source.controls[kPortInputThres] = 7.5f;
+    source.controls[kPortOutCeiling] = -2.0f;
+    source.controls[kPortRecovery] = 4.0f;
+    source.activate();
+    std::vector<float> scratchL(in.frames()), scratchR(in.frames());
+    source.run(in.left.data(), in.right.data(), scratchL.data(), scratchR.data(), 10000);
+
+    // Saved as a host saves a session (to text and back), restored into a fresh instance.
+    LilvState* saved = lilv_state_new_from_instance(world.plugin, source.lilv, world.urids.mapFeatureData(), nullptr,
+                                                    nullptr, nullptr, nullptr, getPortValue, &source, LV2_STATE_IS_POD,
+                                                    world.urids.features());
+    ASSERT_NE(saved, nullptr);
+    char* text = lilv_state_to_string(world.world, world.urids.mapFeatureData(), world.urids.unmapFeatureData(), saved,
+                                      "urn:orvanne-test:state", nullptr);
+    lilv_state_free(saved);
+    ASSERT_NE(text, nullptr);
+    EXPECT_NE(std::strstr(text, kChunkKeyUri), nullptr) << text;
+    LilvState* loaded = lilv_state_new_from_string(world.world, world.urids.mapFeatureData(), text);
+    lilv_free(text);
+    ASSERT_NE(loaded, nullptr);
+    Instance target(world, 44100.0);
+    ASSERT_TRUE(target.valid());
+    lilv_state_restore(loaded, target.lilv, setPortValue, &target, 0, world.urids.features());
+    lilv_state_free(loaded);
+    EXPECT_EQ(target.controls[kPortInputThres], 7.5f);
+
+    expectSame(render(target, in), render(source, in));
+    EXPECT_EQ(saveRecord(target, world.urids.features()), saveRecord(source, world.urids.features()));
+}
+
+TEST(Lv2State, TheRecordMovesBetweenTheVstAndTheLv2Build)
+{
+    World world;
+    ASSERT_NE(world.plugin, nullptr) << world.loadMessages;
+    const Stereo in = programMaterial();
+    const uint32_t chunkType = world.urids.map(LV2_ATOM__Chunk);
+
+    // VST to LV2: the chunk restored into an instance whose ports stay where they are.
+    std::unique_ptr<vsthost::PluginHost> vst = loadVst();
+    ASSERT_NE(vst, nullptr);
+    vst->setParameter(kParamInputThres, 0.7f);
+    vst->setParameter(kParamRecovery, 0.75f);
+    vst->setParameter(kParamOutCeiling, 0.45f);
+    const Bytes chunk = vst->getChunk();
+    ASSERT_EQ(chunk.size(), sizeof(PresetRecord));
+    Instance lv2(world, 44100.0);
+    ASSERT_TRUE(lv2.valid());
+    EXPECT_EQ(restoreRecord(lv2, chunk, chunkType), LV2_STATE_SUCCESS);
+    expectSame(render(lv2, in), render(*vst, in));
+    EXPECT_EQ(saveRecord(lv2, world.urids.features()), chunk);
+
+    // LV2 to VST: a state made through the ports, given to a fresh VST instance.
+    Instance source(world, 44100.0);
+    ASSERT_TRUE(source.valid());
+    source.controls[kPortInputThres] = 4.0f;
+    source.controls[kPortRecovery] = 2.0f;
+    source.controls[kPortPower] = 1.0f;
+    source.activate();
+    source.run(in.left.data(), in.right.data(), nullptr, nullptr, 64);
+    LV2_State_Status status = LV2_STATE_ERR_UNKNOWN;
+    const Bytes record = saveRecord(source, world.urids.features(), &status);
+    EXPECT_EQ(status, LV2_STATE_SUCCESS);
+    std::unique_ptr<vsthost::PluginHost> fresh = loadVst();
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_EQ(fresh->setChunk(record.data(), record.size()), 1);
+    expectSame(render(*fresh, in), render(source, in));
+    EXPECT_EQ(fresh->getChunk(), record);
+}
+
+TEST(Lv2State, BadRecordsAreRefusedAndChangeNothing)
+{
+    World world;
+    ASSERT_NE(world.plugin, nullptr) << world.loadMessages;
+    const uint32_t chunkType = world.urids.map(LV2_ATOM__Chunk);
+    Instance instance(world, 44100.0);
+    ASSERT_TRUE(instance.valid());
+    instance.controls[kPortInputThres] = 5.0f;
+    instance.run(nullptr, nullptr, nullptr, nullptr, 16);
+    const Bytes before = saveRecord(instance, world.urids.features());
+    ASSERT_EQ(before.size(), sizeof(PresetRecord));
+
+    Bytes other(sizeof(PresetRecord), 0);
+    std::memcpy(other.data(), before.data(), 4); // the tag, then zero values: clearly another state
+    for (size_t size : {size_t(1), sizeof(PresetRecord) - 1, sizeof(PresetRecord) + 1, size_t(4096)}) {
+        Bytes wrong(size, 0x7f);
+        EXPECT_EQ(restoreRecord(instance, wrong, chunkType), LV2_STATE_ERR_BAD_TYPE) << size;
+    }
+    EXPECT_EQ(restoreRecord(instance, other, world.urids.map(LV2_ATOM__String)), LV2_STATE_ERR_BAD_TYPE);
+    EXPECT_EQ(saveRecord(instance, world.urids.features()), before);
+
+    // A state without the record is the default, the factory setting.
+    Instance fresh(world, 44100.0);
+    ASSERT_TRUE(fresh.valid());
+    Store empty;
+    empty.urids = &world.urids;
+    EXPECT_EQ(instance.state()->restore(instance.lilv->lv2_handle, retrieveValue, &empty, 0, world.urids.features()),
+              LV2_STATE_SUCCESS);
+    EXPECT_EQ(saveRecord(instance, world.urids.features()), saveRecord(fresh, world.urids.features()));
+}
+
+TEST(Lv2State, WithoutAUridMapStateIsRefusedUnlessTheCallBringsOne)
+{
+    World world;
+    ASSERT_NE(world.plugin, nullptr) << world.loadMessages;
+    Instance bare(world, 44100.0, false); // as lv2apply instantiates: no features at all
+    ASSERT_TRUE(bare.valid());
+    LV2_State_Status status = LV2_STATE_SUCCESS;
+    EXPECT_TRUE(saveRecord(bare, nullptr, &status).empty());
+    EXPECT_EQ(status, LV2_STATE_ERR_NO_FEATURE);
+    const Bytes record = saveRecord(bare, world.urids.features(), &status);
+    EXPECT_EQ(status, LV2_STATE_SUCCESS);
+    EXPECT_EQ(record.size(), sizeof(PresetRecord));
+}

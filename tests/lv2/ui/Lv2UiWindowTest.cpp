@@ -1,0 +1,483 @@
+// The LV2 UI in a host's window: a small host on a virtual X display finds the plug-in's UI in
+// the bundle through lilv, loads it through suil (an X11 UI in an X11 container: no wrapper),
+// gives it its window as ui:parent, idles it through the idle interface and records what the
+// UI writes. xdotool drives the real pointer; the window's pixels show what the port events did.
+#include "EditorLayout.h"
+#include "HostCallbacks.h"
+#include "OrvannePorts.h"
+#include "TarvelleVST.h"
+#include "TempTree.h"
+#include "XdoTool.h"
+
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XRes.h>
+#include <lilv/lilv.h>
+#include <lv2/ui/ui.h>
+#include <suil/suil.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace orvanne_lv2;
+constexpr uint32_t kInputThresPort = kPortInputThres;
+constexpr uint32_t kPowerPort = kPortPower;
+constexpr uint32_t kFirstMeterPort = kFirstMeter;
+const int kKnobX = 156; // the "Input Thres" knob's centre
+const int kKnobY = 131;
+
+struct PortWrite {
+    uint32_t port;
+    uint32_t size;
+    uint32_t protocol;
+    float value;
+};
+
+// The host: its window, the UI instance and what the UI told it.
+struct Host {
+    Display* display = nullptr;
+    Window window = 0;
+    SuilHost* suil = nullptr;
+    SuilInstance* instance = nullptr;
+    const LV2UI_Idle_Interface* idleInterface = nullptr;
+    std::vector<PortWrite> writes;
+    std::vector<std::pair<uint32_t, bool>> touches;
+    std::vector<std::pair<int, int>> resizes;
+    // Run from inside the write function (a host acting on a write at once).
+    std::function<void()> onWrite;
+
+    static void write(SuilController controller, uint32_t port, uint32_t size, uint32_t protocol, const void* buffer)
+    {
+        Host* host = static_cast<Host*>(controller);
+        PortWrite w = {port, size, protocol, 0.0f};
+        if (size == sizeof(float) && buffer != nullptr)
+            std::memcpy(&w.value, buffer, sizeof(float));
+        host->writes.push_back(w);
+        if (host->onWrite)
+            host->onWrite();
+    }
+    static void touch(SuilController controller, uint32_t port, bool grabbed)
+    {
+        static_cast<Host*>(controller)->touches.emplace_back(port, grabbed);
+    }
+    static int resize(LV2UI_Feature_Handle handle, int width, int height)
+    {
+        static_cast<Host*>(handle)->resizes.emplace_back(width, height);
+        return 0;
+    }
+
+    std::vector<float> writesTo(uint32_t port) const
+    {
+        std::vector<float> values;
+        for (const PortWrite& w : writes)
+            if (w.port == port)
+                values.push_back(w.value);
+        return values;
+    }
+};
+
+class Lv2UiWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "runs under a virtual X display (xvfb-run)";
+        ASSERT_FALSE(data.path().empty());
+        setenv("XDG_DATA_HOME", data.path().c_str(), 1);
+        host.display = XOpenDisplay(nullptr);
+        ASSERT_NE(host.display, nullptr);
+        host.suil = suil_host_new(&Host::write, nullptr, nullptr, nullptr);
+        suil_host_set_touch_func(host.suil, &Host::touch);
+        findUi();
+    }
+
+    void TearDown() override
+    {
+        closeUi();
+        destroyWindow();
+        if (host.suil != nullptr)
+            suil_host_free(host.suil);
+        if (host.display != nullptr)
+            XCloseDisplay(host.display);
+    }
+
+    void createWindow()
+    {
+        Display* d = host.display;
+        XSetWindowAttributes attributes = {};
+        attributes.background_pixel = BlackPixel(d, DefaultScreen(d));
+        host.window = XCreateWindow(d, DefaultRootWindow(d), 0, 0, 923, 278, 0, CopyFromParent, InputOutput,
+                                    CopyFromParent, CWBackPixel, &attributes);
+        XMapWindow(d, host.window);
+        XSync(d, False);
+    }
+
+    void destroyWindow()
+    {
+        if (host.window != 0) {
+            XDestroyWindow(host.display, host.window);
+            XSync(host.display, False);
+            host.window = 0;
+        }
+    }
+
+    // The UI in the host's window (a new one unless there is one), or without ui:parent.
+    SuilInstance* instantiate(bool withParent = true)
+    {
+        if (host.window == 0)
+            createWindow();
+        LV2_Feature parent = {LV2_UI__parent, reinterpret_cast<void*>(uintptr_t(host.window))};
+        LV2UI_Resize resize = {&host, &Host::resize};
+        LV2_Feature resizeFeature = {LV2_UI__resize, &resize};
+        const LV2_Feature* withAll[] = {&parent, &resizeFeature, nullptr};
+        const LV2_Feature* withoutParent[] = {&resizeFeature, nullptr};
+        return suil_instance_new(host.suil, &host, LV2_UI__X11UI, kPluginUri, kUiUri, LV2_UI__X11UI, uiBundle.c_str(),
+                                 uiBinary.c_str(), withParent ? withAll : withoutParent);
+    }
+
+    // The plug-in's X11 UI as the bundle declares it, found as a host finds it; its bundle and
+    // binary paths are kept for instantiate.
+    void findUi()
+    {
+        LilvWorld* world = lilv_world_new();
+        LilvNode* path = lilv_new_string(world, ORVANNE_LV2_PATH);
+        lilv_world_set_option(world, LILV_OPTION_LV2_PATH, path);
+        lilv_node_free(path);
+        lilv_world_load_all(world);
+        LilvNode* pluginUri = lilv_new_uri(world, kPluginUri);
+        LilvNode* x11 = lilv_new_uri(world, LV2_UI__X11UI);
+        const LilvPlugin* plugin = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world), pluginUri);
+        LilvUIs* uis = plugin != nullptr ? lilv_plugin_get_uis(plugin) : nullptr;
+        unsigned found = 0;
+        if (uis != nullptr) {
+            LILV_FOREACH(uis, i, uis)
+            {
+                const LilvUI* ui = lilv_uis_get(uis, i);
+                ++found;
+                if (std::strcmp(lilv_node_as_uri(lilv_ui_get_uri(ui)), kUiUri) != 0 || !lilv_ui_is_a(ui, x11))
+                    continue;
+                char* bundle = lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_bundle_uri(ui)), nullptr);
+                char* binary = lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_binary_uri(ui)), nullptr);
+                uiBundle = bundle;
+                uiBinary = binary;
+                lilv_free(bundle);
+                lilv_free(binary);
+                // Its own description reads, and says what the host must give it.
+                EXPECT_GE(lilv_world_load_resource(world, lilv_ui_get_uri(ui)), 1);
+                LilvNode* required = lilv_new_uri(world, LV2_CORE__requiredFeature);
+                LilvNode* parent = lilv_new_uri(world, LV2_UI__parent);
+                EXPECT_TRUE(lilv_world_ask(world, lilv_ui_get_uri(ui), required, parent));
+                lilv_node_free(parent);
+                lilv_node_free(required);
+            }
+            lilv_uis_free(uis);
+        }
+        lilv_node_free(x11);
+        lilv_node_free(pluginUri);
+        lilv_world_free(world);
+        ASSERT_EQ(found, 1u) << "one UI for the plug-in";
+        ASSERT_FALSE(uiBinary.empty()) << "the UI is an X11 UI";
+        EXPECT_EQ(suil_ui_supported(LV2_UI__X11UI, LV2_UI__X11UI), 1u) << "embedded directly";
+    }
+
+    void openUi()
+    {
+        host.instance = instantiate();
+        ASSERT_NE(host.instance, nullptr);
+        host.idleInterface = static_cast<const LV2UI_Idle_Interface*>(
+            suil_instance_extension_data(host.instance, LV2_UI__idleInterface));
+        ASSERT_NE(host.idleInterface, nullptr);
+        idleFor(300);
+    }
+
+    void closeUi()
+    {
+        if (host.instance != nullptr)
+            suil_instance_free(host.instance);
+        host.instance = nullptr;
+        host.idleInterface = nullptr;
+    }
+
+    // The host's loop: its own window's events, the UI's idle about every 10 ms.
+    void idleFor(int milliseconds)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+        do {
+            while (XPending(host.display) > 0) {
+                XEvent event;
+                XNextEvent(host.display, &event);
+            }
+            if (host.instance != nullptr) {
+                EXPECT_EQ(host.idleInterface->idle(suil_instance_get_handle(host.instance)), 0);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        } while (std::chrono::steady_clock::now() < end);
+    }
+
+    void drive(const std::function<void()>& script)
+    {
+        EXPECT_TRUE(test_support::driveWhileIdling(script, [&](int milliseconds) { idleFor(milliseconds); }))
+            << "a menu or dialog stayed open";
+    }
+
+    void xdo(const std::vector<std::string>& args) { EXPECT_TRUE(test_support::xdotool(args)) << "xdotool failed"; }
+
+    void portEvent(uint32_t port, float value)
+    {
+        suil_instance_port_event(host.instance, port, sizeof(value), 0, &value);
+    }
+
+    // The UI's window (the widget it answered) and its pixels 0x00RRGGBB inside box.
+    Window uiWindow() const { return Window(reinterpret_cast<uintptr_t>(suil_instance_get_widget(host.instance))); }
+    std::vector<uint32_t> pixels(const layout::Box& box)
+    {
+        std::vector<uint32_t> found;
+        XImage* image = XGetImage(host.display, uiWindow(), box.left, box.top, unsigned(box.width()),
+                                  unsigned(box.height()), AllPlanes, ZPixmap);
+        if (image == nullptr)
+            return found;
+        for (int y = 0; y < box.height(); ++y)
+            for (int x = 0; x < box.width(); ++x)
+                found.push_back(uint32_t(XGetPixel(image, x, y)) & 0xffffffu);
+        XDestroyImage(image);
+        return found;
+    }
+
+    int xClients()
+    {
+        int clients = 0;
+        XResClient* list = nullptr;
+        if (!XResQueryClients(host.display, &clients, &list))
+            return -1;
+        XFree(list);
+        return clients;
+    }
+
+    TempTree data;
+    Host host;
+    std::string uiBundle;
+    std::string uiBinary;
+};
+
+TEST_F(Lv2UiWindowTest, OpensTheEditorInsideTheParentAndAsksForItsSize)
+{
+    openUi();
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    ASSERT_TRUE(XQueryTree(host.display, uiWindow(), &root, &parent, &children, &count));
+    if (children != nullptr)
+        XFree(children);
+    EXPECT_EQ(parent, host.window);
+    XWindowAttributes a;
+    ASSERT_TRUE(XGetWindowAttributes(host.display, uiWindow(), &a));
+    EXPECT_EQ(a.width, 923);
+    EXPECT_EQ(a.height, 278);
+    EXPECT_EQ(a.map_state, IsViewable);
+    ASSERT_EQ(host.resizes.size(), 1u);
+    EXPECT_EQ(host.resizes[0], std::make_pair(923, 278));
+    // The background is drawn (not the host window's black).
+    const std::vector<uint32_t> shown = pixels(layout::Box{0, 0, 923, 278});
+    size_t black = 0;
+    for (uint32_t p : shown)
+        black += p == 0 ? 1 : 0;
+    EXPECT_LT(black, shown.size() / 2);
+    // Opening writes nothing: the plug-in's values are the host's to tell.
+    EXPECT_TRUE(host.writes.empty());
+}
+
+TEST_F(Lv2UiWindowTest, DraggingInputThresWritesItsPortInDecibels)
+{
+    openUi();
+    const std::string x = std::to_string(kKnobX);
+    drive([&]() {
+        xdo({"mousemove", x, std::to_string(kKnobY), "mousedown", "1", "sleep", "0.1", "mousemove", x,
+             std::to_string(kKnobY - 20), "sleep", "0.1", "mousemove", x, std::to_string(kKnobY - 40), "sleep", "0.1",
+             "mouseup", "1"});
+    });
+    const std::vector<float> values = host.writesTo(kInputThresPort);
+    ASSERT_FALSE(values.empty());
+    EXPECT_EQ(values.size(), host.writes.size()) << "only the dragged parameter's port";
+    for (const PortWrite& w : host.writes) {
+        EXPECT_EQ(w.size, sizeof(float));
+        EXPECT_EQ(w.protocol, 0u);
+    }
+    // Plain decibels from the default 0 dB upwards, within the knob's range.
+    for (size_t i = 1; i < values.size(); ++i)
+        EXPECT_GE(values[i], values[i - 1]);
+    EXPECT_GT(values.back(), 1.0f);
+    EXPECT_LE(values.back(), 20.0f);
+    // The drag is bracketed as one gesture on the port.
+    ASSERT_GE(host.touches.size(), 2u);
+    EXPECT_EQ(host.touches.front(), std::make_pair(kInputThresPort, true));
+    EXPECT_EQ(host.touches.back(), std::make_pair(kInputThresPort, false));
+
+    // The wheel steps down from there.
+    host.writes.clear();
+    drive([&]() { xdo({"mousemove", x, std::to_string(kKnobY), "click", "5"}); });
+    ASSERT_EQ(host.writesTo(kInputThresPort).size(), 1u);
+    EXPECT_LT(host.writesTo(kInputThresPort)[0], values.back());
+}
+
+TEST_F(Lv2UiWindowTest, PortEventsMoveTheKnobAndTheMetersWithoutWritingBack)
+{
+    openUi();
+    const std::vector<uint32_t> knobAtZero = pixels(layout::kInputKnob);
+    portEvent(kInputThresPort, 12.0f);
+    idleFor(100);
+    EXPECT_NE(pixels(layout::kInputKnob), knobAtZero) << "the knob turned";
+    portEvent(kInputThresPort, 0.0f);
+    idleFor(100);
+    EXPECT_EQ(pixels(layout::kInputKnob), knobAtZero) << "and back";
+
+    // Readings of the output ports: full scale, then silence again.
+    const std::vector<uint32_t> metersQuiet = pixels(layout::kMeterLeft);
+    const std::vector<uint32_t> reductionQuiet = pixels(layout::kReduction);
+    for (uint32_t port = kFirstMeterPort; port < kFirstMeterPort + 5; ++port)
+        portEvent(port, 1.0f);
+    idleFor(100);
+    EXPECT_NE(pixels(layout::kMeterLeft), metersQuiet);
+    EXPECT_NE(pixels(layout::kReduction), reductionQuiet);
+    for (uint32_t port = kFirstMeterPort; port < kFirstMeterPort + 5; ++port)
+        portEvent(port, 0.0f);
+    // The output meters fall a step per redraw.
+    idleFor(500);
+    EXPECT_EQ(pixels(layout::kMeterLeft), metersQuiet);
+    EXPECT_EQ(pixels(layout::kReduction), reductionQuiet);
+
+    // Odd values show the setting the plug-in makes of them: Recovery's nearest step; a NaN
+    // leaves a knob where it was.
+    portEvent(kPortRecovery, 3.0f);
+    idleFor(100);
+    const std::vector<uint32_t> medium = pixels(layout::kRecoveryKnob);
+    portEvent(kPortRecovery, 1.0f);
+    idleFor(100);
+    EXPECT_NE(pixels(layout::kRecoveryKnob), medium);
+    portEvent(kPortRecovery, 2.6f);
+    idleFor(100);
+    EXPECT_EQ(pixels(layout::kRecoveryKnob), medium);
+    portEvent(kInputThresPort, 12.0f);
+    idleFor(100);
+    const std::vector<uint32_t> at12 = pixels(layout::kInputKnob);
+    portEvent(kInputThresPort, std::nanf(""));
+    idleFor(100);
+    EXPECT_EQ(pixels(layout::kInputKnob), at12);
+
+    // What the host sends, in range or not, is never echoed; bad events change nothing.
+    portEvent(kInputThresPort, 35.0f);
+    portEvent(kPowerPort, 1.0f);
+    portEvent(kInputThresPort, std::nanf(""));
+    portEvent(kFirstMeterPort, std::nanf(""));
+    portEvent(99, 1.0f);
+    const double wide = 3.0;
+    suil_instance_port_event(host.instance, kInputThresPort, sizeof(wide), 0, &wide);
+    suil_instance_port_event(host.instance, kInputThresPort, sizeof(float), 1, &wide);
+    idleFor(100);
+    EXPECT_TRUE(host.writes.empty());
+}
+
+// A preset file in a folder of the preset root, holding the effect's state with Input Thres at
+// plain dB.
+void writePreset(const std::string& dataHome, const char* folder, const char* name, float dB)
+{
+    CTarvelleVST* effect = createTarvelleVST(&test_support::quietHost, nullptr);
+    ASSERT_NE(effect, nullptr);
+    effect->setParameter(kParamInputThres, effect->normalizeValue(kParamInputThres, dB));
+    void* chunk = nullptr;
+    const VstInt32 size = effect->getChunk(&chunk, true);
+    const std::string path = dataHome + "/Tarvelle/Plug-In Settings/Orvanne/" + folder;
+    ASSERT_EQ(std::system(("mkdir -p '" + path + "'").c_str()), 0);
+    std::ofstream(path + "/" + name + ".prg", std::ios::binary).write(static_cast<const char*>(chunk), size);
+    delete effect;
+}
+
+TEST_F(Lv2UiWindowTest, PresetsFromTheArrowsAndTheMenuReachThePlugin)
+{
+    writePreset(data.path(), "Bank", "Loud", 6.0f);
+    openUi();
+    // The next arrow: the factory setting, then the folder's preset.
+    drive([&]() { xdo({"mousemove", "558", "9", "click", "1"}); });
+    std::vector<float> values = host.writesTo(kInputThresPort);
+    ASSERT_EQ(values.size(), 1u);
+    EXPECT_NEAR(values[0], 6.0f, 1e-4);
+    EXPECT_EQ(host.writes.size(), 1u) << "only what changed";
+
+    // The menu's factory setting brings 0 dB back.
+    host.writes.clear();
+    drive([&]() {
+        xdo({"mousemove", "420", "9", "click", "1"});
+        xdo({"key", "Down", "Return"});
+    });
+    values = host.writesTo(kInputThresPort);
+    ASSERT_EQ(values.size(), 1u);
+    EXPECT_EQ(values[0], 0.0f);
+}
+
+TEST_F(Lv2UiWindowTest, RefusesWithoutParentOrDisplayAndCleansUpAfterItsParentIsGone)
+{
+    EXPECT_EQ(instantiate(false), nullptr);
+    // Without a display of its own the editor could only draw off-screen.
+    const std::string display = std::getenv("DISPLAY");
+    unsetenv("DISPLAY");
+    EXPECT_EQ(instantiate(), nullptr);
+    setenv("DISPLAY", display.c_str(), 1);
+
+    // GTK hosts destroy the window before the cleanup.
+    openUi();
+    destroyWindow();
+    idleFor(100);
+    closeUi();
+
+    // Many open and close cycles leave no X connection behind.
+    const int baseline = xClients();
+    for (int i = 0; i < 20; ++i) {
+        openUi();
+        EXPECT_EQ(xClients(), baseline + 1);
+        closeUi();
+    }
+    EXPECT_EQ(xClients(), baseline);
+}
+
+TEST_F(Lv2UiWindowTest, HostCleaningUpFromItsWriteFunctionDuringADragFreesAfterTheDrag)
+{
+    openUi();
+    bool freed = false;
+    host.onWrite = [&]() {
+        if (freed)
+            return;
+        freed = true;
+        // The UI's handle stays valid until its idle returns; suil's record goes now.
+        closeUi();
+    };
+    LV2UI_Handle handle = suil_instance_get_handle(host.instance);
+    const LV2UI_Idle_Interface* idle = host.idleInterface;
+    const std::string x = std::to_string(kKnobX);
+    bool closedDuring = false;
+    EXPECT_TRUE(test_support::driveWhileIdling(
+        [&]() {
+            xdo({"mousemove", x, std::to_string(kKnobY), "mousedown", "1", "sleep", "0.1", "mousemove", x,
+                 std::to_string(kKnobY - 30), "sleep", "0.1", "mouseup", "1"});
+        },
+        [&](int milliseconds) {
+            if (closedDuring)
+                return;
+            idle->idle(handle);
+            closedDuring = freed;
+            std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+        }));
+    EXPECT_TRUE(freed);
+    EXPECT_EQ(host.writes.size(), 1u) << "nothing more is written after the cleanup";
+}
+
+} // namespace
