@@ -174,7 +174,7 @@ struct MeterSink {
 
     MeterSink(float* left, float* right, float* levelBuffer, __m128 peakValues, __m128 overValues,
               __m128 reductionValue, double peakFall, double overFall, double reductionFall, __m128 peakRest,
-              __m128 overRest)
+              __m128 overRest, float safeLevel)
         : outL(left),
           outR(right),
           levels(levelBuffer),
@@ -183,7 +183,7 @@ struct MeterSink {
           overs{overValues, _mm_set1_pd(overFall), overRest, _mm_setzero_ps()},
           reduction(reductionValue),
           fallReduction(_mm_set_sd(reductionFall)),
-          safe(_mm_set1_ps(safeForChunk(peakFall, overFall))),
+          safe(_mm_set1_ps(safeLevel)),
           largest(_mm_setzero_ps())
     {
     }
@@ -337,6 +337,7 @@ void CTarvelleVST::levelFrames(const float* inL, const float* inR, float* outL, 
                 rest = __builtin_nanf("");
             meterRestFalls[0] = peakFall;
             meterRestFalls[1] = overFall;
+            meterSafeLevel = safeForChunk(peakFall, overFall);
         }
         CMaximizer::Frames run(engine);
         alignas(16) float levels[4 * CMaximizer::Frames::kChunk];
@@ -346,7 +347,7 @@ void CTarvelleVST::levelFrames(const float* inL, const float* inR, float* outL, 
             _mm_unpacklo_ps(_mm_set_ss(relaxedLoad(overLeft)), _mm_set_ss(relaxedLoad(overRight))),
             _mm_set_ss(relaxedLoad(gainReduction)), peakFall, overFall, reductionFall,
             _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(meterRest))),
-            _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(meterRest + 2))));
+            _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(meterRest + 2))), meterSafeLevel);
         run.processChunks(inL, inR, frames, sink);
         sink.finish();
         run.finish();
