@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only those missing.
 # Runs as root on a fresh Debian machine; a no-op when everything is present.
+# --peers also installs the plug-ins peer-bench compares with (x42-dpl, LSP Limiter).
 set -euo pipefail
 
 packages=(
@@ -11,7 +12,11 @@ packages=(
   wine wine64 wine32:i386 xvfb xauth xdotool
   libx11-dev libxres-dev x11-utils
   lsp-plugins-vst
+  liblilv-dev lv2-dev
 )
+if [ "${1:-}" = "--peers" ]; then
+  packages+=(x42-plugins lsp-plugins-lv2)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
