@@ -71,12 +71,12 @@ public:
     {
         const LV2_URID intType = world.urid(LV2_ATOM__Int);
         const LV2_URID floatType = world.urid(LV2_ATOM__Float);
-        options[0] = {LV2_OPTIONS_INSTANCE, 0, world.urid(LV2_BUF_SIZE__maxBlockLength), sizeof(int32_t), intType,
-                      &blockLength};
-        options[1] = {LV2_OPTIONS_INSTANCE, 0, world.urid(LV2_BUF_SIZE__nominalBlockLength), sizeof(int32_t),
-                      intType, &blockLength};
-        options[2] = {LV2_OPTIONS_INSTANCE, 0, world.urid(LV2_PARAMETERS__sampleRate), sizeof(float), floatType,
-                      &sampleRate};
+        options[0] = {LV2_OPTIONS_INSTANCE, 0,       world.urid(LV2_BUF_SIZE__maxBlockLength),
+                      sizeof(int32_t),      intType, &blockLength};
+        options[1] = {LV2_OPTIONS_INSTANCE, 0,       world.urid(LV2_BUF_SIZE__nominalBlockLength),
+                      sizeof(int32_t),      intType, &blockLength};
+        options[2] = {LV2_OPTIONS_INSTANCE, 0,         world.urid(LV2_PARAMETERS__sampleRate),
+                      sizeof(float),        floatType, &sampleRate};
         options[3] = {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr};
         mapFeature = {LV2_URID__map, &world.map};
         unmapFeature = {LV2_URID__unmap, &world.unmap};

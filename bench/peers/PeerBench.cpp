@@ -34,9 +34,12 @@ struct PeerSpec {
 };
 
 const PeerSpec kLv2Peers[] = {
-    {"x42-dpl", "http://gareus.org/oss/lv2/dpl#stereo", "threshold 0 dB, input gain 0 dB, release 10 ms, true peak off",
+    {"x42-dpl",
+     "http://gareus.org/oss/lv2/dpl#stereo",
+     "threshold 0 dB, input gain 0 dB, release 10 ms, true peak off",
      {{"enable", 1.0f}, {"gain", 0.0f}, {"threshold", 0.0f}, {"release", 0.01f}, {"truepeak", 0.0f}}},
-    {"LSP", "http://lsp-plug.in/plugins/lv2/limiter_stereo",
+    {"LSP",
+     "http://lsp-plug.in/plugins/lv2/limiter_stereo",
      "LSP Limiter Stereo, threshold 0 dB, look-ahead 5 ms, automatic level regulation off, oversampling off, "
      "dither off, other controls at their defaults",
      {{"enabled", 1.0f},
@@ -146,8 +149,7 @@ int main(int argc, char** argv)
         inputPeak = std::max({inputPeak, std::fabs(material.left[i]), std::fabs(material.right[i])});
 
     std::printf("peer-bench on %s: %d interleaved repetitions of %d passes over %zu frames, input peak %+.1f dBFS\n",
-                cpuName().c_str(), options.repetitions, options.passes, bench::Material::kFrames,
-                decibels(inputPeak));
+                cpuName().c_str(), options.repetitions, options.passes, bench::Material::kFrames, decibels(inputPeak));
     std::printf("ceiling 0 dBFS sample peak for every plug-in; a plug-in limits when its output peak lies within "
                 "-%.1f..+%.3f dB of it\n",
                 kBelowCeilingDb, kAboveCeilingDb);
@@ -235,8 +237,8 @@ int main(int argc, char** argv)
 
     std::printf("\noutput peaks over every setting:\n");
     for (const Result& r : results) {
-        const bool limits =
-            r.lowestPeakDb >= -kBelowCeilingDb && r.highestPeakDb <= kAboveCeilingDb && std::isfinite(r.lowestPeakDb);
+        const bool limits = r.lowestPeakDb >= -kBelowCeilingDb && r.highestPeakDb <= kAboveCeilingDb &&
+            std::isfinite(r.lowestPeakDb);
         std::printf("  %-10s %+.3f .. %+.3f dBFS: %s\n", r.name.c_str(), r.lowestPeakDb, r.highestPeakDb,
                     limits ? "limits to the ceiling" : "does NOT limit to the ceiling");
         failed = failed || !limits;
