@@ -133,6 +133,10 @@ struct MeterPair {
     }
 
     void settle() { value = select(stays, rest, value); }
+
+    // After plainChunk: both lanes keep their resting value through the chunk, so there is
+    // nothing to step (the usual state of the over meters, which rarely take a level).
+    bool resting() const { return (_mm_movemask_ps(stays) & 3) == 3; }
 };
 
 // Level meters at or above this stay at or above kFloorReach for a whole chunk, whatever comes
@@ -268,17 +272,19 @@ struct MeterSink {
     void endOutputs(VstInt32 n)
     {
         const __m128 highest = _mm_max_ps(largest, _mm_movehl_ps(largest, largest));
-        peaksFollow = peaks.plainChunk(highest, safe);
-        oversFollow = overs.plainChunk(highest, safe);
-        if (__builtin_expect(!peaksFollow || !oversFollow, 0)) {
+        const bool peaksPlain = peaks.plainChunk(highest, safe);
+        const bool oversPlain = overs.plainChunk(highest, safe);
+        if (__builtin_expect(!peaksPlain || !oversPlain, 0)) {
             for (VstInt32 i = 0; i < n; ++i) {
                 const __m128 a = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(levels + 2 * i)));
-                if (!peaksFollow)
+                if (!peaksPlain)
                     peaks.stepWithFloor(a);
-                if (!oversFollow)
+                if (!oversPlain)
                     overs.stepWithFloor(a);
             }
         }
+        peaksFollow = peaksPlain && !peaks.resting();
+        oversFollow = oversPlain && !overs.resting();
         pending = (peaksFollow || oversFollow) ? n : 0;
     }
 
