@@ -5,9 +5,11 @@
 //   BM_CopyFloor         a plain gain-and-copy over the same buffers
 //   BM_DependencyFloor   the smoothing recurrence every leveled frame has to wait for:
 //                        smoothedGain = float(0.9*smoothedGain + 0.1*gain); gain += slope
-// Every benchmark handles 512-frame stereo blocks of the same loud, program-like material,
-// cycling through a few seconds of it. Times are reported per stereo frame, and the ratios
-// are printed at the end (from the fastest repetition of each benchmark).
+// Every benchmark handles 512-frame stereo blocks of the same loud, program-like material
+// (bench/BenchMaterial.h), cycling through it; BM_ProcessReplacing also runs blocks of 1 frame
+// (the cost of a call), 32, 64, 128 and 4096 frames. Times are reported per stereo frame; the
+// block sweep, the fixed cost per block and the ratios are printed at the end (from the fastest
+// repetition of each benchmark).
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -18,42 +20,21 @@
 #include <vector>
 
 #include "AudioEffect.h"
+#include "BenchMaterial.h"
 #include "HostCallbacks.h"
 #include "Maximizer.h"
 #include "PluginFactory.h"
 
 namespace {
 
-constexpr int kBlock = 512;
-constexpr int kBlocks = 128; // 65536 frames, about 1.5 s at 44.1 kHz, 512 KiB of input
+constexpr int kBlock = 512; // the engine benchmarks and the floors
+constexpr int kBlocks = static_cast<int>(bench::Material::kFrames / kBlock);
+constexpr int kLargestBlock = 4096;
 
-// Loud program-like stereo material from an integer generator: a triangle bass line,
-// low-passed noise and bursts, peaking at a few times full scale, so the leveler is busy.
-struct Material {
-    std::vector<float> left, right;
+struct Material : bench::Material {
     std::vector<float> outLeft, outRight;
 
-    Material() : left(kBlock * kBlocks), right(kBlock * kBlocks), outLeft(kBlock), outRight(kBlock)
-    {
-        uint32_t state = 20240611u;
-        auto uniform = [&state] {
-            state = state * 1664525u + 1013904223u;
-            return static_cast<float>(static_cast<int32_t>(state >> 8) - (1 << 23)) / 8388608.0f;
-        };
-        float phase = 0.0f, lowL = 0.0f, lowR = 0.0f, envelope = 1.5f;
-        for (size_t i = 0; i < left.size(); ++i) {
-            phase += 0.0123f;
-            if (phase >= 1.0f)
-                phase -= 2.0f;
-            const float tri = 2.0f * (phase < 0.0f ? -phase : phase) - 1.0f;
-            lowL = 0.95f * lowL + 0.05f * uniform();
-            lowR = 0.93f * lowR + 0.07f * uniform();
-            if ((i & 4095) == 0)
-                envelope = 1.0f + 2.0f * (0.5f + 0.5f * uniform());
-            left[i] = envelope * (0.6f * tri + 4.0f * lowL) + 0.05f * uniform();
-            right[i] = envelope * (0.5f * tri - 3.0f * lowR) + 0.05f * uniform();
-        }
-    }
+    Material() : outLeft(kLargestBlock), outRight(kLargestBlock) {}
     float* inL(int block) { return left.data() + static_cast<size_t>(block) * kBlock; }
     float* inR(int block) { return right.data() + static_cast<size_t>(block) * kBlock; }
 };
@@ -64,17 +45,21 @@ Material& material()
     return m;
 }
 
-void finish(benchmark::State& state)
+void finish(benchmark::State& state, int block = kBlock)
 {
-    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * kBlock);
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * block);
     // Seconds per stereo frame, shown with an SI prefix (e.g. "3.4n" is 3.4 ns).
-    state.counters["per_frame"] = benchmark::Counter(static_cast<double>(state.iterations()) * kBlock,
+    state.counters["per_frame"] = benchmark::Counter(static_cast<double>(state.iterations()) * block,
                                                      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["block"] = block; // read back by the summary
 }
 
+// One processReplacing call per block of state.range(0) frames; the 1-frame case is the cost
+// of a call itself (the "Power" read, the chunk set-up, the meters' set-up and store-back).
 void BM_ProcessReplacing(benchmark::State& state)
 {
     Material& m = material();
+    const int frames = static_cast<int>(state.range(0));
     AudioEffect* effect = createEffectInstance(test_support::quietHost);
     if (!effect) {
         state.SkipWithError("the effect could not be created");
@@ -83,25 +68,25 @@ void BM_ProcessReplacing(benchmark::State& state)
     AEffect* e = effect->getAeffect();
     e->dispatcher(e, effOpen, 0, 0, nullptr, 0.0f);
     e->dispatcher(e, effSetSampleRate, 0, 0, nullptr, 44100.0f);
-    e->dispatcher(e, effSetBlockSize, 0, kBlock, nullptr, 0.0f);
+    e->dispatcher(e, effSetBlockSize, 0, frames, nullptr, 0.0f);
     e->dispatcher(e, effMainsChanged, 0, 1, nullptr, 0.0f);
-    int block = 0;
+    size_t at = 0;
     for (auto _ : state) {
-        float* in[2] = {m.inL(block), m.inR(block)};
+        float* in[2] = {m.left.data() + at, m.right.data() + at};
         float* out[2] = {m.outLeft.data(), m.outRight.data()};
-        e->processReplacing(e, in, out, kBlock);
-        benchmark::DoNotOptimize(out[0][kBlock - 1]);
+        e->processReplacing(e, in, out, frames);
+        benchmark::DoNotOptimize(out[0][frames - 1]);
         benchmark::ClobberMemory();
-        block = (block + 1) % kBlocks;
+        at = bench::Material::next(at, static_cast<size_t>(frames));
     }
     // The material must actually be leveled for the numbers to mean anything: one more pass
     // over all of it must bring the output level well below the input level.
     double inSum = 0.0, outSum = 0.0;
-    for (int b = 0; b < kBlocks; ++b) {
-        float* in[2] = {m.inL(b), m.inR(b)};
+    for (size_t b = 0; b + static_cast<size_t>(frames) <= bench::Material::kFrames; b += static_cast<size_t>(frames)) {
+        float* in[2] = {m.left.data() + b, m.right.data() + b};
         float* out[2] = {m.outLeft.data(), m.outRight.data()};
-        e->processReplacing(e, in, out, kBlock);
-        for (int i = 0; i < kBlock; ++i) {
+        e->processReplacing(e, in, out, frames);
+        for (int i = 0; i < frames; ++i) {
             inSum += std::fabs(in[0][i]) + std::fabs(in[1][i]);
             outSum += std::fabs(out[0][i]) + std::fabs(out[1][i]);
         }
@@ -110,9 +95,9 @@ void BM_ProcessReplacing(benchmark::State& state)
     e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
     if (!(outSum < 0.7 * inSum))
         state.SkipWithError("no gain reduction: the material is too quiet");
-    finish(state);
+    finish(state, frames);
 }
-BENCHMARK(BM_ProcessReplacing)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ProcessReplacing)->Arg(1)->Arg(32)->Arg(64)->Arg(128)->Arg(512)->Arg(4096)->Unit(benchmark::kMicrosecond);
 
 void BM_EngineProcess(benchmark::State& state)
 {
@@ -230,7 +215,7 @@ void BM_DependencyFloor(benchmark::State& state)
 BENCHMARK(BM_DependencyFloor)->Unit(benchmark::kMicrosecond);
 
 // Prints the usual table, remembers the fastest CPU time per frame of each benchmark (CPU time, since the build
-// machines are shared) and, at the end, the ratios against the two floors.
+// machines are shared) and, at the end, the block sweep and the ratios against the two floors.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override
@@ -239,8 +224,12 @@ public:
         for (const Run& run : runs) {
             if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0)
                 continue;
-            const double ns = run.cpu_accumulated_time * 1e9 / static_cast<double>(run.iterations) / kBlock;
-            const std::string name = run.run_name.function_name;
+            auto block = run.counters.find("block");
+            const double frames = block != run.counters.end() ? block->second.value : kBlock;
+            const double ns = run.cpu_accumulated_time * 1e9 / static_cast<double>(run.iterations) / frames;
+            std::string name = run.run_name.function_name;
+            if (!run.run_name.args.empty())
+                name += "/" + run.run_name.args;
             auto it = best.find(name);
             if (it == best.end() || ns < it->second)
                 best[name] = ns;
@@ -251,25 +240,40 @@ public:
     {
         std::printf("\nns per stereo frame (fastest repetition):\n");
         for (const char* name :
-             {"BM_ProcessReplacing", "BM_EngineProcess", "BM_EngineBlock", "BM_DependencyFloor", "BM_CopyFloor"}) {
-            auto it = best.find(name);
-            if (it != best.end())
-                std::printf("  %-22s %8.3f\n", name, it->second);
+             {"BM_ProcessReplacing/512", "BM_EngineProcess", "BM_EngineBlock", "BM_DependencyFloor", "BM_CopyFloor"}) {
+            if (const double* ns = find(name))
+                std::printf("  %-24s %8.3f\n", name, *ns);
         }
-        ratio("BM_ProcessReplacing", "BM_DependencyFloor");
-        ratio("BM_ProcessReplacing", "BM_CopyFloor");
+        std::printf("\nprocessReplacing by block size: ns per frame, ns per block\n");
+        for (int frames : {1, 32, 64, 128, 512, 4096}) {
+            if (const double* ns = find("BM_ProcessReplacing/" + std::to_string(frames)))
+                std::printf("  %5d %8.3f %10.1f\n", frames, *ns, *ns * frames);
+        }
+        // A block costs a fixed part plus one per frame; the 4096-frame blocks give the part
+        // per frame, the 32-frame ones then the fixed part.
+        const double* small = find("BM_ProcessReplacing/32");
+        const double* large = find("BM_ProcessReplacing/4096");
+        if (small && large)
+            std::printf("fixed cost per block (32 against 4096 frames): %.1f ns\n", (*small - *large) * 32.0);
+        ratio("BM_ProcessReplacing/512", "BM_DependencyFloor");
+        ratio("BM_ProcessReplacing/512", "BM_CopyFloor");
         ratio("BM_EngineProcess", "BM_DependencyFloor");
         ratio("BM_EngineBlock", "BM_DependencyFloor");
     }
 
 private:
+    const double* find(const std::string& name) const
+    {
+        auto it = best.find(name);
+        return it == best.end() ? nullptr : &it->second;
+    }
     void ratio(const char* what, const char* floor) const
     {
-        auto a = best.find(what);
-        auto b = best.find(floor);
-        if (a == best.end() || b == best.end() || b->second <= 0.0)
+        const double* a = find(what);
+        const double* b = find(floor);
+        if (a == nullptr || b == nullptr || *b <= 0.0)
             return;
-        std::printf("ratio %s / %s = %.3f\n", what, floor, a->second / b->second);
+        std::printf("ratio %s / %s = %.3f\n", what, floor, *a / *b);
     }
     std::map<std::string, double> best;
 };

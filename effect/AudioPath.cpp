@@ -133,6 +133,10 @@ struct MeterPair {
     }
 
     void settle() { value = select(stays, rest, value); }
+
+    // After plainChunk: both lanes keep their resting value through the chunk, so there is
+    // nothing to step (the usual state of the over meters, which rarely take a level).
+    bool resting() const { return (_mm_movemask_ps(stays) & 3) == 3; }
 };
 
 // Level meters at or above this stay at or above kFloorReach for a whole chunk, whatever comes
@@ -174,7 +178,7 @@ struct MeterSink {
 
     MeterSink(float* left, float* right, float* levelBuffer, __m128 peakValues, __m128 overValues,
               __m128 reductionValue, double peakFall, double overFall, double reductionFall, __m128 peakRest,
-              __m128 overRest)
+              __m128 overRest, float safeLevel)
         : outL(left),
           outR(right),
           levels(levelBuffer),
@@ -183,7 +187,7 @@ struct MeterSink {
           overs{overValues, _mm_set1_pd(overFall), overRest, _mm_setzero_ps()},
           reduction(reductionValue),
           fallReduction(_mm_set_sd(reductionFall)),
-          safe(_mm_set1_ps(safeForChunk(peakFall, overFall))),
+          safe(_mm_set1_ps(safeLevel)),
           largest(_mm_setzero_ps())
     {
     }
@@ -268,17 +272,19 @@ struct MeterSink {
     void endOutputs(VstInt32 n)
     {
         const __m128 highest = _mm_max_ps(largest, _mm_movehl_ps(largest, largest));
-        peaksFollow = peaks.plainChunk(highest, safe);
-        oversFollow = overs.plainChunk(highest, safe);
-        if (__builtin_expect(!peaksFollow || !oversFollow, 0)) {
+        const bool peaksPlain = peaks.plainChunk(highest, safe);
+        const bool oversPlain = overs.plainChunk(highest, safe);
+        if (__builtin_expect(!peaksPlain || !oversPlain, 0)) {
             for (VstInt32 i = 0; i < n; ++i) {
                 const __m128 a = _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(levels + 2 * i)));
-                if (!peaksFollow)
+                if (!peaksPlain)
                     peaks.stepWithFloor(a);
-                if (!oversFollow)
+                if (!oversPlain)
                     overs.stepWithFloor(a);
             }
         }
+        peaksFollow = peaksPlain && !peaks.resting();
+        oversFollow = oversPlain && !overs.resting();
         pending = (peaksFollow || oversFollow) ? n : 0;
     }
 
@@ -342,6 +348,7 @@ void CTarvelleVST::levelFrames(const float* inL, const float* inR, float* outL, 
                 rest = __builtin_nanf("");
             meterRestFalls[0] = peakFall;
             meterRestFalls[1] = overFall;
+            meterSafeLevel = safeForChunk(peakFall, overFall);
         }
         CMaximizer::Frames run(engine);
         alignas(16) float levels[4 * CMaximizer::Frames::kChunk];
@@ -351,7 +358,7 @@ void CTarvelleVST::levelFrames(const float* inL, const float* inR, float* outL, 
             _mm_unpacklo_ps(_mm_set_ss(relaxedLoad(overLeft)), _mm_set_ss(relaxedLoad(overRight))),
             _mm_set_ss(relaxedLoad(gainReduction)), peakFall, overFall, reductionFall,
             _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(meterRest))),
-            _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(meterRest + 2))));
+            _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(meterRest + 2))), meterSafeLevel);
         run.processChunks(inL, inR, frames, sink);
         sink.finish();
         run.finish();

@@ -191,4 +191,7 @@ private:
     // block; NaN when not known. They hold for the falls recorded with them.
     float meterRest[4] = {__builtin_nanf(""), __builtin_nanf(""), __builtin_nanf(""), __builtin_nanf("")};
     double meterRestFalls[2] = {0.0, 0.0};
+    // The level below which a level meter may reach its floor within a chunk of frames, for
+    // the same falls (worked out with them: a chain of multiplies too long for every block).
+    float meterSafeLevel = __builtin_inff();
 };

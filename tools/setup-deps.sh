@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only those missing.
 # Runs as root on a fresh Debian machine; a no-op when everything is present.
+# --peers also installs the plug-ins peer-bench compares with (x42-dpl, LSP Limiter).
 set -euo pipefail
 
 packages=(
@@ -13,6 +14,9 @@ packages=(
   lsp-plugins-vst
   lv2-dev liblilv-dev lilv-utils libsuil-dev
 )
+if [ "${1:-}" = "--peers" ]; then
+  packages+=(x42-plugins lsp-plugins-lv2)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
