@@ -108,6 +108,9 @@ CTarvelleVST::CTarvelleVST(audioMasterCallback audioMaster, EditorFactory makeEd
     copyText(presetTable[currentPresetIndex].presetName, kFactoryName, kPresetNameSize);
     copyText(factorySetting.presetName, kFactoryName, kPresetNameSize);
     recallPreset(currentPresetIndex);
+    // Nothing processes yet, so the engine starts reset now instead of at the first block.
+    relaxedStore(resetPending, false);
+    engine.reset();
 }
 
 CTarvelleVST::~CTarvelleVST()

@@ -88,11 +88,13 @@ protected:
         effect->setSampleRate(rate);
         twin->setSampleRate(rate);
     }
-    // Power off and on again: both effects suspend (meters cleared, engines reset).
+    // Power off and on again: both effects clear their meters and reset their engines, the
+    // effect at its next block and the twin, whose engine the test steps directly, now.
     void restart()
     {
         setParameter(kParamPower, 1.0f);
         setParameter(kParamPower, 0.0f);
+        twin->suspend();
         model.clear();
     }
 

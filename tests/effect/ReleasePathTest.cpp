@@ -67,9 +67,10 @@ TEST_F(ReleasePathTest, LevelingRecoversAtTheModeSpeedAndTheReductionMeterFalls2
 
 TEST_F(ReleasePathTest, BypassLeavesTheGainAloneAndOnlyTheOutputMetersFall)
 {
+    // Switching Power resets the engine when the next block starts: unity gain, no slope.
     effect->setParameter(kParamPower, 1.0f);
-    const float gainBefore = effect->getEngine().getGain();
-    const float slopeBefore = effect->getEngine().getGainSlope();
+    const float gainBefore = 1.0f;
+    const float slopeBefore = 0.0f;
 
     // Loud material in bypass: delayed, unlevelled, no over, no reduction, no gain movement.
     std::vector<float> loud(5000);
