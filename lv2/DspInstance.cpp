@@ -73,11 +73,7 @@ DspInstance* DspInstance::create(double rate, const LV2_Feature* const* features
         delete effect;
         return nullptr;
     }
-    if (const LV2_URID_Map* map = findMap(features)) {
-        instance->instanceUrids.chunkKey = map->map(map->handle, kChunkKeyUri);
-        instance->instanceUrids.chunkType = map->map(map->handle, LV2_ATOM__Chunk);
-        instance->haveUrids = true;
-    }
+    instance->haveUrids = instance->urids(features, instance->instanceUrids);
     return instance;
 }
 
