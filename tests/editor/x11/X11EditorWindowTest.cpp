@@ -13,6 +13,7 @@
 #include <X11/extensions/XRes.h>
 #include <cairo.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -313,9 +314,9 @@ protected:
     }
 
     // The save menu, then one of its entries (0: "Save New Preset As...", 1: "Save Current Preset").
-    void chooseSaveEntry(int entry)
+    void chooseSaveEntry(int entry, int top = 0)
     {
-        click(330, 9);
+        click(330, top + 9);
         const std::vector<Geometry> menus = popups();
         if (menus.size() == 1)
             xdo({"mousemove", std::to_string(menus[0].x + 20), std::to_string(menus[0].y + 11 + 20 * entry), "click",
@@ -731,6 +732,67 @@ TEST_F(X11EditorWindowTest, HostLoopGoesOnWhileAKnobIsHeldOrAMenuOrDialogIsOpen)
         EXPECT_TRUE(opened);
         EXPECT_TRUE(stillOpen) << "it stayed open while the host went on";
     }
+}
+
+// Two instances with their editors open wait for the user each on its own: a dialog waiting in
+// one does not hold the other, and each dialog belongs to the window of the editor it came from.
+TEST_F(X11EditorWindowTest, TwoEditorsEachKeepTheirOwnMenusAndDialogs)
+{
+    openEditor();
+    std::string error;
+    std::unique_ptr<PluginHost> secondHost = PluginHost::load(ORVANNE_PLUGIN, error);
+    ASSERT_TRUE(secondHost) << error;
+    secondHost->start(44100.f, 512);
+    std::unique_ptr<EditorWindow> second = EditorWindow::open(*secondHost, "Orvanne second host", error);
+    ASSERT_TRUE(second) << error;
+    const int top = 400;
+    XMoveWindow(observer, Window(second->windowId()), 0, top);
+    XSync(observer, False);
+    const int before = shownWindows();
+    std::vector<Window> owners;
+    size_t menusInSecond = 0;
+    EXPECT_TRUE(test_support::driveWhileIdling(
+        [&]() {
+            chooseSaveEntry(0);
+            EXPECT_TRUE(waitUntil([&]() { return shownWindows() == before + 1; })) << "the first Save-As";
+            click(420, top + 9);
+            EXPECT_TRUE(waitUntil([&]() { return !popups().empty(); })) << "the second editor's menu";
+            menusInSecond = popups().size();
+            xdo({"key", "Escape"});
+            EXPECT_TRUE(waitUntil([&]() { return popups().empty(); }));
+            chooseSaveEntry(0, top);
+            EXPECT_TRUE(waitUntil([&]() { return shownWindows() == before + 2; })) << "the second Save-As";
+            Window root = 0, parent = 0;
+            Window* children = nullptr;
+            unsigned int count = 0;
+            XQueryTree(observer, DefaultRootWindow(observer), &root, &parent, &children, &count);
+            for (unsigned int i = 0; i < count; ++i) {
+                Window owner = 0;
+                XWindowAttributes a;
+                if (XGetWindowAttributes(observer, children[i], &a) && a.map_state == IsViewable &&
+                    XGetTransientForHint(observer, children[i], &owner))
+                    owners.push_back(owner);
+            }
+            if (children != nullptr)
+                XFree(children);
+        },
+        [&](int milliseconds) {
+            const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+            while (std::chrono::steady_clock::now() < end && window->isOpen()) {
+                window->step();
+                second->step();
+                usleep(5000);
+            }
+        }));
+    EXPECT_EQ(menusInSecond, 1u);
+    std::sort(owners.begin(), owners.end());
+    std::vector<Window> expected{Window(window->windowId()), Window(second->windowId())};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(owners, expected) << "each dialog belongs to its own editor's window";
+    // The hosts close their editors while the dialogs wait: both go with them, nothing written.
+    second.reset();
+    window.reset();
+    EXPECT_EQ(shownWindows(), before - 2);
 }
 
 TEST_F(X11EditorWindowTest, HundredOpenCloseCyclesLeaveNothingBehind)
