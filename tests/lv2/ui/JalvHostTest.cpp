@@ -220,6 +220,7 @@ struct RealHost {
     }
 
     struct Geometry {
+        Window window;
         int x, y;
     };
 
@@ -239,7 +240,7 @@ struct RealHost {
             Window owner = 0;
             const bool dialog = !a.override_redirect && XGetTransientForHint(display, children[i], &owner);
             if (menus ? bool(a.override_redirect) : dialog)
-                found.push_back({a.x, a.y});
+                found.push_back({children[i], a.x, a.y});
         }
         if (children != nullptr)
             XFree(children);
@@ -371,7 +372,16 @@ bool openSaveAs(RealHost& h)
     h.xdo({"mousemove", std::to_string(menu.x + 20), std::to_string(menu.y + 11), "click", "1"});
     const bool open = waitUntil([&]() { return h.menus().empty() && h.dialogs().size() == 1; }, 5s);
     EXPECT_TRUE(open) << "the Save-As dialog did not open within 5 s";
-    return open;
+    if (!open)
+        return false;
+    // It opens centred over the editor, on the meters: moved below jalv's window (there is no
+    // window manager to ask), as a user would move it to watch them.
+    const int below = h.editorY + layout::kWindowHeight + 100;
+    XMoveWindow(h.display, h.dialogs()[0].window, 0, below);
+    XSync(h.display, False);
+    const bool moved = waitUntil([&]() { return h.dialogs().size() == 1 && h.dialogs()[0].y == below; }, 5s);
+    EXPECT_TRUE(moved) << "the Save-As dialog did not move off the editor within 5 s";
+    return moved;
 }
 
 // Escape until no menu or dialog is left.
