@@ -222,7 +222,8 @@ void CVSTEditor::addAnimKnob(int32_t x, int32_t y, int32_t tag, int32_t frameCou
                                     frameHeight, bitmap, CPoint(0, 0));
     controlsByTag[tag] = knob;
     knob->setValue(owner->getParameter(tag));
-    knob->setDefaultValue(owner->getParameter(tag));
+    // The reset gesture returns to the parameter's own default, in the VST and the LV2 editor alike.
+    knob->setDefaultValue(owner->normalizeValue(tag, owner->getParamRecord(tag).defaultValue));
     if (transparent) {
         bitmap->setTransparentColor(colorGreen);
         knob->setTransparency(true);

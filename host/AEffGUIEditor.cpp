@@ -71,11 +71,13 @@ void AEffGUIEditor::retireFrame(EditorFrame* closing)
 {
     if (closing == nullptr)
         return;
+    // What waits in the frame between the host's calls (a drag, a menu, a dialog suspended
+    // until the next idle) ends here; loops running below this call end when they return.
+    closing->retire();
     if (!inNestedLoop()) {
         delete closing;
         return;
     }
-    closing->retire();
     retiredFrames.push_back(closing);
 }
 

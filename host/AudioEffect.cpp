@@ -177,10 +177,13 @@ VstIntPtr VSTCALLBACK AudioEffect::dispatchEffectClass(AEffect* e, VstInt32 opco
         if (editor != nullptr && editor->inNestedLoop()) {
             // Closed from the host's idle inside a menu, drag or dialog of the editor: the window
             // goes now, the objects when the loops have unwound; the host hears nothing more.
+            // Loops suspended between the host's calls unwind inside the close itself.
             effect->audioMaster = nullptr;
             editor->close();
-            editor->deferEffectDeletion();
-            return 1;
+            if (editor->inNestedLoop()) {
+                editor->deferEffectDeletion();
+                return 1;
+            }
         }
         delete effect;
         return 1;

@@ -10,6 +10,9 @@ constexpr const char* kPluginUri = "urn:tarvelle:orvanne";
 constexpr const char* kUiUri = "urn:tarvelle:orvanne#ui";
 // State key of the 56-byte record that the VST chunk holds too (an atom:Chunk).
 constexpr const char* kChunkKeyUri = "urn:tarvelle:orvanne#chunk";
+// The program name, the one setting no control port holds: the property of the patch:Set and
+// patch:Get messages between the UI and the plug-in (its value an atom:String).
+constexpr const char* kProgramNameUri = "urn:tarvelle:orvanne#programName";
 
 enum Port : uint32_t {
     kPortInLeft = 0,
@@ -28,12 +31,17 @@ enum Port : uint32_t {
     kPortMeterOverRight = 11,
     kPortGainReduction = 12,
     kPortLatency = 13,
-    kPortCount = 14,
+    // Atom sequences: messages in (from the UI) and out (to the UI), both optional.
+    kPortControl = 14,
+    kPortNotify = 15,
+    kPortCount = 16,
 };
 
 constexpr uint32_t kFirstControlInput = kPortInputThres;
 constexpr uint32_t kControlInputCount = 4;
 constexpr uint32_t kFirstMeter = kPortMeterOutLeft;
 constexpr uint32_t kMeterCount = 5;
+// Ports 0 .. kFloatPortCount - 1 are audio or control ports (plain floats).
+constexpr uint32_t kFloatPortCount = kPortLatency + 1;
 
 } // namespace orvanne_lv2

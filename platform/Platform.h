@@ -23,8 +23,9 @@ struct DirectoryEntry {
     bool isDirectory;
 };
 
-// Lists the entries of one folder, "." and ".." included, in the order the file system
-// gives them. Entries whose names do not fit kEntryNameSize are skipped.
+// Lists the entries of one folder, "." and ".." included (first), sorted by name with
+// letters compared in upper case: the order Windows' file systems give, which Linux lists in
+// too. Entries whose names do not fit kEntryNameSize are skipped.
 class DirectoryReader {
 public:
     DirectoryReader() = default;

@@ -238,6 +238,8 @@ void CFrame::retire()
     closing = true;
     if (popupOpen)
         MenuPresenter::platformPresenter()->cancel();
+    if (platformFrame != nullptr)
+        platformFrame->endModalStates();
 }
 
 bool CFrame::onWheelAtMousePosition(void* parentWindow, float distance)
@@ -359,6 +361,9 @@ void CFrame::setCursor(int32_t type)
 
 void CFrame::doIdleStuff()
 {
+    // Where the host's own loop advances the tracking, the host runs the editor's idle.
+    if (platformFrame != nullptr && platformFrame->yieldToHost())
+        return;
     processEvents();
     if (editor != nullptr)
         editor->idleDuringTracking();

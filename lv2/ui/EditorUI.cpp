@@ -6,6 +6,10 @@
 #include "OrvannePorts.h"
 #include "ProxyEffect.h"
 
+#include <lv2/atom/forge.h>
+#include <lv2/atom/util.h>
+#include <lv2/patch/patch.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -57,6 +61,20 @@ EditorUI* EditorUI::create(LV2UI_Write_Function write, LV2UI_Controller controll
     ui->write = write;
     ui->controller = controller;
     ui->touch = static_cast<const LV2UI_Touch*>(findFeature(features, LV2_UI__touch));
+    LV2_URID_Map* map = static_cast<LV2_URID_Map*>(const_cast<void*>(findFeature(features, LV2_URID__map)));
+    if (map != nullptr && map->map != nullptr) {
+        ui->map = map;
+        Urids& ids = ui->urids;
+        ids.eventTransfer = map->map(map->handle, LV2_ATOM__eventTransfer);
+        ids.atomObject = map->map(map->handle, LV2_ATOM__Object);
+        ids.atomString = map->map(map->handle, LV2_ATOM__String);
+        ids.atomUrid = map->map(map->handle, LV2_ATOM__URID);
+        ids.patchGet = map->map(map->handle, LV2_PATCH__Get);
+        ids.patchSet = map->map(map->handle, LV2_PATCH__Set);
+        ids.patchProperty = map->map(map->handle, LV2_PATCH__property);
+        ids.patchValue = map->map(map->handle, LV2_PATCH__value);
+        ids.programName = map->map(map->handle, kProgramNameUri);
+    }
     try {
         ui->proxy = new (std::nothrow) ProxyEffect(&EditorUI::hostCallback, &createEditor);
     } catch (...) {
@@ -74,6 +92,7 @@ EditorUI* EditorUI::create(LV2UI_Write_Function write, LV2UI_Controller controll
     ui->effect->user = ui;
     for (VstInt32 index : kPortParameters)
         ui->pluginValues[index] = ui->plainValue(index);
+    ui->proxy->getProgramName(ui->pluginName);
 
     void* window = nullptr;
     CVSTEditor* editor = static_cast<CVSTEditor*>(ui->proxy->getEditor());
@@ -133,7 +152,13 @@ float EditorUI::plainValue(VstInt32 index) const
 
 void EditorUI::portEvent(uint32_t port, uint32_t bufferSize, uint32_t format, const void* buffer)
 {
-    if (format != 0 || bufferSize != sizeof(float) || buffer == nullptr || proxy == nullptr)
+    if (buffer == nullptr || proxy == nullptr)
+        return;
+    if (port == kPortNotify && map != nullptr && format == urids.eventTransfer) {
+        takePluginMessage(bufferSize, buffer);
+        return;
+    }
+    if (format != 0 || bufferSize != sizeof(float))
         return;
     float value = 0.0f;
     std::memcpy(&value, buffer, sizeof(value));
@@ -159,14 +184,20 @@ int EditorUI::idle()
 {
     if (destroyPending)
         return 0;
+    // The host may clean up from inside any of these calls (its write function included): the
+    // object stays until they are done.
     ++callDepth;
-    dispatch(effEditIdle);
-    --callDepth;
-    if (destroyPending && callDepth == 0) {
-        delete this;
-        return 0;
+    if (!nameAsked) {
+        nameAsked = true;
+        writeNameMessage(nullptr);
     }
-    writeEditorChanges();
+    if (!destroyPending)
+        dispatch(effEditIdle);
+    if (!destroyPending)
+        writeEditorChanges();
+    --callDepth;
+    if (destroyPending && callDepth == 0)
+        delete this;
     return 0;
 }
 
@@ -190,6 +221,63 @@ void EditorUI::writeEditorChanges()
     for (VstInt32 index : kPortParameters)
         if (plainValue(index) != pluginValues[index])
             writeParameter(index);
+    char name[kPresetNameSize] = {};
+    proxy->getProgramName(name);
+    if (std::strcmp(name, pluginName) != 0) {
+        std::memcpy(pluginName, name, sizeof(pluginName));
+        writeNameMessage(name);
+    }
+}
+
+void EditorUI::writeNameMessage(const char* name)
+{
+    if (map == nullptr || write == nullptr)
+        return;
+    alignas(8) uint8_t buffer[128];
+    LV2_Atom_Forge forge;
+    lv2_atom_forge_init(&forge, map);
+    lv2_atom_forge_set_buffer(&forge, buffer, sizeof(buffer));
+    LV2_Atom_Forge_Frame frame;
+    LV2_Atom* message = reinterpret_cast<LV2_Atom*>(
+        lv2_atom_forge_object(&forge, &frame, 0, name != nullptr ? urids.patchSet : urids.patchGet));
+    lv2_atom_forge_key(&forge, urids.patchProperty);
+    lv2_atom_forge_urid(&forge, urids.programName);
+    if (name != nullptr) {
+        lv2_atom_forge_key(&forge, urids.patchValue);
+        lv2_atom_forge_string(&forge, name, static_cast<uint32_t>(std::strlen(name)));
+    }
+    lv2_atom_forge_pop(&forge, &frame);
+    write(controller, kPortControl, lv2_atom_total_size(message), urids.eventTransfer, message);
+}
+
+void EditorUI::takePluginMessage(uint32_t size, const void* buffer)
+{
+    const LV2_Atom* atom = static_cast<const LV2_Atom*>(buffer);
+    if (size < sizeof(LV2_Atom) || lv2_atom_total_size(atom) > size || atom->type != urids.atomObject)
+        return;
+    const LV2_Atom_Object* object = static_cast<const LV2_Atom_Object*>(buffer);
+    if (object->body.otype != urids.patchSet)
+        return;
+    const LV2_Atom* property = nullptr;
+    const LV2_Atom* value = nullptr;
+    lv2_atom_object_get(object, urids.patchProperty, &property, urids.patchValue, &value, 0);
+    if (property == nullptr || property->type != urids.atomUrid ||
+        reinterpret_cast<const LV2_Atom_URID*>(property)->body != urids.programName || value == nullptr ||
+        value->type != urids.atomString)
+        return;
+    char name[kPresetNameSize] = {};
+    const char* text = static_cast<const char*>(LV2_ATOM_BODY_CONST(value));
+    std::memcpy(name, text, strnlen(text, value->size < sizeof(name) ? value->size : sizeof(name) - 1));
+    // The plug-in's name becomes the proxy's, as a host's restore of its chunk makes it: the
+    // values stay (the ports tell them), the editor shows the name, nothing goes back.
+    std::memcpy(pluginName, name, sizeof(pluginName));
+    void* data = nullptr;
+    if (proxy->getChunk(&data) != static_cast<VstInt32>(sizeof(PresetRecord)) || data == nullptr)
+        return;
+    PresetRecord record;
+    std::memcpy(&record, data, sizeof(record));
+    std::memcpy(record.presetName, name, sizeof(record.presetName));
+    proxy->setChunk(&record, sizeof(record));
 }
 
 void EditorUI::touchParameter(VstInt32 index, bool grabbed)

@@ -4,10 +4,12 @@
 // parameters and the meters' readings.
 #pragma once
 
+#include "PresetRecord.h"
 #include "VstInterface.h"
 
 #include <lv2/core/lv2.h>
 #include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
 
 class ProxyEffect;
 
@@ -22,9 +24,12 @@ public:
     // done; the host hears nothing more in the meantime.
     void destroy();
 
+    // Control ports set the proxy's parameters; the meter ports its readings; the plug-in's
+    // messages (atom:eventTransfer, with urid:map) its program name.
     void portEvent(uint32_t port, uint32_t bufferSize, uint32_t format, const void* buffer);
     // The host's idle: the editor's window events and redraw, then what the editor changed
-    // without telling (a preset chosen from its menu or arrows) goes to the host. 0: keep open.
+    // without telling (a preset chosen from its menu or arrows: the values and the program
+    // name) goes to the host. The first asks the plug-in for its program name. 0: keep open.
     int idle();
 
 private:
@@ -40,6 +45,21 @@ private:
     void writeParameter(VstInt32 index);
     void writeEditorChanges();
     void touchParameter(VstInt32 index, bool grabbed);
+    // A patch message about the program name to the plug-in: Set with name, else Get.
+    void writeNameMessage(const char* name);
+    void takePluginMessage(uint32_t size, const void* buffer);
+
+    struct Urids {
+        LV2_URID eventTransfer = 0;
+        LV2_URID atomObject = 0;
+        LV2_URID atomString = 0;
+        LV2_URID atomUrid = 0;
+        LV2_URID patchGet = 0;
+        LV2_URID patchSet = 0;
+        LV2_URID patchProperty = 0;
+        LV2_URID patchValue = 0;
+        LV2_URID programName = 0;
+    };
 
     ProxyEffect* proxy = nullptr;
     AEffect* effect = nullptr;
@@ -49,6 +69,12 @@ private:
     // Per parameter index: the plain value the plug-in has as far as the UI knows (the last
     // port event or write, as the proxy holds it).
     float pluginValues[8] = {};
+    // Set when the host offers urid:map: the program name travels only then.
+    LV2_URID_Map* map = nullptr;
+    Urids urids;
+    // The program name the plug-in has as far as the UI knows; asked for on the first idle.
+    char pluginName[kPresetNameSize] = {};
+    bool nameAsked = false;
     // Depth of the host's calls into the editor in progress, and a cleanup that waits for them.
     int callDepth = 0;
     bool destroyPending = false;

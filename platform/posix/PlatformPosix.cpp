@@ -1,6 +1,7 @@
 // The platform services on Linux and other POSIX systems.
 #include "../SystemServices.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -11,8 +12,71 @@
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace platform {
+
+namespace {
+
+// One folder's entries, read at once and sorted as Windows' file systems list them: by name,
+// letters compared in upper case, so that menus and preset steps come in the same order on
+// both platforms. "." and ".." come first, as there.
+struct Listing {
+    std::vector<DirectoryEntry> entries;
+    size_t next = 0;
+};
+
+// The next code point of a UTF-8 name (a stray byte stands for itself).
+uint32_t nextCodePoint(const unsigned char*& p)
+{
+    const uint32_t lead = *p++;
+    int more = lead >= 0xf0 && lead < 0xf8 ? 3 : (lead >= 0xe0 ? 2 : (lead >= 0xc0 ? 1 : 0));
+    if (lead < 0x80 || more == 0)
+        return lead;
+    uint32_t code = lead & (0x3fu >> more);
+    const unsigned char* start = p;
+    for (; more > 0; --more, ++p) {
+        if ((*p & 0xc0) != 0x80) {
+            p = start;
+            return lead;
+        }
+        code = (code << 6) | (*p & 0x3fu);
+    }
+    return code;
+}
+
+// Upper case for the letters of ASCII and Latin-1, which is what preset names hold.
+uint32_t upper(uint32_t c)
+{
+    if ((c >= 'a' && c <= 'z') || (c >= 0xe0 && c <= 0xfe && c != 0xf7))
+        return c - 0x20;
+    return c;
+}
+
+int rank(const char* name)
+{
+    return std::strcmp(name, ".") == 0 ? 0 : (std::strcmp(name, "..") == 0 ? 1 : 2);
+}
+
+bool listedBefore(const DirectoryEntry& a, const DirectoryEntry& b)
+{
+    if (rank(a.name) != rank(b.name))
+        return rank(a.name) < rank(b.name);
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(a.name);
+    const unsigned char* q = reinterpret_cast<const unsigned char*>(b.name);
+    while (*p != 0 && *q != 0) {
+        const uint32_t x = upper(nextCodePoint(p));
+        const uint32_t y = upper(nextCodePoint(q));
+        if (x != y)
+            return x < y;
+    }
+    if ((*p == 0) != (*q == 0))
+        return *p == 0;
+    // Names that differ only in case (possible here, not on Windows) keep one fixed order.
+    return std::strcmp(a.name, b.name) < 0;
+}
+
+} // namespace
 
 DirectoryReader::~DirectoryReader()
 {
@@ -27,22 +91,13 @@ bool DirectoryReader::open(const char* folder)
     DIR* dir = opendir(folder);
     if (dir == nullptr)
         return false;
-    handle = dir;
-    // Entries whose type the file system does not report are asked for with fstatat.
-    return true;
-}
-
-bool DirectoryReader::next(DirectoryEntry& entry)
-{
-    DIR* dir = static_cast<DIR*>(handle);
-    if (dir == nullptr)
-        return false;
+    Listing* listing = new Listing();
     for (;;) {
-        errno = 0;
         struct dirent* found = readdir(dir);
         if (found == nullptr)
-            return false;
-        size_t length = std::strlen(found->d_name);
+            break;
+        DirectoryEntry entry = {};
+        const size_t length = std::strlen(found->d_name);
         if (length >= sizeof(entry.name))
             continue;
         std::memcpy(entry.name, found->d_name, length + 1);
@@ -59,14 +114,26 @@ bool DirectoryReader::next(DirectoryEntry& entry)
         isDirectory = fstatat(dirfd(dir), found->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
 #endif
         entry.isDirectory = isDirectory;
-        return true;
+        listing->entries.push_back(entry);
     }
+    closedir(dir);
+    std::sort(listing->entries.begin(), listing->entries.end(), listedBefore);
+    handle = listing;
+    return true;
+}
+
+bool DirectoryReader::next(DirectoryEntry& entry)
+{
+    Listing* listing = static_cast<Listing*>(handle);
+    if (listing == nullptr || listing->next >= listing->entries.size())
+        return false;
+    entry = listing->entries[listing->next++];
+    return true;
 }
 
 void DirectoryReader::close()
 {
-    if (handle != nullptr)
-        closedir(static_cast<DIR*>(handle));
+    delete static_cast<Listing*>(handle);
     handle = nullptr;
 }
 

@@ -127,8 +127,21 @@ TEST_F(EditorTest, OpenBuildsTheEighteenViewsInOrderAndReopensWithCurrentValues)
     EXPECT_EQ(second[9], "106,81,206,181 tag 2 value 0.25");
     // The background stays the same object: loaded once per editor.
     EXPECT_EQ(editor->getToolkitFrame()->getBackground(), background);
-    // The knob's reset gesture returns to the value it was opened with.
-    EXPECT_FLOAT_EQ(editor->getControl(2)->getDefaultValue(), 0.25f);
+    // The knobs' reset gesture returns to the parameter's default, not to the value they were
+    // opened with: 0 dB for the levels, Ultra-Fast for Recovery.
+    effect->setParameterAutomated(kParamOutCeiling, 0.9f);
+    effect->setParameterAutomated(kParamRecovery, 1.0f);
+    closeEditor();
+    openEditor();
+    for (VstInt32 param : {kParamInputThres, kParamOutCeiling, kParamRecovery}) {
+        SCOPED_TRACE(param);
+        CControl* knob = editor->getControl(param);
+        ASSERT_NE(knob, nullptr);
+        CRect box;
+        knob->getViewSize(box);
+        click(CPoint((box.left + box.right) / 2, (box.top + box.bottom) / 2), MouseLeft | ModControl, {});
+        EXPECT_EQ(effect->getParamRecord(param).value, effect->getParamRecord(param).defaultValue);
+    }
 }
 
 TEST_F(EditorTest, HostAutomationMovesTheControlsAndTheReadoutFollowsForOneIdle)

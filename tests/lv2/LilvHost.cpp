@@ -2,7 +2,9 @@
 
 #include "DemoSignal.h"
 
-#include <lv2/atom/atom.h>
+#include <lv2/atom/forge.h>
+#include <lv2/atom/util.h>
+#include <lv2/patch/patch.h>
 #include <lv2/presets/presets.h>
 
 #include <cstdio>
@@ -137,9 +139,16 @@ Instance::Instance(World& world, double rate, bool withMap) : world(world)
         lilv_port_get_range(world.plugin, p, &value, nullptr, nullptr);
         controls[port] = value != nullptr ? lilv_node_as_float(value) : 0.0f;
         lilv_node_free(value);
-        if (port >= kFirstControlInput)
+        if (port >= kFirstControlInput && port < kFloatPortCount)
             lilv_instance_connect_port(lilv, port, &controls[port]);
     }
+    LV2_Atom_Sequence* in = reinterpret_cast<LV2_Atom_Sequence*>(messagesIn);
+    in->atom.type = world.urids.map(LV2_ATOM__Sequence);
+    in->atom.size = sizeof(LV2_Atom_Sequence_Body);
+    in->body.unit = 0;
+    in->body.pad = 0;
+    lilv_instance_connect_port(lilv, kPortControl, messagesIn);
+    lilv_instance_connect_port(lilv, kPortNotify, messagesOut);
 }
 
 Instance::~Instance()
@@ -159,7 +168,65 @@ void Instance::run(const float* inL, const float* inR, float* outL, float* outR,
     lilv_instance_connect_port(lilv, kPortInRight, const_cast<float*>(inR));
     lilv_instance_connect_port(lilv, kPortOutLeft, outL);
     lilv_instance_connect_port(lilv, kPortOutRight, outR);
+    LV2_Atom_Sequence* out = reinterpret_cast<LV2_Atom_Sequence*>(messagesOut);
+    out->atom.type = 0;
+    out->atom.size = sizeof(messagesOut) - sizeof(LV2_Atom);
     lilv_instance_run(lilv, frames);
+    lv2_atom_sequence_clear(reinterpret_cast<LV2_Atom_Sequence*>(messagesIn));
+    readNotifications();
+}
+
+void Instance::send(const LV2_Atom* message)
+{
+    // An event at frame 0: the frame time, then the atom.
+    LV2_Atom_Sequence* in = reinterpret_cast<LV2_Atom_Sequence*>(messagesIn);
+    alignas(8) unsigned char event[sizeof(messagesIn)] = {};
+    const uint32_t size = lv2_atom_total_size(message);
+    if (sizeof(LV2_Atom_Event) - sizeof(LV2_Atom) + size > sizeof(event))
+        return;
+    std::memcpy(event + sizeof(int64_t), message, size);
+    lv2_atom_sequence_append_event(in, sizeof(messagesIn) - sizeof(LV2_Atom),
+                                   reinterpret_cast<const LV2_Atom_Event*>(event));
+}
+
+void Instance::readNotifications()
+{
+    const LV2_Atom_Sequence* out = reinterpret_cast<const LV2_Atom_Sequence*>(messagesOut);
+    UridMap& ids = world.urids;
+    if (out->atom.type != ids.map(LV2_ATOM__Sequence))
+        return;
+    LV2_ATOM_SEQUENCE_FOREACH(out, event)
+    {
+        if (event->body.type != ids.map(LV2_ATOM__Object))
+            continue;
+        const LV2_Atom_Object* object = reinterpret_cast<const LV2_Atom_Object*>(&event->body);
+        const LV2_Atom* property = nullptr;
+        const LV2_Atom* value = nullptr;
+        lv2_atom_object_get(object, ids.map(LV2_PATCH__property), &property, ids.map(LV2_PATCH__value), &value, 0);
+        if (object->body.otype == ids.map(LV2_PATCH__Set) && property != nullptr && value != nullptr &&
+            property->type == ids.map(LV2_ATOM__URID) &&
+            reinterpret_cast<const LV2_Atom_URID*>(property)->body == ids.map(kProgramNameUri) &&
+            value->type == ids.map(LV2_ATOM__String))
+            lastNotifiedName = static_cast<const char*>(LV2_ATOM_BODY_CONST(value));
+    }
+}
+
+const LV2_Atom* programNameMessage(UridMap& urids, unsigned char* buffer, uint32_t size, const char* name)
+{
+    LV2_Atom_Forge forge;
+    lv2_atom_forge_init(&forge, urids.mapFeatureData());
+    lv2_atom_forge_set_buffer(&forge, buffer, size);
+    LV2_Atom_Forge_Frame frame;
+    const LV2_Atom* message = reinterpret_cast<const LV2_Atom*>(
+        lv2_atom_forge_object(&forge, &frame, 0, urids.map(name != nullptr ? LV2_PATCH__Set : LV2_PATCH__Get)));
+    lv2_atom_forge_key(&forge, urids.map(LV2_PATCH__property));
+    lv2_atom_forge_urid(&forge, urids.map(kProgramNameUri));
+    if (name != nullptr) {
+        lv2_atom_forge_key(&forge, urids.map(LV2_PATCH__value));
+        lv2_atom_forge_string(&forge, name, static_cast<uint32_t>(std::strlen(name)));
+    }
+    lv2_atom_forge_pop(&forge, &frame);
+    return message;
 }
 
 void Instance::connectControl(uint32_t port, bool connected)

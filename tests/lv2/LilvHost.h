@@ -5,6 +5,7 @@
 #include "OrvannePorts.h"
 
 #include <lilv/lilv.h>
+#include <lv2/atom/atom.h>
 #include <lv2/state/state.h>
 #include <lv2/urid/urid.h>
 
@@ -73,10 +74,28 @@ public:
     void connectControl(uint32_t port, bool connected);
     const LV2_State_Interface* state() const;
 
+    // A message for the control port, delivered with the next run.
+    void send(const LV2_Atom* message);
+    // The program name in the plug-in's latest patch:Set on its notify port (since the instance
+    // began), empty while it sent none.
+    const std::string& notifiedName() const { return lastNotifiedName; }
+
     LilvInstance* lilv = nullptr;
     World& world;
     float controls[kPortCount] = {}; // control inputs start at their defaults
+
+private:
+    void readNotifications();
+
+    // The atom ports' sequences.
+    alignas(8) unsigned char messagesIn[1024];
+    alignas(8) unsigned char messagesOut[1024];
+    std::string lastNotifiedName;
 };
+
+// patch:Set of the program name to name, or patch:Get of it when name is null, forged into
+// buffer (at least 128 bytes) as the UI sends them.
+const LV2_Atom* programNameMessage(UridMap& urids, unsigned char* buffer, uint32_t size, const char* name);
 
 // lilv_state's port-value callbacks over an Instance's control buffers (user data: the Instance).
 void setPortValue(const char* symbol, void* instance, const void* value, uint32_t size, uint32_t type);

@@ -1,5 +1,6 @@
 // The state extension: the 56-byte record of the VST chunk, through lilv's state API and
-// between the two formats; bad records are refused and change nothing.
+// between the two formats; the ports carry the settings, the record the program name; bad
+// records are refused and change nothing.
 #include "LilvHost.h"
 
 #include "PluginHost.h"
@@ -24,14 +25,15 @@ struct Store {
     Bytes value;
     uint32_t key = 0;
     uint32_t type = 0;
+    uint32_t flags = 0;
     int calls = 0;
 };
 
 LV2_State_Status storeValue(LV2_State_Handle handle, uint32_t key, const void* value, size_t size, uint32_t type,
                             uint32_t flags)
 {
-    (void)flags;
     Store& store = *static_cast<Store*>(handle);
+    store.flags = flags;
     store.key = key;
     store.type = type;
     store.value.assign(static_cast<const unsigned char*>(value), static_cast<const unsigned char*>(value) + size);
@@ -50,13 +52,36 @@ const void* retrieveValue(LV2_State_Handle handle, uint32_t key, size_t* size, u
     return store.value.data();
 }
 
-Bytes saveRecord(Instance& instance, const LV2_Feature* const* features, LV2_State_Status* status = nullptr)
+Bytes saveRecord(Instance& instance, const LV2_Feature* const* features, LV2_State_Status* status = nullptr,
+                 uint32_t* flags = nullptr)
 {
     Store store;
     const LV2_State_Status result = instance.state()->save(instance.lilv->lv2_handle, storeValue, &store, 0, features);
     if (status != nullptr)
         *status = result;
+    if (flags != nullptr)
+        *flags = store.flags;
     return store.value;
+}
+
+PresetRecord recordOf(const Bytes& bytes)
+{
+    PresetRecord record = {};
+    if (bytes.size() == sizeof(record))
+        std::memcpy(&record, bytes.data(), sizeof(record));
+    return record;
+}
+
+// Sets the control ports to the plain values of a record, as a host's saved port values do.
+void setPortsFromRecord(Instance& instance, const PresetRecord& record)
+{
+    std::unique_ptr<CTarvelleVST> effect(
+        createTarvelleVST([](AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*,
+                             float) -> VstIntPtr { return opcode == audioMasterVersion ? 2400 : 0; },
+                          nullptr));
+    const VstInt32 params[] = {kParamInputThres, kParamOutCeiling, kParamRecovery, kParamPower};
+    for (uint32_t k = 0; k < kControlInputCount; ++k)
+        instance.controls[kFirstControlInput + k] = effect->denormalizeValue(params[k], record.presetValues[params[k]]);
 }
 
 LV2_State_Status restoreRecord(Instance& instance, const Bytes& bytes, uint32_t type)
@@ -156,7 +181,7 @@ TEST(Lv2State, TheRecordMovesBetweenTheVstAndTheLv2Build)
     const Stereo in = programMaterial();
     const uint32_t chunkType = world.urids.map(LV2_ATOM__Chunk);
 
-    // VST to LV2: the chunk restored into an instance whose ports stay where they are.
+    // VST to LV2: the chunk restored with the ports at its values, as a host's state holds both.
     std::unique_ptr<vsthost::PluginHost> vst = loadVst();
     ASSERT_NE(vst, nullptr);
     vst->setParameter(kParamInputThres, 0.7f);
@@ -167,8 +192,24 @@ TEST(Lv2State, TheRecordMovesBetweenTheVstAndTheLv2Build)
     Instance lv2(world, 44100.0);
     ASSERT_TRUE(lv2.valid());
     EXPECT_EQ(restoreRecord(lv2, chunk, chunkType), LV2_STATE_SUCCESS);
+    setPortsFromRecord(lv2, recordOf(chunk));
     expectSame(render(lv2, in), render(*vst, in));
     EXPECT_EQ(saveRecord(lv2, world.urids.features()), chunk);
+
+    // Ports left elsewhere stay the truth: the record brings its name, not its values.
+    Instance stale(world, 44100.0);
+    ASSERT_TRUE(stale.valid());
+    PresetRecord named = recordOf(chunk);
+    std::strcpy(named.presetName, "From The VST");
+    const Bytes namedChunk(reinterpret_cast<unsigned char*>(&named), reinterpret_cast<unsigned char*>(&named + 1));
+    EXPECT_EQ(restoreRecord(stale, namedChunk, chunkType), LV2_STATE_SUCCESS);
+    Instance untouched(world, 44100.0);
+    ASSERT_TRUE(untouched.valid());
+    expectSame(render(stale, in), render(untouched, in));
+    EXPECT_EQ(stale.notifiedName(), "From The VST") << "the UI hears the restored name";
+    const PresetRecord saved = recordOf(saveRecord(stale, world.urids.features()));
+    EXPECT_STREQ(saved.presetName, "From The VST");
+    EXPECT_EQ(saved.presetValues[kParamInputThres], 0.5f) << "the port's 0 dB";
 
     // LV2 to VST: a state made through the ports, given to a fresh VST instance.
     Instance source(world, 44100.0);
@@ -209,14 +250,21 @@ TEST(Lv2State, BadRecordsAreRefusedAndChangeNothing)
     EXPECT_EQ(restoreRecord(instance, other, world.urids.map(LV2_ATOM__String)), LV2_STATE_ERR_BAD_TYPE);
     EXPECT_EQ(saveRecord(instance, world.urids.features()), before);
 
-    // A state without the record is the default, the factory setting.
-    Instance fresh(world, 44100.0);
-    ASSERT_TRUE(fresh.valid());
+    // A state without the record is the default: the factory setting's name; the values stay
+    // the ports' (a host resetting the plug-in sets them to their defaults).
+    PresetRecord renamed = recordOf(before);
+    std::strcpy(renamed.presetName, "Renamed");
+    ASSERT_EQ(
+        restoreRecord(instance,
+                      Bytes(reinterpret_cast<unsigned char*>(&renamed), reinterpret_cast<unsigned char*>(&renamed + 1)),
+                      chunkType),
+        LV2_STATE_SUCCESS);
+    EXPECT_STREQ(recordOf(saveRecord(instance, world.urids.features())).presetName, "Renamed");
     Store empty;
     empty.urids = &world.urids;
     EXPECT_EQ(instance.state()->restore(instance.lilv->lv2_handle, retrieveValue, &empty, 0, world.urids.features()),
               LV2_STATE_SUCCESS);
-    EXPECT_EQ(saveRecord(instance, world.urids.features()), saveRecord(fresh, world.urids.features()));
+    EXPECT_EQ(saveRecord(instance, world.urids.features()), before);
 }
 
 TEST(Lv2State, WithoutAUridMapStateIsRefusedUnlessTheCallBringsOne)
@@ -231,4 +279,101 @@ TEST(Lv2State, WithoutAUridMapStateIsRefusedUnlessTheCallBringsOne)
     const Bytes record = saveRecord(bare, world.urids.features(), &status);
     EXPECT_EQ(status, LV2_STATE_SUCCESS);
     EXPECT_EQ(record.size(), sizeof(PresetRecord));
+}
+
+// Saved through lilv as a host saves a session and restored into a fresh instance as lilv
+// restores: the ports, the program name and the output agree.
+struct SessionCopy {
+    std::unique_ptr<Instance> target;
+    std::string text;
+};
+
+SessionCopy copyThroughLilv(World& world, Instance& source)
+{
+    SessionCopy copy;
+    LilvState* saved = lilv_state_new_from_instance(world.plugin, source.lilv, world.urids.mapFeatureData(), nullptr,
+                                                    nullptr, nullptr, nullptr, getPortValue, &source, 0,
+                                                    world.urids.features());
+    if (saved == nullptr)
+        return copy;
+    char* text = lilv_state_to_string(world.world, world.urids.mapFeatureData(), world.urids.unmapFeatureData(), saved,
+                                      "urn:orvanne-test:state", nullptr);
+    lilv_state_free(saved);
+    copy.text = text != nullptr ? text : "";
+    LilvState* loaded = text != nullptr ? lilv_state_new_from_string(world.world, world.urids.mapFeatureData(), text)
+                                        : nullptr;
+    lilv_free(text);
+    if (loaded == nullptr)
+        return copy;
+    copy.target = std::make_unique<Instance>(world, 44100.0);
+    lilv_state_restore(loaded, copy.target->lilv, setPortValue, copy.target.get(), 0, world.urids.features());
+    lilv_state_free(loaded);
+    return copy;
+}
+
+TEST(Lv2State, TheProgramNameFromTheUiSurvivesSaveAndRestoreWithThePorts)
+{
+    World world;
+    ASSERT_NE(world.plugin, nullptr) << world.loadMessages;
+    const Stereo in = programMaterial();
+    Instance source(world, 44100.0);
+    ASSERT_TRUE(source.valid());
+    // What the UI sends when a preset is chosen: the ports' values, then the name.
+    source.controls[kPortInputThres] = 6.0f;
+    source.controls[kPortRecovery] = 3.0f;
+    alignas(8) unsigned char message[128];
+    source.send(programNameMessage(world.urids, message, sizeof(message), "Master A"));
+    source.activate();
+    source.run(in.left.data(), in.right.data(), nullptr, nullptr, 64);
+    EXPECT_EQ(source.notifiedName(), "") << "a name from the UI is not echoed";
+    // A UI that opens asks for the name and hears it.
+    source.send(programNameMessage(world.urids, message, sizeof(message), nullptr));
+    source.run(in.left.data(), in.right.data(), nullptr, nullptr, 64);
+    EXPECT_EQ(source.notifiedName(), "Master A");
+
+    uint32_t flags = 0;
+    const PresetRecord record = recordOf(saveRecord(source, world.urids.features(), nullptr, &flags));
+    EXPECT_STREQ(record.presetName, "Master A");
+    EXPECT_EQ(flags, uint32_t(LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE));
+
+    SessionCopy copy = copyThroughLilv(world, source);
+    ASSERT_NE(copy.target, nullptr) << copy.text;
+    Instance& target = *copy.target;
+    for (uint32_t port = kFirstControlInput; port < kFirstControlInput + kControlInputCount; ++port)
+        EXPECT_EQ(target.controls[port], source.controls[port]) << port;
+    expectSame(render(target, in), render(source, in));
+    EXPECT_EQ(target.notifiedName(), "Master A") << "the restored name goes to the UI";
+    EXPECT_STREQ(recordOf(saveRecord(target, world.urids.features())).presetName, "Master A");
+}
+
+TEST(Lv2State, AnEarlierVersionsStateLoadsWithItsPortsAndItsName)
+{
+    World world;
+    ASSERT_NE(world.plugin, nullptr) << world.loadMessages;
+    const Stereo in = programMaterial();
+    const uint32_t chunkType = world.urids.map(LV2_ATOM__Chunk);
+    // Earlier versions saved the record with the effect's values; after their restore the
+    // ports could hold other values than the record. The ports count, the name comes along.
+    Instance old(world, 44100.0);
+    ASSERT_TRUE(old.valid());
+    PresetRecord record = recordOf(saveRecord(old, world.urids.features()));
+    record.presetValues[kParamInputThres] = 0.9f;
+    record.presetValues[kParamPower] = 1.0f;
+    std::strcpy(record.presetName, "Session Name");
+    Instance loaded(world, 44100.0);
+    ASSERT_TRUE(loaded.valid());
+    loaded.controls[kPortInputThres] = -3.0f;
+    EXPECT_EQ(
+        restoreRecord(loaded,
+                      Bytes(reinterpret_cast<unsigned char*>(&record), reinterpret_cast<unsigned char*>(&record + 1)),
+                      chunkType),
+        LV2_STATE_SUCCESS);
+    Instance ports(world, 44100.0);
+    ASSERT_TRUE(ports.valid());
+    ports.controls[kPortInputThres] = -3.0f;
+    expectSame(render(loaded, in), render(ports, in));
+    const PresetRecord saved = recordOf(saveRecord(loaded, world.urids.features()));
+    EXPECT_STREQ(saved.presetName, "Session Name");
+    EXPECT_FLOAT_EQ(saved.presetValues[kParamInputThres], 0.425f);
+    EXPECT_EQ(saved.presetValues[kParamPower], 0.0f);
 }

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -41,6 +42,28 @@ TEST(DirectoryReader, ListsFilesAndFoldersWithOrWithoutTrailingSeparator)
         EXPECT_EQ(directories, (std::set<std::string>{".", "..", "Folder One"}));
     }
 }
+
+#if !defined(_WIN32)
+// The order Windows' file systems list in (letters compared in upper case, "." and ".." first),
+// whatever order the Linux file system keeps; menus and preset steps follow it.
+TEST(DirectoryReader, ListsByNameLettersComparedInUpperCase)
+{
+    TempTree tree;
+    const std::vector<std::string> expected = {
+        ".",     "..",     "00-User Presets", "10-Mastering", "20-Big Bank", "30-Caf\xc3\xa9 S\xc3\xbc\xc3\x9f",
+        "A.prg", "AB.prg", "A_.prg",          "b.prg",        "c.prg",       "\xc3\xa4rger.prg"};
+    for (auto it = expected.rbegin(); it != expected.rend(); ++it)
+        if (*it != "." && *it != "..")
+            TempTree::writeFile(tree / *it, {1});
+    std::vector<std::string> names;
+    platform::DirectoryReader reader;
+    ASSERT_TRUE(reader.open(tree.path(false).c_str()));
+    platform::DirectoryEntry entry;
+    while (reader.next(entry))
+        names.push_back(entry.name);
+    EXPECT_EQ(names, expected);
+}
+#endif
 
 TEST(DirectoryReader, MissingFolderOrNullCannotBeOpened)
 {

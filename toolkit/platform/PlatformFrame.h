@@ -68,6 +68,15 @@ public:
     // idle and from every nested loop's idle; presses that arrive while a control tracks the
     // mouse are dropped. Layers whose system delivers events themselves do nothing.
     virtual void processEvents() {}
+
+    // Called where a nested loop (a control following the mouse) waits between its passes.
+    // True when the layer has handed control back to the host until its next idle (the X11
+    // layer, whose loops are states the host's idle advances); false where the loop runs the
+    // editor's idle itself while the system's loop keeps the host going (Win32, window-less).
+    virtual bool yieldToHost() { return false; }
+    // The frame is closing: whatever waits in it for the user between the host's calls (a
+    // drag, a menu, a dialog) ends now, before the host's close returns.
+    virtual void endModalStates() {}
 };
 
 } // namespace VSTGUI

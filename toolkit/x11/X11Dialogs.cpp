@@ -77,10 +77,9 @@ public:
                 handle(event);
             if (answer >= 0)
                 break;
-            // The editor closed from its idle: the dialog is cancelled with it.
-            if (!X11Frame::idleWhileModal(owner, lastIdle))
+            // The editor closed meanwhile: the dialog is cancelled with it.
+            if (!owner->waitWhileModal(lastIdle))
                 return int(buttons.size()) - 1;
-            display->waitForEvent(10);
         }
         if (typed != nullptr)
             *typed = field;
@@ -315,7 +314,7 @@ int runDialog(X11Frame* owner, const char* caption, const char* text, std::vecto
 
 Answer askYesNo(const char* caption, const char* text)
 {
-    X11Frame* owner = X11Frame::active();
+    X11Frame* owner = X11Frame::running() != nullptr ? X11Frame::running() : X11Frame::active();
     if (owner == nullptr)
         return kUnavailable;
     const int chosen = runDialog(owner, caption, text, {"Yes", "No"}, false, 0, nullptr);
@@ -326,7 +325,7 @@ Answer askYesNo(const char* caption, const char* text)
 
 Answer showMessage(const char* caption, const char* text)
 {
-    X11Frame* owner = X11Frame::active();
+    X11Frame* owner = X11Frame::running() != nullptr ? X11Frame::running() : X11Frame::active();
     if (owner == nullptr)
         return kUnavailable;
     return runDialog(owner, caption, text, {"OK"}, false, 0, nullptr) < 0 ? kUnavailable : kYes;
@@ -339,7 +338,7 @@ Answer askText(void* ownerWindow, const char* caption, const char* label, char* 
     buffer[0] = '\0';
     X11Frame* owner = ownerWindow != nullptr ? X11Frame::fromWindow(ownerWindow) : nullptr;
     if (owner == nullptr)
-        owner = X11Frame::active();
+        owner = X11Frame::running() != nullptr ? X11Frame::running() : X11Frame::active();
     if (owner == nullptr)
         return kUnavailable;
     std::string typed;

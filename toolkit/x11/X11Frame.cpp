@@ -1,5 +1,6 @@
 #include "X11Frame.h"
 
+#include "AEffGUIEditor.h"
 #include "CDrawContext.h"
 #include "CFrame.h"
 #include "MouseButtons.h"
@@ -21,6 +22,8 @@ std::vector<X11Frame*> openFrames;
 X11Frame* lastActive = nullptr;
 // The frame whose control follows the mouse in a nested loop, if any.
 X11Frame* trackingFrame = nullptr;
+// The frame whose event work runs on its fiber now (null on the host's stack).
+X11Frame* runningFrame = nullptr;
 
 constexpr long kFrameEvents = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
     KeyReleaseMask | StructureNotifyMask | EnterWindowMask | LeaveWindowMask;
@@ -82,6 +85,12 @@ Bool ownEvent(Display*, XEvent* event, XPointer window)
     return event->xany.window == *reinterpret_cast<Window*>(window) ? True : False;
 }
 
+// Input whose work may wait for the user (a drag, a menu, a dialog): it runs on the fiber.
+bool startsWork(const XEvent& event)
+{
+    return event.type == ButtonPress || event.type == KeyPress || event.type == KeyRelease;
+}
+
 } // namespace
 
 PlatformFrame* PlatformFrame::create(CFrame* frame, void* systemWindow, int32_t width, int32_t height)
@@ -131,6 +140,10 @@ X11Frame::X11Frame(CFrame* frame, std::shared_ptr<X11Display> display, Window pa
 
 X11Frame::~X11Frame()
 {
+    // Frames are freed on the host's stack, after their suspended work has unwound
+    // (endModalStates); the stack a frame's own work runs on is never unmapped under it.
+    if (fiber && fiber->isRunning())
+        (void)fiber.release();
     openFrames.erase(std::remove(openFrames.begin(), openFrames.end(), this), openFrames.end());
     if (lastActive == this)
         lastActive = openFrames.empty() ? nullptr : openFrames.back();
@@ -298,9 +311,85 @@ void X11Frame::setCursor(int32_t type)
 
 void X11Frame::processEvents()
 {
-    if (processing || window == 0)
+    if (window == 0 || (fiber && fiber->isRunning()))
+        return;
+    if (fiber && fiber->isSuspended()) {
+        driveFiber(false);
+        return;
+    }
+    if (processing)
         return;
     processOwnEvents(false);
+}
+
+X11Frame* X11Frame::running()
+{
+    return runningFrame;
+}
+
+bool X11Frame::runOnFiber(const XEvent& event, bool modal)
+{
+    if (!fiber)
+        fiber.reset(new X11ModalFiber());
+    fiberEvent = event;
+    fiberEventModal = modal;
+    return driveFiber(true);
+}
+
+bool X11Frame::driveFiber(bool starting)
+{
+    // What a close inside the work frees waits until the fiber is back on the host's stack:
+    // this frame (and the fiber's stack) may be gone when the scope has left.
+    NestedLoopScope scope(frame->getEditor());
+    X11Frame* outer = runningFrame;
+    runningFrame = this;
+    X11ModalFiber* work = fiber.get();
+    bool finished = false;
+    if (starting) {
+        finished = work->start([this] { handleEvent(fiberEvent, fiberEventModal); });
+        if (!finished && !work->isSuspended()) {
+            // No stack to be had: the work runs here, its loops waiting inside this call.
+            runningFrame = outer;
+            handleEvent(fiberEvent, fiberEventModal);
+            return true;
+        }
+    } else {
+        finished = work->resume();
+    }
+    runningFrame = outer;
+    return finished;
+}
+
+bool X11Frame::yieldToHost()
+{
+    if (!fiber || !fiber->isRunning() || runningFrame != this)
+        return false;
+    // Closing: the loop ends at its next check, without waiting for another idle.
+    if (!frame->isClosing())
+        fiber->suspend();
+    return true;
+}
+
+bool X11Frame::waitWhileModal(uint32_t& lastIdle)
+{
+    if (fiber && fiber->isRunning() && runningFrame == this) {
+        if (frame->isClosing())
+            return false;
+        fiber->suspend();
+        return alive(this) && !frame->isClosing();
+    }
+    if (!idleWhileModal(this, lastIdle))
+        return false;
+    display->waitForEvent(10);
+    return true;
+}
+
+void X11Frame::endModalStates()
+{
+    // Every wait checks for the close, so one resume normally unwinds it all; the bound keeps
+    // a loop that ignored it from holding the host's close.
+    for (int pass = 0; pass < 64 && fiber && fiber->isSuspended(); ++pass)
+        driveFiber(false);
 }
 
 bool X11Frame::idleWhileModal(X11Frame* owner, uint32_t& lastIdle)
@@ -325,13 +414,26 @@ void X11Frame::processOwnEvents(bool modal)
     XEvent event;
     Window own = window;
     // One read of the connection when nothing came (each idle); the search below reads again
-    // whenever it finds nothing.
-    if (XEventsQueued(d, QueuedAfterFlush) == 0) {
+    // whenever it finds nothing. While an event's work is suspended, it reads them itself.
+    if ((fiber && fiber->isSuspended()) || XEventsQueued(d, QueuedAfterFlush) == 0) {
         processing = wasProcessing;
         return;
     }
     while (XQLength(d) > 0 && XCheckIfEvent(d, &event, ownEvent, reinterpret_cast<XPointer>(&own))) {
         const X11Frame* self = this;
+        if (!modal && startsWork(event) && !(fiber && fiber->isRunning())) {
+            const bool finished = runOnFiber(event, modal);
+            if (!alive(self))
+                return;
+            if (!finished) {
+                // The work waits for the user: the events after this one are its own.
+                processing = wasProcessing;
+                return;
+            }
+            if (window == 0)
+                return;
+            continue;
+        }
         handleEvent(event, modal);
         // The editor may have been closed by what the event did.
         if (!alive(self) || window == 0)
@@ -518,7 +620,7 @@ void X11Frame::key(XKeyEvent& event)
 
 void X11Frame::liveState(InputState& state)
 {
-    X11Frame* f = trackingFrame;
+    X11Frame* f = runningFrame != nullptr ? runningFrame : trackingFrame;
     if (f == nullptr || f->window == 0)
         return;
     // Inside a tracking loop: the events that came meanwhile, then the pointer as it is now.

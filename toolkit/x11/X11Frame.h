@@ -5,6 +5,7 @@
 #pragma once
 
 #include "X11Display.h"
+#include "X11ModalFiber.h"
 #include "cairo/CairoFrame.h"
 
 #include <memory>
@@ -25,7 +26,11 @@ public:
     bool getPosition(int32_t& x, int32_t& y) override;
     bool getSize(CRect& rect) override;
     void setCursor(int32_t type) override;
+    // Events wait for the frame's window; while an event's work is suspended (a drag, a menu, a
+    // dialog waiting for the user) the idle resumes that work instead, which reads them.
     void processEvents() override;
+    bool yieldToHost() override;
+    void endModalStates() override;
 
     // Handles one event of the frame's window. A modal loop (menu, dialog) passes its
     // frame's events here with modal set: the window is kept painted, input is dropped.
@@ -51,6 +56,13 @@ public:
     // closed from that idle: the loop must end. Inside the loop the close only retires the
     // frame; it is freed once the loop has left.
     static bool idleWhileModal(X11Frame* owner, uint32_t& lastIdle);
+    // Where a drawn menu or dialog of this frame waits for the user. Inside an event's work it
+    // hands control back to the host until its next idle; elsewhere it runs the editor's idle
+    // (idleWhileModal) and waits a moment for an event. False when the editor closed
+    // meanwhile: the menu or dialog must end.
+    bool waitWhileModal(uint32_t& lastIdle);
+    // The frame whose event work runs now; null on the host's own stack.
+    static X11Frame* running();
 
 protected:
     // The back buffer in memory the server shares where it can.
@@ -62,6 +74,10 @@ private:
     void press(XButtonEvent& event);
     void key(XKeyEvent& event);
     static void liveState(struct InputState& state);
+    // Runs the work of an input event on the frame's own stack: true when it finished, false
+    // when it waits for the user (the fiber is suspended until the next idle resumes it).
+    bool runOnFiber(const XEvent& event, bool modal);
+    bool driveFiber(bool starting);
 
     std::shared_ptr<X11Display> display;
     Window parent;
@@ -76,6 +92,10 @@ private:
     bool originKnown = false;
     int trackingDepth = 0;
     bool processing = false;
+    std::unique_ptr<X11ModalFiber> fiber;
+    // The event whose work runs on the fiber (it outlives the idle that read it).
+    XEvent fiberEvent = {};
+    bool fiberEventModal = false;
 };
 
 } // namespace VSTGUI

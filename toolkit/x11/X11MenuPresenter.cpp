@@ -218,17 +218,17 @@ public:
             return -1;
         Display* d = display->get();
         // Another client may hold the pointer for a moment: the grab is tried for a while.
+        uint32_t lastIdle = platformTicks();
         bool grabbed = false;
         for (int attempt = 0; attempt < 50 && !grabbed; ++attempt) {
             grabbed = XGrabPointer(d, root.window, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask,
                                    GrabModeAsync, GrabModeAsync, None, None, CurrentTime) == GrabSuccess;
-            if (!grabbed)
-                display->waitForEvent(10);
+            if (!grabbed && !owner->waitWhileModal(lastIdle))
+                return -1;
         }
         if (!grabbed)
             return -1;
         XGrabKeyboard(d, root.window, False, GrabModeAsync, GrabModeAsync, CurrentTime);
-        uint32_t lastIdle = platformTicks();
         while (!done) {
             owner->processOwnEvents(true);
             XEvent event;
@@ -236,10 +236,9 @@ public:
                 handle(event);
             if (done)
                 break;
-            // The editor closed from its idle: the menu goes with it.
-            if (!X11Frame::idleWhileModal(owner, lastIdle))
+            // The editor closed meanwhile: the menu goes with it.
+            if (!owner->waitWhileModal(lastIdle))
                 return -1;
-            display->waitForEvent(10);
         }
         return result;
     }

@@ -11,11 +11,17 @@
 
 #include <gtest/gtest.h>
 
+// Before Xlib, whose Bool macro would rename the forge's field.
+#include <lv2/atom/forge.h>
+#include <lv2/atom/util.h>
+#include <lv2/patch/patch.h>
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XRes.h>
 #include <lilv/lilv.h>
 #include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
 #include <suil/suil.h>
 
 #include <chrono>
@@ -43,6 +49,21 @@ struct PortWrite {
     uint32_t size;
     uint32_t protocol;
     float value;
+    std::vector<unsigned char> bytes; // what a message write carried
+};
+
+// The host's URID map.
+struct Uris {
+    std::vector<std::string> uris;
+    LV2_URID_Map map = {this, [](LV2_URID_Map_Handle handle, const char* uri) -> LV2_URID {
+                            std::vector<std::string>& list = static_cast<Uris*>(handle)->uris;
+                            for (size_t i = 0; i < list.size(); ++i)
+                                if (list[i] == uri)
+                                    return LV2_URID(i + 1);
+                            list.emplace_back(uri);
+                            return LV2_URID(list.size());
+                        }};
+    LV2_URID operator()(const char* uri) { return map.map(map.handle, uri); }
 };
 
 // The host: its window, the UI instance and what the UI told it.
@@ -61,9 +82,11 @@ struct Host {
     static void write(SuilController controller, uint32_t port, uint32_t size, uint32_t protocol, const void* buffer)
     {
         Host* host = static_cast<Host*>(controller);
-        PortWrite w = {port, size, protocol, 0.0f};
+        PortWrite w = {port, size, protocol, 0.0f, {}};
         if (size == sizeof(float) && buffer != nullptr)
             std::memcpy(&w.value, buffer, sizeof(float));
+        if (buffer != nullptr)
+            w.bytes.assign(static_cast<const unsigned char*>(buffer), static_cast<const unsigned char*>(buffer) + size);
         host->writes.push_back(w);
         if (host->onWrite)
             host->onWrite();
@@ -76,6 +99,29 @@ struct Host {
     {
         static_cast<Host*>(handle)->resizes.emplace_back(width, height);
         return 0;
+    }
+
+    // The program names in the UI's patch:Set messages ("?" for a patch:Get).
+    std::vector<std::string> namesSent(Uris& uris) const
+    {
+        std::vector<std::string> names;
+        for (const PortWrite& w : writes) {
+            if (w.port != kPortControl || w.protocol != uris(LV2_ATOM__eventTransfer) ||
+                w.bytes.size() < sizeof(LV2_Atom))
+                continue;
+            const LV2_Atom_Object* object = reinterpret_cast<const LV2_Atom_Object*>(w.bytes.data());
+            const LV2_Atom* property = nullptr;
+            const LV2_Atom* value = nullptr;
+            lv2_atom_object_get(object, uris(LV2_PATCH__property), &property, uris(LV2_PATCH__value), &value, 0);
+            if (property == nullptr || reinterpret_cast<const LV2_Atom_URID*>(property)->body != uris(kProgramNameUri))
+                continue;
+            if (object->body.otype == uris(LV2_PATCH__Get))
+                names.emplace_back("?");
+            else if (object->body.otype == uris(LV2_PATCH__Set) && value != nullptr &&
+                     value->type == uris(LV2_ATOM__String))
+                names.emplace_back(static_cast<const char*>(LV2_ATOM_BODY_CONST(value)));
+        }
+        return names;
     }
 
     std::vector<float> writesTo(uint32_t port) const
@@ -132,7 +178,8 @@ protected:
         }
     }
 
-    // The UI in the host's window (a new one unless there is one), or without ui:parent.
+    // The UI in the host's window (a new one unless there is one), or without ui:parent; with
+    // urid:map when the test offers it (withMap).
     SuilInstance* instantiate(bool withParent = true)
     {
         if (host.window == 0)
@@ -140,7 +187,8 @@ protected:
         LV2_Feature parent = {LV2_UI__parent, reinterpret_cast<void*>(uintptr_t(host.window))};
         LV2UI_Resize resize = {&host, &Host::resize};
         LV2_Feature resizeFeature = {LV2_UI__resize, &resize};
-        const LV2_Feature* withAll[] = {&parent, &resizeFeature, nullptr};
+        LV2_Feature mapFeature = {LV2_URID__map, &uris.map};
+        const LV2_Feature* withAll[] = {&parent, &resizeFeature, withMap ? &mapFeature : nullptr, nullptr};
         const LV2_Feature* withoutParent[] = {&resizeFeature, nullptr};
         return suil_instance_new(host.suil, &host, LV2_UI__X11UI, kPluginUri, kUiUri, LV2_UI__X11UI, uiBundle.c_str(),
                                  uiBinary.c_str(), withParent ? withAll : withoutParent);
@@ -264,8 +312,29 @@ protected:
         return clients;
     }
 
+    // The plug-in's patch:Set of its program name on its notify port, as the host passes it on.
+    void notifyName(const char* name)
+    {
+        alignas(8) unsigned char buffer[128];
+        LV2_Atom_Forge forge;
+        lv2_atom_forge_init(&forge, &uris.map);
+        lv2_atom_forge_set_buffer(&forge, buffer, sizeof(buffer));
+        LV2_Atom_Forge_Frame frame;
+        const LV2_Atom* message = reinterpret_cast<const LV2_Atom*>(
+            lv2_atom_forge_object(&forge, &frame, 0, uris(LV2_PATCH__Set)));
+        lv2_atom_forge_key(&forge, uris(LV2_PATCH__property));
+        lv2_atom_forge_urid(&forge, uris(kProgramNameUri));
+        lv2_atom_forge_key(&forge, uris(LV2_PATCH__value));
+        lv2_atom_forge_string(&forge, name, uint32_t(std::strlen(name)));
+        lv2_atom_forge_pop(&forge, &frame);
+        suil_instance_port_event(host.instance, kPortNotify, lv2_atom_total_size(message),
+                                 uris(LV2_ATOM__eventTransfer), message);
+    }
+
     TempTree data;
     Host host;
+    Uris uris;
+    bool withMap = false;
     std::string uiBundle;
     std::string uiBinary;
 };
@@ -389,11 +458,13 @@ TEST_F(Lv2UiWindowTest, PortEventsMoveTheKnobAndTheMetersWithoutWritingBack)
 
 // A preset file in a folder of the preset root, holding the effect's state with Input Thres at
 // plain dB.
-void writePreset(const std::string& dataHome, const char* folder, const char* name, float dB)
+void writePreset(const std::string& dataHome, const char* folder, const char* name, float dB, float ceilingDb = 0.0f)
 {
     CTarvelleVST* effect = createTarvelleVST(&test_support::quietHost, nullptr);
     ASSERT_NE(effect, nullptr);
     effect->setParameter(kParamInputThres, effect->normalizeValue(kParamInputThres, dB));
+    effect->setParameter(kParamOutCeiling, effect->normalizeValue(kParamOutCeiling, ceilingDb));
+    effect->setCurrentPresetName(name); // the record's own name is the preset's
     void* chunk = nullptr;
     const VstInt32 size = effect->getChunk(&chunk, true);
     const std::string path = dataHome + "/Tarvelle/Plug-In Settings/Orvanne/" + folder;
@@ -478,6 +549,78 @@ TEST_F(Lv2UiWindowTest, HostCleaningUpFromItsWriteFunctionDuringADragFreesAfterT
         }));
     EXPECT_TRUE(freed);
     EXPECT_EQ(host.writes.size(), 1u) << "nothing more is written after the cleanup";
+}
+
+TEST_F(Lv2UiWindowTest, WithAUridMapTheProgramNameTravelsBetweenUiAndPlugin)
+{
+    writePreset(data.path(), "Bank", "Master A", 6.0f);
+    withMap = true;
+    openUi();
+    // The first idle asks the plug-in for its name; no port is written.
+    EXPECT_EQ(host.namesSent(uris), std::vector<std::string>{"?"});
+    EXPECT_TRUE(host.writesTo(kInputThresPort).empty());
+
+    // A preset chosen in the editor: its values, then its name.
+    host.writes.clear();
+    drive([&]() { xdo({"mousemove", "558", "9", "click", "1"}); });
+    ASSERT_EQ(host.writesTo(kInputThresPort).size(), 1u);
+    EXPECT_EQ(host.namesSent(uris), std::vector<std::string>{"Master A"});
+    EXPECT_EQ(host.writes.back().port, kPortControl) << "the name after the values";
+
+    // The plug-in's name (after a restore) shows in the name box and is not sent back; the
+    // same box as when that preset is chosen in the editor.
+    const std::vector<uint32_t> masterA = pixels(layout::kPresetName);
+    host.writes.clear();
+    notifyName("Restored");
+    idleFor(100);
+    EXPECT_NE(pixels(layout::kPresetName), masterA);
+    notifyName("Master A");
+    idleFor(100);
+    EXPECT_EQ(pixels(layout::kPresetName), masterA);
+    EXPECT_TRUE(host.writes.empty());
+}
+
+// The host cleans up from inside its write function while the UI writes what its editor
+// changed (the preset's values, then its name): the rest waits, nothing more is written.
+TEST_F(Lv2UiWindowTest, HostCleaningUpFromItsWriteFunctionDuringAPresetChangeFreesAfterTheIdle)
+{
+    struct Case {
+        const char* what;
+        uint32_t port; // the write that the host answers with its cleanup
+    };
+    for (const Case& c : {Case{"a port value", kInputThresPort}, Case{"the name message", kPortControl}}) {
+        SCOPED_TRACE(c.what);
+        writePreset(data.path(), "Bank", "Both", 6.0f, -3.0f);
+        withMap = true;
+        openUi();
+        host.writes.clear();
+        bool freed = false;
+        host.onWrite = [&]() {
+            if (!freed && host.writes.back().port == c.port) {
+                freed = true;
+                closeUi();
+            }
+        };
+        LV2UI_Handle handle = suil_instance_get_handle(host.instance);
+        const LV2UI_Idle_Interface* idle = host.idleInterface;
+        bool closedDuring = false;
+        EXPECT_TRUE(test_support::driveWhileIdling(
+            [&]() {
+                xdo({"mousemove", "558", "9", "click", "1"});
+            },
+            [&](int milliseconds) {
+                if (closedDuring)
+                    return;
+                idle->idle(handle);
+                closedDuring = freed;
+                std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+            }));
+        EXPECT_TRUE(freed);
+        ASSERT_FALSE(host.writes.empty());
+        EXPECT_EQ(host.writes.back().port, c.port) << "nothing more is written after the cleanup";
+        host.onWrite = nullptr;
+        host.writes.clear();
+    }
 }
 
 } // namespace
