@@ -13,6 +13,7 @@ packages=(
   libx11-dev libxext-dev libxres-dev x11-utils
   lsp-plugins-vst
   lv2-dev liblilv-dev lilv-utils libsuil-dev
+  jalv jackd2 libjack-jackd2-dev
 )
 if [ "${1:-}" = "--peers" ]; then
   packages+=(x42-plugins lsp-plugins-lv2)

@@ -1,0 +1,98 @@
+#include "ChildProcess.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace test_support {
+
+namespace {
+
+bool openAs(posix_spawn_file_actions_t& actions, int fd, const std::string& file, int flags)
+{
+    return posix_spawn_file_actions_addopen(&actions, fd, file.empty() ? "/dev/null" : file.c_str(), flags, 0644) == 0;
+}
+
+} // namespace
+
+bool ChildProcess::start(const std::vector<std::string>& command, const std::string& outFile,
+                         const std::string& errFile)
+{
+    stop();
+    if (command.empty())
+        return false;
+    std::vector<std::string> copy = command;
+    std::vector<char*> argv;
+    for (std::string& a : copy)
+        argv.push_back(&a[0]);
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    const int appending = O_WRONLY | O_CREAT | O_APPEND;
+    const bool opened = openAs(actions, STDIN_FILENO, "", O_RDONLY) &&
+        openAs(actions, STDOUT_FILENO, outFile, appending) && openAs(actions, STDERR_FILENO, errFile, appending);
+    pid_t child = 0;
+    const bool started = opened && posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    pid = started ? child : 0;
+    exitStatus = -1;
+    return started;
+}
+
+bool ChildProcess::running()
+{
+    if (pid == 0)
+        return false;
+    int status = 0;
+    const pid_t done = waitpid(pid, &status, WNOHANG);
+    if (done == 0)
+        return true;
+    if (done == pid && WIFEXITED(status))
+        exitStatus = WEXITSTATUS(status);
+    pid = 0;
+    return false;
+}
+
+void ChildProcess::stop(int graceMs)
+{
+    if (!running())
+        return;
+    kill(pid, SIGTERM);
+    if (!waitUntil([&]() { return !running(); }, std::chrono::milliseconds(graceMs), 10)) {
+        kill(pid, SIGKILL);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        pid = 0;
+    }
+}
+
+int runToEnd(const std::vector<std::string>& command, int timeoutMs)
+{
+    ChildProcess child;
+    if (!child.start(command))
+        return -1;
+    if (!waitUntil([&]() { return !child.running(); }, std::chrono::milliseconds(timeoutMs), 10)) {
+        child.stop(0);
+        return -1;
+    }
+    return child.status();
+}
+
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout, int pollMs)
+{
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (condition())
+            return true;
+        if (std::chrono::steady_clock::now() >= end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(pollMs));
+    }
+}
+
+} // namespace test_support

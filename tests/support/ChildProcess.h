@@ -1,0 +1,45 @@
+// Programs a test starts and keeps running beside it (servers, hosts), stopped by the test
+// through their process id (POSIX only).
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace test_support {
+
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ~ChildProcess() { stop(); }
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // Starts command[0] (searched on PATH) with the rest as its arguments, the test's
+    // environment and stdin from /dev/null; stdout and stderr go to the files named (appended),
+    // or to /dev/null when empty. False when it could not be started.
+    bool start(const std::vector<std::string>& command, const std::string& outFile = "",
+               const std::string& errFile = "");
+    // True while it has not exited (reaps it once it has).
+    bool running();
+    // Its exit status once it exited normally, -1 otherwise.
+    int status() const { return exitStatus; }
+    // SIGTERM, up to graceMs for it to exit, then SIGKILL; waits for it. A no-op once it exited.
+    void stop(int graceMs = 3000);
+    pid_t id() const { return pid; }
+
+private:
+    pid_t pid = 0;
+    int exitStatus = -1;
+};
+
+// Runs command to its end within timeoutMs (killed after that); its exit status, -1 when it
+// could not be run, did not exit normally or ran too long.
+int runToEnd(const std::vector<std::string>& command, int timeoutMs);
+
+// Calls condition every pollMs until it holds or timeout passes; whether it held.
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout, int pollMs = 20);
+
+} // namespace test_support
