@@ -338,6 +338,7 @@ private:
 
     void handle(XEvent& event)
     {
+        X11Frame::notePointerEvent(event);
         switch (event.type) {
         case Expose:
             for (Level* level : levels)
