@@ -50,6 +50,21 @@ void showInformation(const char* caption, const char* text)
         detail::systemShowInformation(caption, text);
 }
 
+void DialogPresenter::showError(const char* caption, const char* text)
+{
+    platform::showErrorMessage(caption, text);
+}
+
+void showError(const char* caption, const char* text)
+{
+    caption = caption != nullptr ? caption : "";
+    text = text != nullptr ? text : "";
+    if (installed != nullptr)
+        installed->showError(caption, text);
+    else
+        detail::systemShowError(caption, text);
+}
+
 void runSaveAsDialog(void* ownerWindow)
 {
     if (installed == nullptr) {

@@ -26,6 +26,9 @@ public:
     virtual bool askName(void* ownerWindow, char* typed, size_t size) = 0;
     // Opens url in the desktop's browser.
     virtual void openPage(const char* url) = 0;
+    // A failure the user must know about (a preset not saved). By default it goes where the
+    // platform's error messages go (platform::showErrorMessage).
+    virtual void showError(const char* caption, const char* text);
 };
 
 // Replaces the presenter (null restores the system one); answers the previous one.
@@ -33,6 +36,9 @@ DialogPresenter* setDialogPresenter(DialogPresenter* presenter);
 
 bool askQuestion(const char* caption, const char* text);
 void showInformation(const char* caption, const char* text);
+// An error message over the editor: the platform's error message box on Windows, a drawn
+// message on Linux (stderr when no editor window can show it).
+void showError(const char* caption, const char* text);
 // Runs the Save-As prompt and leaves its result in the process-wide dialog name buffer:
 // the first 31 characters of the typed name after OK, the empty text after Cancel.
 void runSaveAsDialog(void* ownerWindow);
@@ -45,6 +51,7 @@ namespace detail {
 // The platform's own implementations.
 bool systemAskQuestion(const char* caption, const char* text);
 void systemShowInformation(const char* caption, const char* text);
+void systemShowError(const char* caption, const char* text);
 // Fills buffer (kDialogNameSize bytes) as the dialog procedure does.
 void systemRunSaveAsDialog(void* ownerWindow, char* buffer);
 char* dialogNameBuffer();

@@ -193,7 +193,7 @@ void CVSTEditor::savePreset(const char* name)
     }
     char text[kSaveFilePathSize + 200];
     std::snprintf(text, sizeof(text), "The preset could not be saved as \"%s\": %s.", filePath, reason);
-    platform::showErrorMessage(kSaveFailedCaption, text);
+    editor::showError(kSaveFailedCaption, text);
 }
 
 void CVSTEditor::updatePresetNameDisplay()

@@ -10,7 +10,7 @@ packages=(
   libsndfile1-dev libebur128-dev libcairo2-dev fonts-liberation
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine64 wine32:i386 xvfb xauth xdotool
-  libx11-dev libxext-dev libxres-dev x11-utils
+  libx11-dev libxext-dev libxres-dev x11-utils x11-xkb-utils xkb-data
   lsp-plugins-vst
   lv2-dev liblilv-dev lilv-utils libsuil-dev
   jalv jackd2 libjack-jackd2-dev

@@ -1,8 +1,10 @@
-// Linux: the editor's dialogs are drawn by the toolkit's X11 layer over the open editor
-// window. Without one (no display, a window-less editor) messages go to stderr, a question
-// is answered No and the Save-As prompt is cancelled, so nothing is ever written without a
-// user's confirmation.
+// Linux: the editor's dialogs, an error too (a preset not saved), are drawn by the toolkit's
+// X11 layer over the open editor window. Without one (no display, a window-less editor)
+// messages go to stderr, a question is answered No and the Save-As prompt is cancelled, so
+// nothing is ever written without a user's confirmation.
 #include "EditorDialogs.h"
+
+#include "Platform.h"
 
 #include "x11/X11Dialogs.h"
 
@@ -28,6 +30,12 @@ void systemShowInformation(const char* caption, const char* text)
     if (caption[0] != '\0')
         std::fprintf(stderr, "%s: ", caption);
     std::fprintf(stderr, "%s\n", text);
+}
+
+void systemShowError(const char* caption, const char* text)
+{
+    if (VSTGUI::x11dialog::showMessage(caption, text) == VSTGUI::x11dialog::kUnavailable)
+        platform::showErrorMessage(caption, text);
 }
 
 void systemRunSaveAsDialog(void* ownerWindow, char* buffer)

@@ -2,8 +2,12 @@
 #include "ToolkitTestSupport.h"
 
 #include "COffscreenContext.h"
+#include "TextUtf8.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
 
 using namespace toolkit_test;
 
@@ -177,6 +181,39 @@ TEST(DrawContext, TextStaysInItsRectangleAndLeftAlignmentMovesOnePixel)
     d->drawString("", CRect(0, 0, 120, 40));
     d->release();
     c->release();
+}
+
+TEST(DrawContext, NamesThatAreNotValidUtf8AreStillDrawn)
+{
+    // A UTF-8 name cut inside its last character (a 32-byte record), and a Latin-1 name.
+    struct Case {
+        const char* text;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"M\xc3\xbcnchen", "M\xc3\xbcnchen"},
+        {"Gr\xc3\xb6\xc3", "Gr\xc3\xb6"},
+        {"\xe2\x82", ""},
+        {"Caf\xe9 \xdc!", "Caf\xc3\xa9 \xc3\x9c!"},
+        {"\xc0\xaf\xed\xa0\x80x", "\xc3\x80\xc2\xaf\xc3\xad\xc2\xa0\xc2\x80x"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(utf8::displayable(c.text, std::strlen(c.text)), c.shown);
+    }
+    Image image(120, 40);
+    CDrawContext* context = image.context();
+    context->setFontColor(colorWhite);
+    context->drawString("Gr\xc3\xb6\xc3", CRect(10, 10, 110, 30), false, kLeftText);
+    EXPECT_LT(image.count(CRect(0, 0, 120, 40), 0), 120 * 40) << "drawn, not refused by Cairo";
+    context->release();
+
+    // The field's steps go over whole characters.
+    const std::string typed = "a\xc3\xa4\xe2\x82\xac";
+    EXPECT_EQ(utf8::next(typed, 1), 3u);
+    EXPECT_EQ(utf8::next(typed, 3), 6u);
+    EXPECT_EQ(utf8::previous(typed, 6), 3u);
+    EXPECT_EQ(utf8::previous(typed, 3), 1u);
 }
 
 TEST(DrawContext, MouseStateComesFromTheInputState)

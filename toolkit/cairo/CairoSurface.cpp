@@ -1,12 +1,15 @@
 #include "CairoSurface.h"
 
 #include "CFrame.h"
+#include "TextUtf8.h"
 #include "cairo/CairoBitmap.h"
 #include "cairo/CairoFrame.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 namespace VSTGUI {
 
@@ -222,6 +225,13 @@ void CairoSurface::drawText(const char* text, const CRect& r, bool opaque, int32
 {
     if (target == nullptr || text == nullptr || text[0] == 0)
         return;
+    // Cairo draws nothing of a text that is not valid UTF-8 (a name cut in a character).
+    std::string repaired;
+    const size_t length = std::strlen(text);
+    if (!utf8::valid(text, length)) {
+        repaired = utf8::displayable(text, length);
+        text = repaired.c_str();
+    }
     CRect area = r;
     area.bound(getEffectiveClip());
     if (area.isEmpty())

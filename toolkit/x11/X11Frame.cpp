@@ -226,19 +226,59 @@ CPoint X11Frame::getWindowOrigin()
 
 Window X11Frame::topLevelWindow()
 {
+    // The host's own top-level window: the outermost ancestor a window manager tracks (it has
+    // WM_STATE), not the frame a reparenting manager wraps around it; without a manager, the
+    // window under the root.
+    Display* d = display->get();
+    const Atom wmState = XInternAtom(d, "WM_STATE", True);
     Window w = window != 0 ? window : parent;
+    Window client = 0;
     for (;;) {
+        if (wmState != None) {
+            Atom type = None;
+            int format = 0;
+            unsigned long count = 0;
+            unsigned long after = 0;
+            unsigned char* data = nullptr;
+            if (XGetWindowProperty(d, w, wmState, 0, 0, False, AnyPropertyType, &type, &format, &count, &after,
+                                   &data) == Success &&
+                type != None)
+                client = w;
+            if (data != nullptr)
+                XFree(data);
+        }
         Window root = 0;
         Window up = 0;
         Window* children = nullptr;
         unsigned int count = 0;
-        if (!XQueryTree(display->get(), w, &root, &up, &children, &count))
-            return w;
+        if (!XQueryTree(d, w, &root, &up, &children, &count))
+            return client != 0 ? client : w;
         if (children != nullptr)
             XFree(children);
         if (up == 0 || up == root)
-            return w;
+            return client != 0 ? client : w;
         w = up;
+    }
+}
+
+void X11Frame::notePointerEvent(const XEvent& event)
+{
+    InputState& state = InputState::current();
+    switch (event.type) {
+    case ButtonPress:
+        state.position = CPoint(event.xbutton.x_root, event.xbutton.y_root);
+        state.buttons = buttonsOf(event.xbutton.state) | buttonBit(event.xbutton.button);
+        break;
+    case ButtonRelease:
+        state.position = CPoint(event.xbutton.x_root, event.xbutton.y_root);
+        state.buttons = buttonsOf(event.xbutton.state) & ~buttonBit(event.xbutton.button);
+        break;
+    case MotionNotify:
+        state.position = CPoint(event.xmotion.x_root, event.xmotion.y_root);
+        state.buttons = buttonsOf(event.xmotion.state);
+        break;
+    default:
+        break;
     }
 }
 
@@ -526,8 +566,9 @@ void X11Frame::press(XButtonEvent& event)
     InputState& state = InputState::current();
     state.position = CPoint(event.x_root, event.y_root);
     lastActive = this;
-    // The editor takes the keyboard when it is clicked, as a Windows child window does.
-    XSetInputFocus(display->get(), window, RevertToParent, CurrentTime);
+    // The keyboard stays with the host unless the click lands on a view that takes keys.
+    if (wantsKeyboardAt(event))
+        XSetInputFocus(display->get(), window, RevertToParent, event.time);
     const int32_t held = buttonsOf(event.state);
     CPoint where(event.x, event.y);
     if (event.button >= 4 && event.button <= 7) {
@@ -552,10 +593,22 @@ void X11Frame::press(XButtonEvent& event)
     trackingFrame = outerTracking;
 }
 
+bool X11Frame::wantsKeyboardAt(const XButtonEvent& event) const
+{
+    if (event.button != Button1 || frame->isClosing())
+        return false;
+    const CView* view = frame->getViewAt(CPoint(event.x, event.y), true);
+    return view != nullptr && view->wantsFocus();
+}
+
 void X11Frame::key(XKeyEvent& event)
 {
     InputState& state = InputState::current();
-    const KeySym symbol = XLookupKeysym(&event, 0);
+    // The symbol the keyboard's layout gives with the modifiers held (Shift, AltGr, Lock): a
+    // German layout's Shift+7 is a slash, not a seven.
+    char typed[8] = {};
+    KeySym symbol = NoSymbol;
+    XLookupString(&event, typed, sizeof typed - 1, &symbol, nullptr);
     const int32_t modifier = modifierBit(symbol);
     state.buttons = (state.buttons & ~(ModShift | ModControl | ModAlt)) | (buttonsOf(event.state) & ModAnyModifier);
     if (modifier != 0) {
@@ -599,7 +652,8 @@ void X11Frame::key(XKeyEvent& event)
         code.virt = VKEY_SPACE;
         break;
     default:
-        if (symbol >= 0x21 && symbol < 0x7f)
+        // Printable ASCII and Latin-1 keysyms are their characters' code points.
+        if ((symbol >= 0x21 && symbol < 0x7f) || (symbol >= 0xa1 && symbol <= 0xff))
             code.character = int32_t(symbol);
         break;
     }

@@ -42,8 +42,12 @@ public:
     Window getXWindow() const { return window; }
     Window getParentWindow() const { return parent; }
     const std::shared_ptr<X11Display>& getDisplay() const { return display; }
-    // The outermost window under the root that holds the frame (the host's top level).
+    // The host's top-level window that holds the frame (what a dialog is transient for).
     Window topLevelWindow();
+    // A pointer event that went to another of the editor's windows (a pop-up holding the
+    // grab, a dialog): the pointer and buttons the editor reads follow it, so a release there
+    // does not leave the editor believing a button is held.
+    static void notePointerEvent(const XEvent& event);
 
     // The live frame whose window is window (the value getWindow answers), or null.
     static X11Frame* fromWindow(void* window);
@@ -73,6 +77,9 @@ private:
              int32_t height);
     void press(XButtonEvent& event);
     void key(XKeyEvent& event);
+    // Whether a press lands on a view that takes keys (a knob's arrows): only then does the
+    // editor take the keyboard from the host.
+    bool wantsKeyboardAt(const XButtonEvent& event) const;
     static void liveState(struct InputState& state);
     // Runs the work of an input event on the frame's own stack: true when it finished, false
     // when it waits for the user (the fiber is suspended until the next idle resumes it).

@@ -337,6 +337,7 @@ private:
 
     void handle(XEvent& event)
     {
+        X11Frame::notePointerEvent(event);
         switch (event.type) {
         case Expose:
             for (Level* level : levels)

@@ -1,5 +1,10 @@
 #include "X11Painter.h"
 
+#include "TextUtf8.h"
+
+#include <cstring>
+#include <string>
+
 namespace VSTGUI {
 namespace x11paint {
 
@@ -15,6 +20,13 @@ void font(cairo_t* cr, bool bold)
     cairo_select_font_face(cr, "Arial", CAIRO_FONT_SLANT_NORMAL,
                            bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr, kFontSize);
+}
+
+// Cairo measures and draws nothing of a text that is not valid UTF-8.
+std::string drawable(const char* s)
+{
+    const size_t length = std::strlen(s);
+    return utf8::valid(s, length) ? std::string(s, length) : utf8::displayable(s, length);
 }
 
 } // namespace
@@ -41,14 +53,14 @@ void text(cairo_t* cr, const char* s, double x, double y, double h, uint32_t col
     cairo_font_extents(cr, &fe);
     source(cr, colour);
     cairo_move_to(cr, x, y + (h - (fe.ascent + fe.descent)) / 2 + fe.ascent);
-    cairo_show_text(cr, s);
+    cairo_show_text(cr, drawable(s).c_str());
 }
 
 double textWidth(cairo_t* cr, const char* s, bool bold)
 {
     font(cr, bold);
     cairo_text_extents_t te;
-    cairo_text_extents(cr, s, &te);
+    cairo_text_extents(cr, drawable(s).c_str(), &te);
     return te.x_advance;
 }
 

@@ -337,6 +337,47 @@ protected:
             .write(reinterpret_cast<const char*>(chunk.data()), std::streamsize(chunk.size()));
     }
 
+    // The mapped top-level window (not a menu) whose title is title, waiting up to 5 s for it.
+    bool findShown(const char* title, Geometry& found)
+    {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            Window root = 0, parent = 0;
+            Window* children = nullptr;
+            unsigned int count = 0;
+            bool shown = false;
+            XQueryTree(observer, DefaultRootWindow(observer), &root, &parent, &children, &count);
+            for (unsigned int i = 0; i < count && !shown; ++i) {
+                XWindowAttributes a;
+                char* name = nullptr;
+                if (XGetWindowAttributes(observer, children[i], &a) && a.map_state == IsViewable &&
+                    XFetchName(observer, children[i], &name) && name != nullptr) {
+                    shown = std::strcmp(name, title) == 0;
+                    if (shown)
+                        found = {children[i], a.x, a.y, a.width, a.height};
+                }
+                if (name != nullptr)
+                    XFree(name);
+            }
+            if (children != nullptr)
+                XFree(children);
+            if (shown)
+                return true;
+            usleep(50000);
+        }
+        return false;
+    }
+
+    // Pixels of the read-out (the text right of the preset bar).
+    std::vector<uint32_t> readout()
+    {
+        std::vector<uint32_t> all = grab(editorWindow(), 923, 20);
+        std::vector<uint32_t> part;
+        for (int y = 1; y < 19 && !all.empty(); ++y)
+            for (int x = 622; x < 869; ++x)
+                part.push_back(all[size_t(y) * 923 + size_t(x)]);
+        return part;
+    }
+
     enum class Closing { Editor, Effect };
 
     // Opens a menu or dialog with openIt; once it shows, the host closes the editor (its window
@@ -584,6 +625,188 @@ TEST_F(X11EditorWindowTest, SaveAsWritesTheTypedNameAndTheWarningIsAnsweredYesAn
         xdo({"key", "Escape"});
     });
     EXPECT_FALSE(fileExists(presetRoot(dataHome) + "00-User Presets/Other.prg"));
+}
+
+// The server's keyboard layout for one test (xkb); the US layout again at the end.
+struct KeyboardLayout {
+    explicit KeyboardLayout(const char* layout) { ok = std::system((std::string("setxkbmap ") + layout).c_str()) == 0; }
+    ~KeyboardLayout() { (void)std::system("setxkbmap us"); }
+    bool ok = false;
+};
+
+TEST_F(X11EditorWindowTest, SaveAsFieldTakesWhatTheKeyboardGives)
+{
+    struct KeyCase {
+        const char* what;
+        const char* layout;
+        std::vector<std::vector<std::string>> keys;
+        const char* saved;
+    };
+    const std::string field = "FIELD"; // replaced by a click at the field's left end
+    const KeyCase cases[] = {
+        {"US layout, Shift", "us", {{"type", "Abc DEF"}}, "Abc DEF"},
+        {"German layout: umlauts", "de", {{"type", "München äö"}}, "München äö"},
+        {"German layout: Shift gives the layout's symbols", "de", {{"type", "Größe & Co (2)"}}, "Größe & Co (2)"},
+        {"German layout: dead accent, Shift+umlaut",
+         "de",
+         {{"type", "Caf"}, {"key", "dead_acute", "e"}, {"type", " Ü"}},
+         "Café Ü"},
+        {"German layout: dead accent, then the letter",
+         "de",
+         {{"key", "dead_acute", "e", "dead_circumflex", "a"}},
+         "éâ"},
+        {"Russian layout", "ru", {{"type", "Жар"}}, "Жар"},
+        {"German layout: AltGr", "de", {{"type", "5"}, {"key", "EuroSign"}}, "5€"},
+        {"BackSpace removes a whole character", "de", {{"type", "Tönö"}, {"key", "BackSpace"}}, "Tön"},
+        {"Ctrl+A selects all, typing replaces it", "us", {{"type", "Old"}, {"key", "ctrl+a"}, {"type", "New"}}, "New"},
+        {"Ctrl+A, Ctrl+C, End, Ctrl+V", "de", {{"type", "Äb"}, {"key", "ctrl+a", "ctrl+c", "End", "ctrl+v"}}, "ÄbÄb"},
+        {"Ctrl+X cuts, Ctrl+V twice", "us", {{"type", "Xy"}, {"key", "ctrl+a", "ctrl+x", "ctrl+v", "ctrl+v"}}, "XyXy"},
+        {"Shift+Left selects, typing replaces",
+         "us",
+         {{"type", "Bass"}, {"key", "shift+Left", "shift+Left"}, {"type", "ck"}},
+         "Back"},
+        {"a click moves the cursor", "us", {{"type", "ac"}, {field}, {"type", "Z"}}, "Zac"},
+        {"at most 31 bytes, whole characters", "de", {{"type", "ÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄ"}}, "ÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄ"},
+    };
+    openEditor();
+    for (const KeyCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        KeyboardLayout layout(c.layout);
+        ASSERT_TRUE(layout.ok) << "setxkbmap " << c.layout;
+        bool shown = false;
+        drive([&]() {
+            chooseSaveEntry(0);
+            Geometry dialog{};
+            shown = findShown("Save Preset As", dialog);
+            if (!shown)
+                return;
+            for (const std::vector<std::string>& step : c.keys) {
+                if (step.size() == 1 && step[0] == field)
+                    click(dialog.x + 18, dialog.y + 50);
+                else
+                    xdo(step, 100);
+            }
+            xdo({"key", "Return"});
+        });
+        ASSERT_TRUE(shown) << "the Save-As dialog opened";
+        EXPECT_TRUE(fileExists(presetRoot(dataHome) + "00-User Presets/" + c.saved + ".prg"))
+            << "expected " << c.saved << ".prg";
+    }
+}
+
+TEST_F(X11EditorWindowTest, AFailedSaveShowsTheDrawnMessage)
+{
+    openEditor();
+    bool prompted = false;
+    bool told = false;
+    Geometry message{};
+    std::vector<uint32_t> pixels;
+    drive([&]() {
+        chooseSaveEntry(0);
+        Geometry dialog{};
+        prompted = findShown("Save Preset As", dialog);
+        xdo({"type", "Rock/Pop"});
+        xdo({"key", "Return"});
+        told = findShown("Preset Not Saved", message);
+        if (told)
+            pixels = grab(message.window, message.width, message.height);
+        xdo({"key", "Return"});
+    });
+    EXPECT_TRUE(prompted);
+    ASSERT_TRUE(told) << "a drawn \"Preset Not Saved\" message";
+    EXPECT_LT(message.width, 1000) << "the long text is wrapped";
+    ASSERT_FALSE(pixels.empty());
+    EXPECT_NE(std::count(pixels.begin(), pixels.end(), pixels[0]), std::ptrdiff_t(pixels.size())) << "text drawn";
+    EXPECT_FALSE(fileExists(presetRoot(dataHome) + "00-User Presets/Rock"));
+    EXPECT_EQ(shownWindows(), 1) << "the message went with its OK";
+}
+
+TEST_F(X11EditorWindowTest, ReadoutClearsAfterAPresetChosenWithTheMouse)
+{
+    load();
+    writeUserPreset("Loud", 0.8f);
+    openEditor();
+    run({"mousemove", "700", "250"});
+    const std::vector<uint32_t> blank = readout();
+    // Pressed on the name, dragged through the folder into its submenu, released on the preset:
+    // the release goes to the menu, which holds the pointer.
+    drive([&]() {
+        xdo({"mousemove", "420", "9", "mousedown", "1"});
+        std::vector<Geometry> menus = popups();
+        if (menus.size() == 1) {
+            xdo({"mousemove", std::to_string(menus[0].x + 30), std::to_string(menus[0].y + 38)});
+            menus = popups();
+        }
+        if (menus.size() == 2)
+            xdo({"mousemove", std::to_string(menus[1].x + 30), std::to_string(menus[1].y + 11)});
+        xdo({"mouseup", "1"});
+    });
+    ASSERT_NEAR(parameter(kInputThres), 0.8f, 1e-6) << "the preset was chosen";
+    // The pointer stays where the menu was; the read-out goes blank within 5 s.
+    bool cleared = false;
+    for (int i = 0; i < 50 && !cleared; ++i) {
+        window->runFor(100);
+        cleared = readout() == blank;
+    }
+    EXPECT_TRUE(cleared) << "the read-out still shows the last parameter";
+}
+
+TEST_F(X11EditorWindowTest, TheKeyboardStaysWithTheHostUnlessAKnobIsClicked)
+{
+    openEditor();
+    const Window host = Window(window->windowId());
+    XSetInputFocus(observer, host, RevertToParent, CurrentTime);
+    XSync(observer, False);
+    auto focused = [&]() {
+        Window w = 0;
+        int revert = 0;
+        XGetInputFocus(observer, &w, &revert);
+        return w;
+    };
+    drive([&]() { click(700, 250); });
+    EXPECT_EQ(focused(), host) << "a click on the background";
+    drive([&]() {
+        click(330, 9);
+        xdo({"key", "Escape"});
+    });
+    EXPECT_EQ(focused(), host) << "a click on the save menu";
+    drive([&]() { click(kKnobX, kKnobY); });
+    EXPECT_EQ(focused(), editorWindow()) << "a click on a knob, whose arrows then move it";
+    const float before = parameter(kInputThres);
+    run({"key", "Up"});
+    EXPECT_GT(parameter(kInputThres), before);
+}
+
+TEST_F(X11EditorWindowTest, SaveAsBelongsToTheHostWindowNotTheManagersFrame)
+{
+    openEditor();
+    // A reparenting window manager's doing: the host's window inside a frame, marked managed.
+    const Window host = Window(window->windowId());
+    const Window frame = XCreateSimpleWindow(observer, DefaultRootWindow(observer), 0, 0, 1000, 400, 0, 0, 0);
+    XMapWindow(observer, frame);
+    XReparentWindow(observer, host, frame, 0, 0);
+    const Atom wmState = XInternAtom(observer, "WM_STATE", False);
+    const long normal[2] = {NormalState, None};
+    XChangeProperty(observer, host, wmState, wmState, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(normal), 2);
+    XMapWindow(observer, host);
+    XSync(observer, False);
+    window->runFor(200);
+    Window owner = 0;
+    bool shown = false;
+    drive([&]() {
+        chooseSaveEntry(0);
+        Geometry dialog{};
+        shown = findShown("Save Preset As", dialog);
+        if (shown)
+            XGetTransientForHint(observer, dialog.window, &owner);
+        xdo({"key", "Escape"});
+    });
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(owner, host);
+    XReparentWindow(observer, host, DefaultRootWindow(observer), 0, 0);
+    XDestroyWindow(observer, frame);
+    XSync(observer, False);
 }
 
 TEST_F(X11EditorWindowTest, ArrowsStepThroughPresetsAndAboutOpensAndCloses)
