@@ -99,8 +99,9 @@ EditorUI* EditorUI::create(LV2UI_Write_Function write, LV2UI_Controller controll
     if (ui->dispatch(effEditOpen, 0, parent) != 0 && editor != nullptr && editor->getToolkitFrame() != nullptr)
         window = editor->getToolkitFrame()->getWindow();
     if (window == nullptr) {
-        // No display, or a parent that is not a window on it: the editor would show nothing.
-        std::fprintf(stderr, "Orvanne UI: the editor cannot open a window in the host's (no X display?)\n");
+        // No display, no visual to draw with, or a parent that is not a window on the display
+        // (the editor has said which on the line before): it would show nothing.
+        std::fprintf(stderr, "Orvanne UI: the editor cannot open a window in the host's\n");
         ui->destroy();
         return nullptr;
     }

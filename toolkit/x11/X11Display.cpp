@@ -2,62 +2,173 @@
 
 #include "X11SharedImage.h"
 
+#include <X11/Xproto.h>
 #include <X11/extensions/XShm.h>
 #include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <mutex>
 #include <poll.h>
 #include <sys/socket.h>
 #include <vector>
 
+// The per-connection error hook is part of Xlib's interface for extensions. Its header defines
+// min and max as macros.
+#include <X11/Xlibint.h>
+#undef min
+#undef max
+
 namespace VSTGUI {
+
+// What the error hook of one connection keeps. The hook is the connection's own (Xlib's
+// per-display conversion of error packets, which may drop an error): nothing process-wide is
+// installed, and it goes with the connection.
+struct X11ErrorRecord {
+    Display* display = nullptr;
+    std::atomic<unsigned long> lastFailed{0};
+    Bool (*previous[256])(Display*, XErrorEvent*, xError*) = {};
+};
 
 namespace {
 
-// Connections of this layer and whether a request on them failed. X error handlers are
-// process-wide: errors on other connections go on to the handler that was there before.
-struct Connection {
-    Display* display;
-    bool failed;
-};
-std::vector<Connection> connections;
-XErrorHandler previousHandler = nullptr;
-bool handlerInstalled = false;
+using WireToError = Bool (*)(Display*, XErrorEvent*, xError*);
 
-int onError(Display* display, XErrorEvent* error)
+// The connections that have the hook, for the hook to find its record in (it may run on
+// whichever thread reads the connection).
+std::mutex recordsLock;
+std::vector<X11ErrorRecord*> records;
+
+Bool onError(Display* display, XErrorEvent* error, xError* wire)
 {
-    for (Connection& c : connections)
-        if (c.display == display) {
-            c.failed = true;
-            return 0;
+    std::lock_guard<std::mutex> lock(recordsLock);
+    for (X11ErrorRecord* record : records)
+        if (record->display == display) {
+            const WireToError previous = record->previous[error->error_code & 0xff];
+            if (previous != nullptr)
+                previous(display, error, wire);
+            unsigned long last = record->lastFailed.load(std::memory_order_relaxed);
+            while (error->serial > last &&
+                   !record->lastFailed.compare_exchange_weak(last, error->serial, std::memory_order_relaxed)) {}
+            return False;
         }
-    return previousHandler != nullptr ? previousHandler(display, error) : 0;
+    return True;
+}
+
+const char* visualClassName(int visualClass)
+{
+    static const char* const names[] = {"StaticGray",  "GrayScale", "StaticColor",
+                                        "PseudoColor", "TrueColor", "DirectColor"};
+    return visualClass >= 0 && visualClass < 6 ? names[visualClass] : "unknown";
+}
+
+// The bits of mask, counted and where they start.
+void maskBits(unsigned long mask, int& shift, int& bits)
+{
+    shift = 0;
+    bits = 0;
+    if (mask == 0)
+        return;
+    while ((mask & 1) == 0) {
+        mask >>= 1;
+        ++shift;
+    }
+    while ((mask & 1) != 0) {
+        mask >>= 1;
+        ++bits;
+    }
+}
+
+// The pixel part of every 8-bit level for a channel of the visual (the nearest of its levels).
+void channelTable(unsigned long mask, unsigned long* table)
+{
+    int shift = 0;
+    int bits = 0;
+    maskBits(mask, shift, bits);
+    const unsigned long top = bits > 0 ? (bits >= 32 ? 0xfffffffful : (1ul << bits) - 1) : 0;
+    for (unsigned long level = 0; level < 256; ++level)
+        table[level] = ((level * top + 127) / 255) << shift;
+}
+
+int bitsPerPixel(Display* display, int depth)
+{
+    int count = 0;
+    XPixmapFormatValues* formats = XListPixmapFormats(display, &count);
+    int bits = 0;
+    for (int i = 0; i < count; ++i)
+        if (formats[i].depth == depth)
+            bits = formats[i].bits_per_pixel;
+    if (formats != nullptr)
+        XFree(formats);
+    return bits;
 }
 
 } // namespace
 
-std::shared_ptr<X11Display> X11Display::open()
+std::shared_ptr<X11Display> X11Display::open(std::string* reason)
 {
+    auto fail = [reason](const std::string& why) {
+        if (reason != nullptr)
+            *reason = why;
+        return std::shared_ptr<X11Display>();
+    };
     Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr)
-        return nullptr;
+    if (display == nullptr) {
+        const char* name = XDisplayName(nullptr);
+        return fail(name != nullptr && *name != '\0' ? "no X display \"" + std::string(name) + "\" to connect to"
+                                                     : std::string("no X display to connect to (DISPLAY is not set)"));
+    }
     const int screen = DefaultScreen(display);
-    Visual* visual = DefaultVisual(display, screen);
-    const int depth = DefaultDepth(display, screen);
-    // The back buffer's pixels go to the window as they are: 0x00RRGGBB in 32-bit units.
-    if ((depth != 24 && depth != 32) || visual->red_mask != 0xff0000 || visual->green_mask != 0xff00 ||
-        visual->blue_mask != 0xff) {
+    Visual* defaultVisual = DefaultVisual(display, screen);
+    // The screen's own visual when it is true colour, else its best true-colour visual.
+    XVisualInfo wanted = {};
+    wanted.screen = screen;
+    wanted.c_class = TrueColor;
+    int count = 0;
+    XVisualInfo* found = XGetVisualInfo(display, VisualScreenMask | VisualClassMask, &wanted, &count);
+    const XVisualInfo* chosen = nullptr;
+    for (int i = 0; i < count; ++i) {
+        const XVisualInfo& v = found[i];
+        if (v.visual == defaultVisual) {
+            chosen = &v;
+            break;
+        }
+        const bool plain = v.depth == 24 && v.red_mask == 0xff0000 && v.green_mask == 0xff00 && v.blue_mask == 0xff;
+        if (chosen == nullptr || (plain && chosen->depth != 24) || (chosen->depth != 24 && v.depth > chosen->depth))
+            chosen = &v;
+    }
+    if (chosen == nullptr) {
+        const std::string why = "the X screen has no true-colour visual to draw the editor with (its own is " +
+            std::to_string(DefaultDepth(display, screen)) + "-bit " + visualClassName(defaultVisual->c_class) + ")";
+        if (found != nullptr)
+            XFree(found);
         XCloseDisplay(display);
-        return nullptr;
+        return fail(why);
     }
-    if (!handlerInstalled) {
-        previousHandler = XSetErrorHandler(onError);
-        handlerInstalled = true;
-    }
-    connections.push_back({display, false});
     std::shared_ptr<X11Display> result(new X11Display());
     result->display = display;
     result->rootWindow = RootWindow(display, screen);
-    result->screenVisual = visual;
-    result->screenDepth = depth;
+    result->windowVisual = chosen->visual;
+    result->windowDepth = chosen->depth;
+    result->samePixels = (chosen->depth == 24 || chosen->depth == 32) && chosen->red_mask == 0xff0000 &&
+        chosen->green_mask == 0xff00 && chosen->blue_mask == 0xff && bitsPerPixel(display, chosen->depth) == 32;
+    channelTable(chosen->red_mask, result->redPixels);
+    channelTable(chosen->green_mask, result->greenPixels);
+    channelTable(chosen->blue_mask, result->bluePixels);
+    XFree(found);
+    if (result->windowVisual == defaultVisual) {
+        result->windowColormap = DefaultColormap(display, screen);
+    } else {
+        result->windowColormap = XCreateColormap(display, result->rootWindow, result->windowVisual, AllocNone);
+        result->ownColormap = true;
+    }
+    result->errors.reset(new X11ErrorRecord());
+    result->errors->display = display;
+    {
+        std::lock_guard<std::mutex> lock(recordsLock);
+        records.push_back(result->errors.get());
+    }
+    for (int code = 1; code < 256; ++code)
+        result->errors->previous[code] = XESetWireToError(display, code, onError);
     return result;
 }
 
@@ -65,11 +176,13 @@ X11Display::~X11Display()
 {
     if (display == nullptr)
         return;
+    if (ownColormap)
+        XFreeColormap(display, windowColormap);
     XSync(display, False);
+    // The hook goes with the connection.
     XCloseDisplay(display);
-    connections.erase(std::remove_if(connections.begin(), connections.end(),
-                                     [this](const Connection& c) { return c.display == display; }),
-                      connections.end());
+    std::lock_guard<std::mutex> lock(recordsLock);
+    records.erase(std::remove(records.begin(), records.end(), errors.get()), records.end());
 }
 
 int X11Display::screenWidth() const
@@ -82,16 +195,17 @@ int X11Display::screenHeight() const
     return DisplayHeight(display, DefaultScreen(display));
 }
 
-bool X11Display::syncFailed()
+bool X11Display::failedSince(unsigned long mark)
 {
     XSync(display, False);
-    for (Connection& c : connections)
-        if (c.display == display) {
-            const bool failed = c.failed;
-            c.failed = false;
-            return failed;
-        }
-    return false;
+    return errors->lastFailed.load(std::memory_order_relaxed) >= mark;
+}
+
+bool X11Display::syncFailed()
+{
+    const unsigned long mark = syncedTo;
+    syncedTo = NextRequest(display);
+    return failedSince(mark);
 }
 
 void X11Display::waitForEvent(int milliseconds)
@@ -110,7 +224,7 @@ bool X11Display::sharedMemory()
         const bool local = getsockname(ConnectionNumber(display), reinterpret_cast<sockaddr*>(&address), &length) ==
                 0 &&
             address.ss_family == AF_UNIX;
-        sharedMemoryState = local && XShmQueryExtension(display) ? kUsable : kRefused;
+        sharedMemoryState = samePixels && local && XShmQueryExtension(display) ? kUsable : kRefused;
     }
     return sharedMemoryState == kUsable;
 }
@@ -144,25 +258,55 @@ void X11Canvas::present(cairo_surface_t* image, const CRect& r)
         XFlush(display.get());
         return;
     }
+    const unsigned char* data = cairo_image_surface_get_data(image);
+    const int stride = cairo_image_surface_get_stride(image);
+    const int x0 = int(part.left);
+    const int y0 = int(part.top);
+    const int pw = int(part.width());
+    const int ph = int(part.height());
+    if (!display.plainPixels()) {
+        // Another visual: the part in its pixels (Xlib lays them out as the server wants).
+        XImage* picture = XCreateImage(display.get(), display.visual(), unsigned(display.depth()), ZPixmap, 0, nullptr,
+                                       unsigned(pw), unsigned(ph), 32, 0);
+        if (picture == nullptr)
+            return;
+        picture->data = static_cast<char*>(malloc(size_t(picture->bytes_per_line) * size_t(ph)));
+        if (picture->data == nullptr) {
+            XDestroyImage(picture);
+            return;
+        }
+        for (int y = 0; y < ph; ++y) {
+            const uint32_t* row = reinterpret_cast<const uint32_t*>(data + (y0 + y) * stride) + x0;
+            for (int x = 0; x < pw; ++x) {
+                const uint32_t rgb = row[x];
+                XPutPixel(picture, x, y,
+                          display.redPixels[(rgb >> 16) & 0xff] | display.greenPixels[(rgb >> 8) & 0xff] |
+                              display.bluePixels[rgb & 0xff]);
+            }
+        }
+        XPutImage(display.get(), window, gc, picture, 0, 0, x0, y0, unsigned(pw), unsigned(ph));
+        XDestroyImage(picture); // frees the pixels too
+        XFlush(display.get());
+        return;
+    }
     XImage picture = {};
     picture.width = w;
     picture.height = h;
     picture.format = ZPixmap;
-    picture.data = reinterpret_cast<char*>(cairo_image_surface_get_data(image));
+    picture.data = reinterpret_cast<char*>(const_cast<unsigned char*>(data));
     picture.byte_order = LSBFirst;
     picture.bitmap_unit = 32;
     picture.bitmap_bit_order = LSBFirst;
     picture.bitmap_pad = 32;
     picture.depth = display.depth();
-    picture.bytes_per_line = cairo_image_surface_get_stride(image);
+    picture.bytes_per_line = stride;
     picture.bits_per_pixel = 32;
     picture.red_mask = 0xff0000;
     picture.green_mask = 0xff00;
     picture.blue_mask = 0xff;
     if (!XInitImage(&picture))
         return;
-    XPutImage(display.get(), window, gc, &picture, int(part.left), int(part.top), int(part.left), int(part.top),
-              unsigned(part.width()), unsigned(part.height()));
+    XPutImage(display.get(), window, gc, &picture, x0, y0, x0, y0, unsigned(pw), unsigned(ph));
     XFlush(display.get());
 }
 
@@ -170,16 +314,19 @@ Window createPlainWindow(X11Display& display, Window parent, int32_t x, int32_t 
                          bool overrideRedirect, long eventMask)
 {
     XSetWindowAttributes attributes = {};
-    attributes.colormap = DefaultColormap(display.get(), DefaultScreen(display.get()));
+    attributes.colormap = display.colormap();
     attributes.border_pixel = 0;
     attributes.background_pixmap = None;
     attributes.override_redirect = overrideRedirect ? True : False;
     attributes.event_mask = eventMask;
     attributes.bit_gravity = NorthWestGravity;
-    return XCreateWindow(display.get(), parent, x, y, unsigned(std::max(width, 1)), unsigned(std::max(height, 1)), 0,
-                         display.depth(), InputOutput, display.visual(),
-                         CWColormap | CWBorderPixel | CWBackPixmap | CWOverrideRedirect | CWEventMask | CWBitGravity,
-                         &attributes);
+    const unsigned long mark = display.nextRequest();
+    // An id is always answered: whether the window exists is known once the server has run it.
+    const Window window = XCreateWindow(
+        display.get(), parent, x, y, unsigned(std::max(width, 1)), unsigned(std::max(height, 1)), 0, display.depth(),
+        InputOutput, display.visual(),
+        CWColormap | CWBorderPixel | CWBackPixmap | CWOverrideRedirect | CWEventMask | CWBitGravity, &attributes);
+    return display.failedSince(mark) ? 0 : window;
 }
 
 } // namespace VSTGUI

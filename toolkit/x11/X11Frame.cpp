@@ -12,6 +12,8 @@
 #include <X11/keysym.h>
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 namespace VSTGUI {
@@ -80,9 +82,18 @@ int32_t modifierBit(KeySym symbol)
     }
 }
 
+// Events that name no window: keyboard mapping changes (sent to every client) and extension
+// events. The editor's connection is its own, so they are the frame's to take.
+bool windowless(const XEvent& event)
+{
+    return event.type == MappingNotify || event.type == KeymapNotify || event.type >= GenericEvent;
+}
+
+// The events of the frame's window and those of none (the menus' and dialogs' windows on the
+// same connection take their own).
 Bool ownEvent(Display*, XEvent* event, XPointer window)
 {
-    return event->xany.window == *reinterpret_cast<Window*>(window) ? True : False;
+    return windowless(*event) || event->xany.window == *reinterpret_cast<Window*>(window) ? True : False;
 }
 
 // Input whose work may wait for the user (a drag, a menu, a dialog): it runs on the fiber.
@@ -97,28 +108,33 @@ PlatformFrame* PlatformFrame::create(CFrame* frame, void* systemWindow, int32_t 
 {
     // X resource ids have their top three bits clear: anything else is not a window id.
     if (systemWindow != nullptr && reinterpret_cast<uintptr_t>(systemWindow) <= 0x1fffffffu) {
+        std::string reason;
         PlatformFrame* windowed = X11Frame::create(frame, Window(reinterpret_cast<uintptr_t>(systemWindow)), width,
-                                                   height);
+                                                   height, &reason);
         if (windowed != nullptr)
             return windowed;
+        std::fprintf(stderr, "The editor shows no window: %s\n", reason.c_str());
     }
     return new CairoFrame(frame, width, height);
 }
 
-X11Frame* X11Frame::create(CFrame* frame, Window parent, int32_t width, int32_t height)
+X11Frame* X11Frame::create(CFrame* frame, Window parent, int32_t width, int32_t height, std::string* reason)
 {
-    std::shared_ptr<X11Display> display = X11Display::open();
+    std::shared_ptr<X11Display> display = X11Display::open(reason);
     if (!display)
         return nullptr;
-    Display* d = display->get();
+    const unsigned long mark = display->nextRequest();
     XWindowAttributes attributes;
-    if (!XGetWindowAttributes(d, parent, &attributes) || display->syncFailed())
+    if (!XGetWindowAttributes(display->get(), parent, &attributes) || display->failedSince(mark)) {
+        if (reason != nullptr)
+            *reason = "the host's window " + std::to_string(parent) + " is not a window on X display \"" +
+                DisplayString(display->get()) + "\"";
         return nullptr;
+    }
     const Window window = createPlainWindow(*display, parent, 0, 0, width, height, false, kFrameEvents);
-    if (display->syncFailed()) {
-        if (window != 0)
-            XDestroyWindow(d, window);
-        display->syncFailed();
+    if (window == 0) {
+        if (reason != nullptr)
+            *reason = "the X server refused the editor's window in the host's";
         return nullptr;
     }
     return new X11Frame(frame, display, parent, window, width, height);
@@ -460,6 +476,12 @@ void X11Frame::processOwnEvents(bool modal)
         return;
     }
     while (XQLength(d) > 0 && XCheckIfEvent(d, &event, ownEvent, reinterpret_cast<XPointer>(&own))) {
+        if (windowless(event)) {
+            // Keys are looked up in the new mapping from now on; the rest is nobody's.
+            if (event.type == MappingNotify)
+                XRefreshKeyboardMapping(&event.xmapping);
+            continue;
+        }
         const X11Frame* self = this;
         if (!modal && startsWork(event) && !(fiber && fiber->isRunning())) {
             const bool finished = runOnFiber(event, modal);

@@ -9,13 +9,15 @@
 #include "cairo/CairoFrame.h"
 
 #include <memory>
+#include <string>
 
 namespace VSTGUI {
 
 class X11Frame : public CairoFrame {
 public:
-    // Null when there is no display or the host's window cannot take a child.
-    static X11Frame* create(CFrame* frame, Window parent, int32_t width, int32_t height);
+    // Null when there is no display to draw on or the host's window cannot take a child;
+    // reason (if given) then says why, in one line.
+    static X11Frame* create(CFrame* frame, Window parent, int32_t width, int32_t height, std::string* reason = nullptr);
     ~X11Frame() override;
 
     void imageChanged(const CRect& r) override;

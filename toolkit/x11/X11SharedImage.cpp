@@ -51,7 +51,9 @@ cairo_surface_t* createImage(const std::shared_ptr<X11Display>& display, int32_t
     segment->info.shmaddr = static_cast<char*>(address);
     segment->info.readOnly = True;
     Display* d = display->get();
-    const bool attached = XShmAttach(d, &segment->info) && !display->syncFailed();
+    // Only this request's failure counts (not an earlier one's on the connection).
+    const unsigned long mark = display->nextRequest();
+    const bool attached = XShmAttach(d, &segment->info) && !display->failedSince(mark);
     // Both sides have it now (or never will): marked for removal, the segment cannot outlive
     // them, whatever happens to this process.
     shmctl(segment->info.shmid, IPC_RMID, nullptr);
