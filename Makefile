@@ -6,7 +6,7 @@ NATIVE := build/linux
 ASAN := build/asan
 TSAN := build/tsan
 
-.PHONY: setup build build-native build-asan build-tsan build-win32 build-win64 test test-native test-asan test-tsan \
+.PHONY: check setup build build-native build-asan build-tsan build-win32 build-win64 test test-native test-asan test-tsan \
   test-wine test-fuzz run clean check-format format
 
 setup:
@@ -52,6 +52,11 @@ check-format:
 
 format:
 	bash tools/check-format.sh --fix
+
+# The inner loop after a change: the native build and its unit and interface suites, without
+# the real windows, the stress runs and the Windows builds.
+check: build-native
+	ctest --test-dir $(NATIVE) --output-on-failure -j $(JOBS) -LE "x11|stress|realhost"
 
 test-native:
 	ctest --test-dir $(NATIVE) --output-on-failure -j $(JOBS)
