@@ -2,6 +2,7 @@
 
 #include "RenderError.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 
@@ -28,16 +29,52 @@ std::pair<std::string, std::string> parseSetting(const std::string& text)
     return {text.substr(0, equals), text.substr(equals + 1)};
 }
 
+double parseDecibels(const std::string& name, const std::string& text, double low, double high)
+{
+    errno = 0;
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    std::string rest = end ? end : "";
+    while (!rest.empty() && rest[0] == ' ')
+        rest.erase(0, 1);
+    const bool unitOk = rest.empty() || rest == "LUFS" || rest == "lufs" || rest == "dB" || rest == "dBTP" ||
+        rest == "dbtp" || rest == "db";
+    if (text.empty() || end == text.c_str() || !unitOk || errno != 0 || !(value >= low && value <= high))
+        throw RenderError(name + " needs a level from " + std::to_string(static_cast<int>(low)) + " to " +
+                          std::to_string(static_cast<int>(high)) + ", not '" + text + "'");
+    return value;
+}
+
+int parseJobs(const std::string& text)
+{
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || value < 1 || value > 256)
+        throw RenderError("--jobs needs a whole number from 1 to 256, not '" + text + "'");
+    return static_cast<int>(value);
+}
+
+bool endsWith(const std::string& text, const std::string& tail)
+{
+    if (text.size() < tail.size())
+        return false;
+    for (size_t i = 0; i < tail.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[text.size() - tail.size() + i])) != tail[i])
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 Options parseOptions(const std::vector<std::string>& arguments)
 {
     Options options;
     std::vector<std::string> files;
-    bool optionsEnded = false;
+    bool optionsEnded = false, formatGiven = false, ditherOff = false;
     for (size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
+        if (optionsEnded || argument.size() < 2 || argument[0] != '-') { // "-" is standard input or output
             files.push_back(argument);
             continue;
         }
@@ -73,7 +110,36 @@ Options parseOptions(const std::vector<std::string>& arguments)
             options.blockSize = parseBlockSize(takeValue());
         else if (name == "--compensate")
             options.compensate = true;
-        else if (name == "--plot")
+        else if (name == "--no-compensate")
+            options.compensate = false;
+        else if (name == "--force" || name == "-y")
+            options.force = true;
+        else if (name == "--verbose" || name == "-v")
+            options.verbose = true;
+        else if (name == "--format") {
+            const bool keepDither = options.format.dither;
+            options.format = parseFormat(takeValue());
+            options.format.dither = keepDither;
+            formatGiven = true;
+        } else if (name == "--no-dither")
+            ditherOff = true;
+        else if (name == "--target-lufs")
+            options.targetLufs = parseDecibels("--target-lufs", takeValue(), -70, 0);
+        else if (name == "--max-true-peak")
+            options.maxTruePeak = parseDecibels("--max-true-peak", takeValue(), -20, 0);
+        else if (name == "--album")
+            options.album = true;
+        else if (name == "--jobs" || name == "-j")
+            options.jobs = parseJobs(takeValue());
+        else if (name == "--out-dir") {
+            options.outDir = takeValue();
+            if (options.outDir.empty())
+                throw RenderError("--out-dir needs a folder");
+        } else if (name == "--report") {
+            options.report = takeValue();
+            if (options.report.empty())
+                throw RenderError("--report needs a file name (or - for standard output)");
+        } else if (name == "--plot")
             options.plot = takeValue();
         else if (name == "--load-state") {
             options.loadState = takeValue();
@@ -95,23 +161,49 @@ Options parseOptions(const std::vector<std::string>& arguments)
             throw RenderError("unknown option '" + argument + "' (see --help)");
         if (inlineValue &&
             (name == "--help" || name == "--compensate" || name == "--list" || name == "--edit" || name == "--demo" ||
-             name == "--quiet"))
+             name == "--quiet" || name == "--no-compensate" || name == "--force" || name == "--verbose" ||
+             name == "--no-dither" || name == "--album"))
             throw RenderError(name + " takes no value");
     }
-    const size_t maxFiles = options.demo ? 1 : 2;
-    if (files.size() > maxFiles)
-        throw RenderError("too many file names: '" + files[maxFiles] + "' (see --help)");
     if (options.demo) {
+        if (files.size() > 1)
+            throw RenderError("too many file names: '" + files[1] + "' (see --help)");
         if (!files.empty())
             options.output = files[0];
+        if (!options.outDir.empty())
+            throw RenderError("--out-dir is for several inputs, not --demo");
+    } else if (!options.outDir.empty()) {
+        options.inputs = files; // every name is an input
+        if (files.empty())
+            throw RenderError("--out-dir needs input files");
     } else {
+        if (files.size() > 2)
+            throw RenderError("too many file names: '" + files[2] + "' (several inputs need --out-dir)");
         if (!files.empty())
-            options.input = files[0];
+            options.inputs.push_back(files[0]);
         if (files.size() > 1)
             options.output = files[1];
     }
     if (options.output.empty())
         throw RenderError("empty output file name");
+    if (!formatGiven && options.outDir.empty() && endsWith(options.output, ".flac")) {
+        options.format.container = OutputFormat::Flac;
+        options.format.bits = 24;
+    }
+    if (ditherOff)
+        options.format.dither = false;
+    if (formatGiven && options.outDir.empty() && options.output != "-" &&
+        endsWith(options.output, options.format.container == OutputFormat::Flac ? ".wav" : ".flac"))
+        throw RenderError("output '" + options.output + "' does not fit --format " + options.format.name());
+    if (options.album && std::isnan(options.targetLufs))
+        throw RenderError("--album needs --target-lufs");
+    int standardInputs = 0;
+    for (const std::string& input : options.inputs)
+        standardInputs += input == "-";
+    if (standardInputs > 1)
+        throw RenderError("standard input ('-') can be read only once");
+    if (options.report == "-" && options.output == "-" && options.outDir.empty())
+        throw RenderError("--report - and the output - cannot both go to standard output");
     return options;
 }
 
