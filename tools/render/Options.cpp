@@ -126,7 +126,7 @@ Options parseOptions(const std::vector<std::string>& arguments)
         else if (name == "--target-lufs")
             options.targetLufs = parseDecibels("--target-lufs", takeValue(), -70, 0);
         else if (name == "--max-true-peak")
-            options.maxTruePeak = parseDecibels("--max-true-peak", takeValue(), -20, 0);
+            options.maxTruePeak = parseDecibels("--max-true-peak", takeValue(), -60, 3);
         else if (name == "--album")
             options.album = true;
         else if (name == "--jobs" || name == "-j")

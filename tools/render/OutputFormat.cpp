@@ -194,8 +194,8 @@ void SoundSink::write(const float* interleaved, const int* codes, int64_t frames
         writeBytes(out.data(), out.size());
         return;
     }
-    const sf_count_t written =
-        format.isFloat() ? sf_writef_float(file, interleaved, frames) : sf_writef_int(file, codes, frames);
+    const sf_count_t written = format.isFloat() ? sf_writef_float(file, interleaved, frames)
+                                                : sf_writef_int(file, codes, frames);
     if (written != frames)
         throw RenderError(std::string("cannot write the output file: ") + sf_strerror(file));
 }

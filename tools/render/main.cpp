@@ -383,7 +383,8 @@ struct Job {
 // One plug-in instance per worker thread, all set up alike.
 struct Worker {
     LoadedPlugin plugin;
-    int thres = -1, ceiling = -1; // "Input Thres" and "Out Ceiling", when a search needs them
+    int thres = -1, ceiling = -1;                 // "Input Thres" and "Out Ceiling", when a search needs them
+    float thresStart = 0.5f, ceilingStart = 0.5f; // as --load-state and --set left them
 };
 
 double displayedNumber(vsthost::PluginHost& plugin, int index, float normalised)
@@ -467,6 +468,10 @@ bool searching(const Options& options)
 TargetSearchSettings searchSettings(const Options& options, Worker& worker)
 {
     vsthost::PluginHost& plugin = *worker.plugin.host;
+    // Every search starts from the settings given, not from where the last file's ended, so
+    // a file's bits do not depend on which worker rendered it, or after what.
+    plugin.setParameter(worker.thres, worker.thresStart);
+    plugin.setParameter(worker.ceiling, worker.ceilingStart);
     TargetSearchSettings s;
     s.targetLufs = options.targetLufs;
     s.maxTruePeak = options.maxTruePeak;
@@ -841,6 +846,8 @@ int run(const Options& options)
             try {
                 worker.thres = findParameter(*worker.plugin.host, "Input Thres");
                 worker.ceiling = findParameter(*worker.plugin.host, "Out Ceiling");
+                worker.thresStart = worker.plugin.host->getParameter(worker.thres);
+                worker.ceilingStart = worker.plugin.host->getParameter(worker.ceiling);
             } catch (const RenderError&) {
                 throw RenderError("--target-lufs and --max-true-peak need a plug-in with 'Input Thres' and "
                                   "'Out Ceiling' parameters");
