@@ -149,6 +149,9 @@ SoundSink::SoundSink(int descriptor, bool closeDescriptor, const OutputFormat& f
     file = sf_open_fd(descriptor, SFM_WRITE, &info, closeDescriptor ? SF_TRUE : SF_FALSE);
     if (!file)
         throw RenderError(std::string("cannot write the output file: ") + sf_strerror(nullptr));
+    // The PEAK chunk of a float file carries the time of writing: without it, the same
+    // render gives the same bytes.
+    sf_command(file, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
 }
 
 SoundSink::~SoundSink()
