@@ -60,13 +60,13 @@ double summaryNumber(const std::string& text, const std::string& label)
 
 } // namespace
 
-TEST(RenderCommand, RoundTripWithDefaultsIsTheInputDelayedByTheLatency)
+TEST(RenderCommand, RoundTripWithDefaultsIsTheInputAlignedAndRawTimingIsDelayed)
 {
     TempTree folder;
     const Sound in = testSignal(2, 5000, 0.25); // -12 dBFS: nothing for the leveler to do
     writeSound(folder.file("in.wav"), in);
 
-    ToolRun run = runTool({"--plugin", orvanne, folder.file("in.wav"), folder.file("out.wav")});
+    ToolRun run = runTool({"--plugin", orvanne, "--no-compensate", folder.file("in.wav"), folder.file("out.wav")});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(summaryNumber(run.out, "latency"), orvanneLatency) << run.out;
     Sound out = readSound(folder.file("out.wav"));

@@ -169,13 +169,13 @@ TEST(ParameterValue, SteppedWordAndOddDisplaysAreSearched)
 TEST(RenderOptions, CommandLineForms)
 {
     Options o = parseOptions({});
-    EXPECT_TRUE(o.input.empty()); // the demo
+    EXPECT_TRUE(o.inputs.empty()); // the demo
     EXPECT_EQ(o.output, "out.wav");
     EXPECT_EQ(o.blockSize, 512);
 
     o = parseOptions({"in.flac", "--set", "Input Thres=6dB", "--block=64", "--set=Recovery=3", "--compensate", "--plot",
                       "p.png", "o.wav", "--plugin=/x.so"});
-    EXPECT_EQ(o.input, "in.flac");
+    EXPECT_EQ(o.inputs, std::vector<std::string>{"in.flac"});
     EXPECT_EQ(o.output, "o.wav");
     EXPECT_EQ(o.blockSize, 64);
     EXPECT_TRUE(o.compensate);
@@ -186,10 +186,10 @@ TEST(RenderOptions, CommandLineForms)
     EXPECT_EQ(o.settings[1], (std::pair<std::string, std::string>{"Recovery", "3"}));
 
     o = parseOptions({"--demo", "d.wav"});
-    EXPECT_TRUE(o.input.empty());
+    EXPECT_TRUE(o.inputs.empty());
     EXPECT_EQ(o.output, "d.wav");
     o = parseOptions({"--", "-odd-name.wav"});
-    EXPECT_EQ(o.input, "-odd-name.wav");
+    EXPECT_EQ(o.inputs, std::vector<std::string>{"-odd-name.wav"});
 
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{{"--block", "0"},
                                                                                      {"--block", "65537"},

@@ -25,4 +25,13 @@ double peakDb(const Sound& sound);
 // A test signal: a sine per channel at `peak` linear with a little noise, deterministic.
 Sound testSignal(int channels, int64_t frames, double peak, int rate = 44100);
 
+// Programme material for the loudness targets, built on testSignal's noise: speech-like
+// bursts, dense music-like noise, a sine sweep, near-silence with clicks.
+enum class Programme { Speech, Dense, Sweep, Clicks };
+Sound programme(Programme kind, double seconds = 6.0, int rate = 44100);
+
+// Integrated loudness (LUFS) and true peak (dBTP) of a sound, as libebur128 measures them.
+double loudnessOf(const Sound& sound);
+double truePeakOf(const Sound& sound);
+
 } // namespace rendertest

@@ -17,7 +17,7 @@ double toDb(double linear)
 LoudnessMeter::LoudnessMeter(int channelCount, int rate) : channels(channelCount)
 {
     state = ebur128_init(static_cast<unsigned>(channelCount), static_cast<unsigned long>(rate),
-                         EBUR128_MODE_I | EBUR128_MODE_SAMPLE_PEAK | EBUR128_MODE_TRUE_PEAK);
+                         EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_SAMPLE_PEAK | EBUR128_MODE_TRUE_PEAK);
     if (!state)
         throw RenderError("cannot measure loudness at " + std::to_string(rate) + " Hz with " +
                           std::to_string(channelCount) + " channels");
@@ -60,6 +60,25 @@ double LoudnessMeter::integratedLufs() const
 {
     double lufs = -INFINITY;
     if (ebur128_loudness_global(state, &lufs) != EBUR128_SUCCESS)
+        return -INFINITY;
+    return lufs;
+}
+
+double LoudnessMeter::loudnessRangeLu() const
+{
+    double range = 0.0;
+    if (ebur128_loudness_range(state, &range) != EBUR128_SUCCESS || !std::isfinite(range))
+        return 0.0;
+    return range;
+}
+
+double LoudnessMeter::combinedLufs(const std::vector<const LoudnessMeter*>& meters)
+{
+    std::vector<ebur128_state*> states;
+    for (const LoudnessMeter* m : meters)
+        states.push_back(m->state);
+    double lufs = -INFINITY;
+    if (states.empty() || ebur128_loudness_global_multiple(states.data(), states.size(), &lufs) != EBUR128_SUCCESS)
         return -INFINITY;
     return lufs;
 }

@@ -23,6 +23,9 @@ public:
     double samplePeakDb() const;
     double truePeakDb() const;
     double integratedLufs() const;
+    double loudnessRangeLu() const; // EBU R 128 loudness range; 0 when too short
+    // The integrated loudness of several signals taken as one programme (an album).
+    static double combinedLufs(const std::vector<const LoudnessMeter*>& meters);
 
 private:
     ebur128_state* state = nullptr;

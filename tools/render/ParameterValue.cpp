@@ -191,6 +191,7 @@ ValueRequest parseValue(const std::string& text)
     if (!forceUnits && unit.empty() && number >= 0.0 && number <= 1.0) {
         request.kind = ValueRequest::Normalised;
         request.number = number;
+        request.plain = true;
         return request;
     }
     request.kind = ValueRequest::Number;
@@ -199,15 +200,38 @@ ValueRequest parseValue(const std::string& text)
     return request;
 }
 
-float resolveValue(ParameterProbe& probe, const ValueRequest& request, const std::string& name)
+namespace {
+
+// True when every setting shows a whole number and there are only a few of them.
+bool showsWholeSteps(const std::vector<Sample>& scan)
 {
-    if (request.kind == ValueRequest::Normalised)
+    std::set<double> steps;
+    for (const Sample& s : scan) {
+        if (!s.numeric || s.value != std::floor(s.value))
+            return false;
+        steps.insert(s.value);
+    }
+    return steps.size() >= 2 && steps.size() <= 64;
+}
+
+} // namespace
+
+float resolveValue(ParameterProbe& probe, const ValueRequest& givenRequest, const std::string& name)
+{
+    ValueRequest request = givenRequest;
+    const bool wholeNumber = request.number == 0.0 || request.number == 1.0;
+    if (request.kind == ValueRequest::Normalised && !(request.plain && wholeNumber))
         return static_cast<float>(request.number);
 
     std::vector<Sample> scan;
     scan.reserve(scanSteps + 1);
     for (int i = 0; i <= scanSteps; ++i)
         scan.push_back(probeAt(probe, static_cast<float>(i) / scanSteps));
+    if (request.kind == ValueRequest::Normalised) {
+        if (!showsWholeSteps(scan))
+            return static_cast<float>(request.number);
+        request.kind = ValueRequest::Number; // "Recovery=1" is step 1
+    }
 
     if (request.kind == ValueRequest::Word) {
         const std::string wanted = foldText(request.word);
@@ -223,6 +247,16 @@ float resolveValue(ParameterProbe& probe, const ValueRequest& request, const std
                 return middleOfSetting(probe, scan, first, last, same);
             }
         }
+        // A step by the name the plug-in gives it elsewhere: "Medium" is the third step.
+        const std::vector<std::string> names = probe.stepNames();
+        for (size_t i = 0; i < names.size(); ++i) {
+            if (foldText(names[i]) == wanted) {
+                ValueRequest step;
+                step.kind = ValueRequest::Number;
+                step.number = static_cast<double>(i + 1);
+                return resolveValue(probe, step, name);
+            }
+        }
         // Name a few of the settings it does show.
         std::set<std::string> shown;
         std::string list;
@@ -230,8 +264,13 @@ float resolveValue(ParameterProbe& probe, const ValueRequest& request, const std
             if (shown.insert(s.text).second && shown.size() <= 6)
                 list += (list.empty() ? "" : ", ") + s.text;
         }
+        if (!names.empty()) {
+            list.clear();
+            for (const std::string& n : names)
+                list += (list.empty() ? "" : ", ") + n;
+        }
         throw RenderError("'" + name + "' has no setting '" + request.word + "' (it shows " + list +
-                          (shown.size() > 6 ? ", ..." : "") + ")");
+                          (shown.size() > 6 && names.empty() ? ", ..." : "") + ")");
     }
 
     // A number in the parameter's units: check the unit first.

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace render {
 
@@ -20,6 +21,7 @@ struct ValueRequest {
     double number = 0.0; // the normalised value, or the number in display units
     std::string unit;    // the unit written after the number ("" when none)
     std::string word;    // the text for Kind::Word
+    bool plain = false;  // Normalised from a bare number ("1"), not "1n"
 };
 
 // Throws RenderError for an empty value or a normalised number outside 0..1.
@@ -32,13 +34,17 @@ public:
     virtual void set(float normalised) = 0;
     virtual std::string display() = 0;
     virtual std::string label() = 0;
+    // Names of the settings of a stepped parameter, first step first, when the plug-in shows
+    // them elsewhere than in its display text (its editor); empty otherwise.
+    virtual std::vector<std::string> stepNames() { return {}; }
 };
 
 // Reads a number at the start of a display text ("-6.00", " 3.0 ms", "-inf"); false when
 // the text does not start with one. `tail` receives the trimmed rest.
 bool parseDisplayNumber(const std::string& text, double& value, std::string& tail);
 
-// The normalised value to set for the request. Throws RenderError naming the parameter
+// The normalised value to set for the request. A bare 0 or 1 for a parameter that shows whole
+// steps (1 to 5) means that step, not the end of the normalised range. Throws RenderError naming the parameter
 // when the value is out of the parameter's range, the unit does not match, or no display
 // text matches a word. Leaves the parameter at an arbitrary probe value.
 float resolveValue(ParameterProbe& probe, const ValueRequest& request, const std::string& name);

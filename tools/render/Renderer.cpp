@@ -3,25 +3,15 @@
 #include "PluginHost.h"
 #include "RenderError.h"
 
-#include <sndfile.h>
-
 #include <algorithm>
 #include <chrono>
-#include <memory>
+#include <cmath>
 #include <vector>
 
 namespace render {
 
-namespace {
-
-struct SoundFileCloser {
-    void operator()(SNDFILE* file) const { sf_close(file); }
-};
-
-} // namespace
-
-RenderResult renderFile(vsthost::PluginHost& plugin, AudioSource& source, int output, const RenderSettings& settings,
-                        LevelTrace& trace)
+RenderResult renderFile(vsthost::PluginHost& plugin, AudioSource& source, const RenderSettings& settings,
+                        SoundSink* sink, LevelTrace* trace)
 {
     AEffect* effect = plugin.effect();
     const int block = settings.blockSize;
@@ -29,6 +19,7 @@ RenderResult renderFile(vsthost::PluginHost& plugin, AudioSource& source, int ou
     const int sourceChannels = source.channels();
     const int64_t frames = source.frames();
     const int outChannels = effect->numOutputs;
+    source.rewind();
 
     // Room for every channel the plug-in may touch, at least two each way.
     const int inBuffers = std::max(effect->numInputs, 2);
@@ -43,16 +34,11 @@ RenderResult renderFile(vsthost::PluginHost& plugin, AudioSource& source, int ou
     std::vector<float> fileBlock(static_cast<size_t>(block) * sourceChannels);
     std::vector<float> inInterleaved(static_cast<size_t>(block) * 2);
     std::vector<float> outInterleaved(static_cast<size_t>(block) * outChannels);
+    std::vector<int> codes(static_cast<size_t>(block) * outChannels);
+    Quantizer quantizer(settings.format);
 
-    SF_INFO info = {};
-    info.samplerate = rate;
-    info.channels = outChannels;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-    std::unique_ptr<SNDFILE, SoundFileCloser> file(sf_open_fd(output, SFM_WRITE, &info, SF_TRUE));
-    if (!file)
-        throw RenderError(std::string("cannot write the output file: ") + sf_strerror(nullptr));
-
-    LoudnessMeter inMeter(2, rate), outMeter(outChannels, rate);
+    auto inMeter = std::make_shared<LoudnessMeter>(2, rate);
+    auto outMeter = std::make_shared<LoudnessMeter>(outChannels, rate);
 
     // Some plug-ins settle their latency only when they first process: one block of silence
     // before the render lets them, and a restart clears what it left behind.
@@ -70,7 +56,6 @@ RenderResult renderFile(vsthost::PluginHost& plugin, AudioSource& source, int ou
     const int64_t total = frames + skip; // frames handed to the plug-in
     int64_t inputRead = 0;
     std::chrono::steady_clock::duration processing{};
-    double lastProgress = -1.0;
 
     for (int64_t done = 0; done < total;) {
         const int n = static_cast<int>(std::min<int64_t>(block, total - done));
@@ -79,12 +64,20 @@ RenderResult renderFile(vsthost::PluginHost& plugin, AudioSource& source, int ou
         if (inputRead < frames) {
             got = source.read(fileBlock.data(), std::min<int64_t>(n, frames - inputRead));
             if (got <= 0)
-                throw RenderError("input ended early");
+                throw RenderError("input '" + source.describe() + "' ended early");
         }
         for (int c = 0; c < inBuffers; ++c)
             std::fill(in[c].begin(), in[c].begin() + n, 0.0f);
         for (int64_t i = 0; i < got; ++i) {
-            const float* frame = &fileBlock[static_cast<size_t>(i) * sourceChannels];
+            float* frame = &fileBlock[static_cast<size_t>(i) * sourceChannels];
+            // NaN and infinity would poison the plug-in's state: they play as silence.
+            for (int c = 0; c < std::min(sourceChannels, 2); ++c) {
+                if (!std::isfinite(frame[c])) {
+                    if (result.nonFinite++ == 0)
+                        result.firstNonFinite = inputRead + i;
+                    frame[c] = 0.0f;
+                }
+            }
             in[0][i] = frame[0];
             in[1][i] = sourceChannels > 1 ? frame[1] : frame[0]; // mono feeds both inputs
         }
@@ -93,8 +86,9 @@ RenderResult renderFile(vsthost::PluginHost& plugin, AudioSource& source, int ou
                 inInterleaved[2 * i] = in[0][i];
                 inInterleaved[2 * i + 1] = in[1][i];
             }
-            inMeter.add(inInterleaved.data(), static_cast<size_t>(got));
-            trace.addInput(inputRead, in[0].data(), in[1].data(), got);
+            inMeter->add(inInterleaved.data(), static_cast<size_t>(got));
+            if (trace)
+                trace->addInput(inputRead, in[0].data(), in[1].data(), got);
             inputRead += got;
         }
         for (int c = 0; c < outBuffers; ++c)
@@ -105,7 +99,8 @@ RenderResult renderFile(vsthost::PluginHost& plugin, AudioSource& source, int ou
         processing += std::chrono::steady_clock::now() - before;
 
         // Output frame `done + i` lines up with input frame `done + i - latency`.
-        trace.addOutput(done - latency, outPointers.data(), outChannels, n);
+        if (trace)
+            trace->addOutput(done - latency, outPointers.data(), outChannels, n);
         const int64_t first = std::max<int64_t>(0, skip - done); // frames still inside the trimmed latency
         const int64_t keep = n - first;
         if (keep > 0) {
@@ -113,38 +108,34 @@ RenderResult renderFile(vsthost::PluginHost& plugin, AudioSource& source, int ou
                 for (int c = 0; c < outChannels; ++c)
                     outInterleaved[static_cast<size_t>(i) * outChannels + c] = out[c][first + i];
             }
-            if (sf_writef_float(file.get(), outInterleaved.data(), keep) != keep)
-                throw RenderError(std::string("cannot write the output file: ") + sf_strerror(file.get()));
-            outMeter.add(outInterleaved.data(), static_cast<size_t>(keep));
+            // The final quantisation: what is measured is what the file holds.
+            quantizer.apply(outInterleaved.data(), codes.data(), keep * outChannels);
+            if (sink)
+                sink->write(outInterleaved.data(), codes.data(), keep);
+            outMeter->add(outInterleaved.data(), static_cast<size_t>(keep));
             result.framesWritten += keep;
         }
         done += n;
-        if (settings.progress) {
-            const double fraction = static_cast<double>(done) / total;
-            if (fraction - lastProgress >= 0.01 || done == total) {
-                settings.progress(fraction);
-                lastProgress = fraction;
-            }
-        }
+        if (settings.advance)
+            settings.advance(n);
     }
     plugin.stop();
     result.latencyAfter = effect->initialDelay;
-
-    sf_write_sync(file.get());
-    if (sf_error(file.get()) != SF_ERR_NO_ERROR)
-        throw RenderError(std::string("cannot write the output file: ") + sf_strerror(file.get()));
-    if (sf_close(file.release()) != 0)
-        throw RenderError("cannot finish the output file");
+    if (sink)
+        sink->finish();
 
     result.processSeconds = std::chrono::duration<double>(processing).count();
     result.audioSeconds = static_cast<double>(total) / rate;
-    result.inPeakDb = inMeter.samplePeakDb();
-    result.inTruePeakDb = inMeter.truePeakDb();
-    result.inLufs = inMeter.integratedLufs();
-    result.outPeakDb = outMeter.samplePeakDb();
-    result.outTruePeakDb = outMeter.truePeakDb();
-    result.outLufs = outMeter.integratedLufs();
-    result.maxGainReductionDb = trace.maxGainReductionDb();
+    result.inPeakDb = inMeter->samplePeakDb();
+    result.inTruePeakDb = inMeter->truePeakDb();
+    result.inLufs = inMeter->integratedLufs();
+    result.inRangeLu = inMeter->loudnessRangeLu();
+    result.outPeakDb = outMeter->samplePeakDb();
+    result.outTruePeakDb = outMeter->truePeakDb();
+    result.outLufs = outMeter->integratedLufs();
+    result.outRangeLu = outMeter->loudnessRangeLu();
+    result.maxGainReductionDb = trace ? trace->maxGainReductionDb() : 0.0;
+    result.outMeter = outMeter;
     return result;
 }
 
