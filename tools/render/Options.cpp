@@ -63,6 +63,8 @@ Options parseOptions(const std::vector<std::string>& arguments)
         };
         if (name == "--help" || name == "-h")
             options.help = true;
+        else if (name == "--version")
+            options.version = true;
         else if (name == "--plugin") {
             options.plugin = takeValue();
             if (options.plugin.empty())
@@ -94,8 +96,8 @@ Options parseOptions(const std::vector<std::string>& arguments)
         else
             throw RenderError("unknown option '" + argument + "' (see --help)");
         if (inlineValue &&
-            (name == "--help" || name == "--compensate" || name == "--list" || name == "--edit" || name == "--demo" ||
-             name == "--quiet"))
+            (name == "--help" || name == "--version" || name == "--compensate" || name == "--list" ||
+             name == "--edit" || name == "--demo" || name == "--quiet"))
             throw RenderError(name + " takes no value");
     }
     const size_t maxFiles = options.demo ? 1 : 2;
@@ -143,6 +145,7 @@ Options:
   --list             list the plug-in's parameters with their current values and exit
   --demo             render the built-in demo; a single file name is then OUTPUT
   -q, --quiet        no progress bar
+  --version          print the version and exit
   -h, --help         this text
 
 VALUE forms:

@@ -20,7 +20,8 @@ struct Options {
     bool demo = false;  // render the built-in demo; a single file name is then the output
     bool quiet = false; // no progress bar
     bool help = false;
-    std::string input; // empty: the built-in demo
+    bool version = false; // print the version and exit
+    std::string input;    // empty: the built-in demo
     std::string output = "out.wav";
 };
 
