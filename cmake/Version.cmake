@@ -25,3 +25,5 @@ if(WIN32)
   configure_file("${CMAKE_CURRENT_LIST_DIR}/VersionInfo.rc.in" "${ORVANNE_VERSION_DIR}/VersionInfo.rc" @ONLY)
   add_library(orvanne_version_resource OBJECT "${ORVANNE_VERSION_DIR}/VersionInfo.rc")
 endif()
+# For the packaging script (tools/dist.sh).
+file(WRITE "${ORVANNE_VERSION_DIR}/version.txt" "${ORVANNE_VERSION}\n")

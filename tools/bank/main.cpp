@@ -40,8 +40,8 @@ std::string base64(const unsigned char* data, size_t size)
     std::string out;
     for (size_t i = 0; i < size; i += 3) {
         const unsigned long chunk = (static_cast<unsigned long>(data[i]) << 16) |
-                                    (i + 1 < size ? static_cast<unsigned long>(data[i + 1]) << 8 : 0) |
-                                    (i + 2 < size ? static_cast<unsigned long>(data[i + 2]) : 0);
+            (i + 1 < size ? static_cast<unsigned long>(data[i + 1]) << 8 : 0) |
+            (i + 2 < size ? static_cast<unsigned long>(data[i + 2]) : 0);
         out += kDigits[(chunk >> 18) & 63];
         out += kDigits[(chunk >> 12) & 63];
         out += i + 1 < size ? kDigits[(chunk >> 6) & 63] : '=';
@@ -98,7 +98,8 @@ std::string number(float value)
 int main(int argc, char** argv)
 {
     if (argc != 6) {
-        std::fprintf(stderr, "usage: orvanne-factory-bank PRG_ROOT PRESETS_BASE PRESETS_OUT MANIFEST_BASE MANIFEST_OUT\n");
+        std::fprintf(stderr,
+                     "usage: orvanne-factory-bank PRG_ROOT PRESETS_BASE PRESETS_OUT MANIFEST_BASE MANIFEST_OUT\n");
         return 2;
     }
     try {
@@ -131,31 +132,35 @@ int main(int argc, char** argv)
             if (!effect->savePresetFile((folder / preset.name).string().c_str(), reason, sizeof(reason)))
                 throw std::runtime_error(std::string("cannot save ") + preset.name + ": " + reason);
 
-            // The LV2 preset: the ports' plain values as the record holds them, and the record
-            // itself as the state, which gives the plug-in the program name.
+            // The LV2 preset: the ports' values, and the record itself as the state, which gives
+            // the plug-in the program name.
             const std::string bytes = readFile(folder / (std::string(preset.name) + ".prg"));
             if (bytes.size() != sizeof(PresetRecord))
                 throw std::runtime_error(std::string("unexpected file size for ") + preset.name);
-            PresetRecord record;
-            std::memcpy(&record, bytes.data(), sizeof(record));
+            // The table's own values: the plug-in turns them into the record's as the VST host's
+            // normalised ones, and a detour through the record would only add rounding.
             auto port = [&](const char* symbol, VstInt32 index) {
-                return std::string("        lv2:symbol \"") + symbol + "\" ;\n        pset:value " +
-                       number(effect->denormalizeValue(index, record.presetValues[index])) + "\n";
+                float plain = 0.0f;
+                for (const Setting& setting : settings)
+                    if (setting.index == index)
+                        plain = setting.plain;
+                return std::string("        lv2:symbol \"") + symbol + "\" ;\n        pset:value " + number(plain) +
+                    "\n";
             };
             const std::string uri = "urn:tarvelle:orvanne#preset-" + slug(preset.folder) + "-" + slug(preset.name);
             const std::string bankUri = "urn:tarvelle:orvanne#bank-" + slug(preset.folder);
             presets += "\n<" + uri + ">\n    a pset:Preset ;\n    lv2:appliesTo <urn:tarvelle:orvanne> ;\n" +
-                       "    rdfs:label \"" + preset.name + "\" ;\n    rdfs:comment \"" + preset.purpose + "\" ;\n" +
-                       "    pset:bank <" + bankUri + "> ;\n    lv2:port [\n" + port("input_thres", kParamInputThres) +
-                       "    ] , [\n" + port("out_ceiling", kParamOutCeiling) + "    ] , [\n" +
-                       port("recovery", kParamRecovery) + "    ] , [\n" + port("power", kParamPower) + "    ] ;\n" +
-                       "    state:state [\n        <urn:tarvelle:orvanne#chunk> \"" +
-                       base64(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()) +
-                       "\"^^xsd:base64Binary\n    ] .\n";
+                "    rdfs:label \"" + preset.name + "\" ;\n    rdfs:comment \"" + preset.purpose + "\" ;\n" +
+                "    pset:bank <" + bankUri + "> ;\n    lv2:port [\n" + port("input_thres", kParamInputThres) +
+                "    ] , [\n" + port("out_ceiling", kParamOutCeiling) + "    ] , [\n" +
+                port("recovery", kParamRecovery) + "    ] , [\n" + port("power", kParamPower) + "    ] ;\n" +
+                "    state:state [\n        <urn:tarvelle:orvanne#chunk> \"" +
+                base64(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()) +
+                "\"^^xsd:base64Binary\n    ] .\n";
             if (p == 0 || std::string(bank::kFactoryBank[p - 1].folder) != preset.folder)
                 presets += "\n<" + bankUri + ">\n    a pset:Bank ;\n    rdfs:label \"" + preset.folder + "\" .\n";
             manifest += "\n<" + uri + ">\n    a pset:Preset ;\n    lv2:appliesTo <urn:tarvelle:orvanne> ;\n" +
-                        "    rdfs:seeAlso <presets.ttl> .\n";
+                "    rdfs:seeAlso <presets.ttl> .\n";
         }
         writeFile(argv[3], presets);
         writeFile(argv[5], manifest);
