@@ -17,7 +17,7 @@ export LC_ALL=C TZ=UTC
 root=$(cd "$(dirname "$0")/.." && pwd)
 native=${NATIVE:-$root/build/linux}
 dist=$root/dist
-out=$root/dist/release
+out=${DIST_OUT:-$root/dist/release}
 stage=${DIST_STAGE:-$root/build/dist-stage}
 nsis_target=""
 setup_out=""
@@ -56,7 +56,7 @@ strip_into() {
     mkdir -p "$(dirname "$3")" "$(dirname "$4")"
     "$1" --only-keep-debug "$2" "$4"
     chmod 644 "$4"
-    "$1" --strip-debug --strip-unneeded "$2" "$3.tmp"
+    "$1" --strip-debug --strip-unneeded --remove-section=.comment "$2" "$3.tmp"
     (cd "$(dirname "$4")" && "$1" --add-gnu-debuglink="$(basename "$4")" "$3.tmp")
     mv "$3.tmp" "$3"
 }
@@ -153,7 +153,7 @@ install -m 644 "$bin/lv2/"* "$deb/usr/lib/lv2/orvanne.lv2/"
 install -m 755 "$bin/linux/orvanne-render" "$deb/usr/bin/"
 subst "$root/packaging/linux/orvanne-render.1" | gzip -9n > "$deb/usr/share/man/man1/orvanne-render.1.gz"
 cp -r "$stage/presets" "$presets_deb"
-install -m 644 "$root/packaging/debian/copyright" "$doc/copyright"
+sed "s/@YEAR@/$(date -u -d "@$SOURCE_DATE_EPOCH" +%Y)/g" "$root/packaging/debian/copyright" > "$doc/copyright"
 subst "$root/packaging/debian/changelog.in" | sed "s/@DATE@/$(date -u -d "@$SOURCE_DATE_EPOCH" -R)/" |
     gzip -9n > "$doc/changelog.gz"
 find "$deb/usr" -type d -exec chmod 755 {} +
