@@ -7,7 +7,7 @@ ASAN := build/asan
 TSAN := build/tsan
 
 .PHONY: check setup build build-native build-asan build-tsan build-win32 build-win64 test test-native test-asan test-tsan \
-  test-wine test-fuzz run clean check-format format
+  test-wine test-fuzz test-dist dist run clean check-format format
 
 setup:
 	@bash tools/setup-deps.sh
@@ -44,7 +44,7 @@ build-win64:
 
 # The format check comes first; like a failing suite it fails the run without stopping it.
 test: build build-asan build-tsan
-	$(MAKE) --no-print-directory -k check-format test-native test-asan test-tsan test-wine test-fuzz
+	$(MAKE) --no-print-directory -k check-format test-native test-asan test-tsan test-wine test-fuzz test-dist
 
 # Every tracked C++ source as .clang-format says (format fixes them in place).
 check-format:
@@ -96,6 +96,17 @@ test-fuzz:
 	  $(FUZZ)/tests/fuzz/$$t -max_total_time=$(FUZZ_TIME) -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
 	    $(FUZZ)/corpus/$$t tests/fuzz/seeds/$$t || exit 1; \
 	done
+
+# The release files in dist/release/ (installer, zip, .deb, tar.gz, debug symbols, SHA256SUMS)
+# from what `make build` made.
+dist: build
+	bash tools/dist.sh
+
+# The packages as users install them: the .deb (lintian, install and purge in a throwaway root),
+# the tar.gz's install.sh in a temporary home, the installer under Wine, and a second `make dist`
+# that gives the same files and checksums.
+test-dist: dist
+	bash tests/dist/run.sh
 
 run: build
 	dist/linux/orvanne-render --demo --plot dist/demo.png dist/demo.wav

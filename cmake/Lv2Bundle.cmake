@@ -5,6 +5,8 @@
 set(ORVANNE_LV2_PATH "${CMAKE_BINARY_DIR}/lv2-bundles")
 set(ORVANNE_LV2_BUNDLE_DIR "${ORVANNE_LV2_PATH}/orvanne.lv2")
 set(ORVANNE_LV2_DIST_DIR "${ORVANNE_DIST_DIR}/lv2/orvanne.lv2" CACHE PATH "Where the LV2 bundle is copied")
+# The factory bank's ".prg" files, one folder per task (written with the bundle's presets).
+set(ORVANNE_FACTORY_BANK_DIR "${ORVANNE_DIST_DIR}/presets")
 
 # Makes `target` a module of the bundle. FILES names files of the bundle folder (made at
 # configure time) that go to the dist folder with it. The copy runs with every build, so a

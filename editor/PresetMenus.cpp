@@ -118,12 +118,19 @@ void CVSTEditor::buildPresetMenu(bool save, const char* name)
         presetMenu->addEntry("-");
     }
 
-    // The program-files root first (banks an installer put there), then the user's own root
-    // where presets go when the program-files one cannot be written.
+    // The system roots first (Linux: banks a package put under $XDG_DATA_DIRS), then the
+    // program-files root (banks an installer put there), then the user's own root where
+    // presets go when the program-files one cannot be written.
     char* root = owner->getPresetRootPath();
     getPresetRootPath(kProductFolder, root);
     VstInt32 next = 2;
-    VstInt32 menus = addFolderMenus(root, 0, next);
+    VstInt32 menus = 0;
+    char systemRoot[kPathSize];
+    for (size_t i = 0; platform::getSystemPresetRootPath(kProductFolder, i, systemRoot, sizeof(systemRoot)); ++i) {
+        if (std::strcmp(systemRoot, root) != 0)
+            menus = addFolderMenus(systemRoot, menus, next);
+    }
+    menus = addFolderMenus(root, menus, next);
     char userRoot[kPathSize];
     if (platform::getUserPresetRootPath(kProductFolder, userRoot, sizeof(userRoot), false) &&
         std::strcmp(userRoot, root) != 0)

@@ -62,6 +62,12 @@ bool programFilesFolder(char* out, size_t size);
 // already per user. False, with out untouched, when it cannot be determined or does not fit.
 bool userDataFolder(char* out, size_t size);
 
+// The index-th system data folder, without a trailing separator: Linux: the absolute entries of
+// $XDG_DATA_DIRS (default /usr/local/share:/usr/share), where packages put shared files;
+// Windows: none (the program-files folder is already the machine-wide one). False when there
+// is no such entry or it does not fit size bytes.
+bool systemDataFolder(size_t index, char* out, size_t size);
+
 // Answers the two base folders above; tests install their own (for instance a program-files
 // folder nobody can write into). Replaced only by tests, on the thread that uses it.
 class FolderLocator {

@@ -88,4 +88,27 @@ bool getUserPresetRootPath(const char* product, char* out, size_t size, bool cre
     return getPresetRootPathUnder(base, product, out, size, create);
 }
 
+bool getSystemPresetRootPath(const char* product, size_t index, char* out, size_t size)
+{
+    if (out == nullptr || size == 0)
+        return false;
+    out[0] = '\0';
+    if (product == nullptr || product[0] == '\0')
+        return false;
+    char base[256];
+    size_t found = 0;
+    for (size_t i = 0; systemDataFolder(i, base, sizeof(base)); ++i) {
+        const char* parts[] = {base, kMakerFolder, kSettingsFolder, product};
+        char root[256];
+        DirectoryReader reader;
+        if (!joinPath(root, sizeof(root), parts, 4, true) || !reader.open(root) || found++ != index)
+            continue;
+        if (std::strlen(root) >= size)
+            return false;
+        std::memcpy(out, root, std::strlen(root) + 1);
+        return true;
+    }
+    return false;
+}
+
 } // namespace platform

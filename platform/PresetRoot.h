@@ -21,6 +21,11 @@ bool getPresetRootPath(const char* product, char* out, size_t size);
 // false unless the whole chain is already there.
 bool getUserPresetRootPath(const char* product, char* out, size_t size, bool create);
 
+// The index-th product root (with a trailing separator) among those that exist under the
+// system data folders (systemDataFolder), in their order; nothing is created. Packages install
+// factory banks there; the menu lists them before the user's own root, which alone is saved to.
+bool getSystemPresetRootPath(const char* product, size_t index, char* out, size_t size);
+
 // The same under a given base folder (no trailing separator); for tests and other bases.
 bool getPresetRootPathUnder(const char* base, const char* product, char* out, size_t size, bool create = true);
 

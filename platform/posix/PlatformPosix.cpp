@@ -182,6 +182,32 @@ bool makeFolders(const char* path)
 
 } // namespace
 
+bool systemDataFolder(size_t index, char* out, size_t size)
+{
+    if (out == nullptr || size == 0)
+        return false;
+    const char* dirs = std::getenv("XDG_DATA_DIRS");
+    if (dirs == nullptr || dirs[0] == '\0')
+        dirs = "/usr/local/share:/usr/share";
+    // Relative entries are not valid there and are skipped without counting.
+    size_t found = 0;
+    for (const char* entry = dirs;; ++entry) {
+        const char* end = std::strchr(entry, ':');
+        const size_t length = end != nullptr ? static_cast<size_t>(end - entry) : std::strlen(entry);
+        if (length > 0 && entry[0] == '/' && found++ == index) {
+            char folder[256];
+            if (length >= sizeof(folder))
+                return false;
+            std::memcpy(folder, entry, length);
+            folder[length] = '\0';
+            return copyFolder(out, size, folder);
+        }
+        if (end == nullptr)
+            return false;
+        entry = end;
+    }
+}
+
 namespace detail {
 
 bool systemProgramFilesFolder(char* out, size_t size)

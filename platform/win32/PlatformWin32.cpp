@@ -91,6 +91,14 @@ bool makeDirectory(const char* path)
     return path != nullptr && path[0] != '\0' && CreateDirectoryA(path, nullptr) != 0;
 }
 
+bool systemDataFolder(size_t index, char* out, size_t size)
+{
+    (void)index;
+    (void)out;
+    (void)size;
+    return false;
+}
+
 namespace detail {
 
 bool systemProgramFilesFolder(char* out, size_t size)

@@ -119,6 +119,11 @@ void EditorTest::SetUp()
     savedDataHome = hadDataHome ? dataHome : "";
     ASSERT_FALSE(data.path().empty());
     ::setenv("XDG_DATA_HOME", data.path().c_str(), 1);
+    // No system preset roots (an installed package's bank) unless a test makes them here.
+    const char* dataDirs = std::getenv("XDG_DATA_DIRS");
+    hadDataDirs = dataDirs != nullptr;
+    savedDataDirs = hadDataDirs ? dataDirs : "";
+    ::setenv("XDG_DATA_DIRS", systemData().c_str(), 1);
     savedClock = platform::setClock(&clock);
     savedDialogs = editor::setDialogPresenter(&dialogs);
     savedKnobMode = globalKnobMode;
@@ -148,6 +153,10 @@ void EditorTest::TearDown()
         ::setenv("XDG_DATA_HOME", savedDataHome.c_str(), 1);
     else
         ::unsetenv("XDG_DATA_HOME");
+    if (hadDataDirs)
+        ::setenv("XDG_DATA_DIRS", savedDataDirs.c_str(), 1);
+    else
+        ::unsetenv("XDG_DATA_DIRS");
 }
 
 void EditorTest::openEditor()

@@ -83,6 +83,8 @@ protected:
     // The root of the preset folders (with its trailing separator).
     std::string presetRoot() const;
     std::string userFolder() const { return presetRoot() + "00-User Presets/"; }
+    // The system data folder ($XDG_DATA_DIRS) of the test; it does not exist until a test makes it.
+    std::string systemData() const { return data.path() + "/system"; }
 
     TempTree data;
     StepClock clock;
@@ -94,8 +96,8 @@ protected:
 private:
     platform::Clock* savedClock = nullptr;
     editor::DialogPresenter* savedDialogs = nullptr;
-    std::string savedDataHome;
-    bool hadDataHome = false;
+    std::string savedDataHome, savedDataDirs;
+    bool hadDataHome = false, hadDataDirs = false;
     int32_t savedKnobMode = 0;
 };
 

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 using namespace editor_test;
@@ -468,6 +469,27 @@ TEST_F(PresetFallbackTest, BothRootsAreListedProgramFilesFirst)
     EXPECT_EQ(effect->getCurrentPresetIndex(), 2);
     EXPECT_STREQ(effect->getPresetRecord(3).presetName, "Mine");
 }
+
+#ifndef _WIN32
+// A package's bank under $XDG_DATA_DIRS comes before the user's own root; saving still goes to
+// the user's root, and nothing is created under the system folder.
+TEST_F(PresetMenuTest, ASystemBankIsListedBeforeTheUsersRootAndNeverSavedTo)
+{
+    const std::string systemRoot = systemData() + "/Tarvelle/Plug-In Settings/Orvanne/";
+    std::filesystem::create_directories(systemRoot + "02-Loud Mastering");
+    ASSERT_TRUE(effect->savePresetFile((systemRoot + "02-Loud Mastering/Club Loud").c_str()));
+    openEditor();
+    EXPECT_EQ(entries(editor->getPresetMenu()),
+              (std::vector<std::string>{"Factory Setting", "-", "-M02-Loud Mastering", "-M00-User Presets"}));
+    choosePreset({"02-Loud Mastering", "Club Loud"});
+    EXPECT_EQ(effect->getCurrentPresetIndex(), 2);
+
+    dialogs.typedNames = {"Mine"};
+    chooseSave("Save New Preset As...");
+    EXPECT_TRUE(std::filesystem::exists(userFolder() + "Mine.prg"));
+    EXPECT_FALSE(std::filesystem::exists(systemRoot + "00-User Presets"));
+}
+#endif
 
 TEST_F(PresetFallbackTest, ASaveThatFailsEverywhereSaysWhyOnceAndKeepsTheName)
 {

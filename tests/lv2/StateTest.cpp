@@ -1,6 +1,7 @@
 // The state extension: the 56-byte record of the VST chunk, through lilv's state API and
 // between the two formats; the ports carry the settings, the record the program name; bad
 // records are refused and change nothing.
+#include "FactoryBank.h"
 #include "LilvHost.h"
 
 #include "PluginHost.h"
@@ -9,9 +10,14 @@
 
 #include <gtest/gtest.h>
 #include <lv2/atom/atom.h>
+#include <lv2/presets/presets.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <memory>
+#include <string>
 
 using namespace lv2test;
 
@@ -376,4 +382,54 @@ TEST(Lv2State, AnEarlierVersionsStateLoadsWithItsPortsAndItsName)
     EXPECT_STREQ(saved.presetName, "Session Name");
     EXPECT_FLOAT_EQ(saved.presetValues[kParamInputThres], 0.425f);
     EXPECT_EQ(saved.presetValues[kParamPower], 0.0f);
+}
+
+// The factory bank in presets.ttl: every preset of the table is there, sets the ports to the
+// table's values and gives the plug-in the record the build wrote into its ".prg" file.
+TEST(Lv2State, FactoryBankPresetsMatchTheirPrgFiles)
+{
+    World world;
+    ASSERT_NE(world.plugin, nullptr) << world.loadMessages;
+    LilvNodes* presets = lilv_plugin_get_related(world.plugin, world.uri(LV2_PRESETS__Preset));
+    std::map<std::string, LilvState*> byLabel;
+    LILV_FOREACH(nodes, i, presets)
+    {
+        LilvState* state = lilv_state_new_from_world(world.world, world.urids.mapFeatureData(),
+                                                     lilv_nodes_get(presets, i));
+        if (state != nullptr)
+            byLabel[lilv_state_get_label(state)] = state;
+    }
+    lilv_nodes_free(presets);
+    EXPECT_EQ(byLabel.size(), bank::kFactoryBankSize + 1) << "the factory setting and the bank";
+
+    const std::vector<float> silence(64, 0.0f);
+    std::vector<float> outL(64), outR(64);
+    for (size_t p = 0; p < bank::kFactoryBankSize; ++p) {
+        const bank::FactoryPreset& preset = bank::kFactoryBank[p];
+        SCOPED_TRACE(preset.name);
+        const auto found = byLabel.find(preset.name);
+        ASSERT_NE(found, byLabel.end());
+        std::ifstream in(std::string(ORVANNE_FACTORY_BANK_DIR) + "/" + preset.folder + "/" + preset.name + ".prg",
+                         std::ios::binary);
+        const Bytes file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_EQ(file.size(), sizeof(PresetRecord));
+        const PresetRecord written = recordOf(file);
+        EXPECT_STREQ(written.presetName, preset.name);
+
+        Instance instance(world, 48000.0);
+        ASSERT_TRUE(instance.valid());
+        lilv_state_restore(found->second, instance.lilv, setPortValue, &instance, 0, world.urids.features());
+        EXPECT_FLOAT_EQ(instance.controls[kPortInputThres], preset.inputThresDb);
+        EXPECT_FLOAT_EQ(instance.controls[kPortOutCeiling], preset.outCeilingDb);
+        EXPECT_EQ(instance.controls[kPortRecovery], static_cast<float>(preset.recovery));
+        EXPECT_EQ(instance.controls[kPortPower], preset.power ? 1.0f : 0.0f);
+        instance.activate();
+        instance.run(silence.data(), silence.data(), outL.data(), outR.data(), 64);
+        const PresetRecord saved = recordOf(saveRecord(instance, world.urids.features()));
+        EXPECT_STREQ(saved.presetName, preset.name);
+        for (int k = 0; k < kPresetValueCount; ++k)
+            EXPECT_NEAR(saved.presetValues[k], written.presetValues[k], 1e-6f) << "value " << k;
+    }
+    for (auto& entry : byLabel)
+        lilv_state_free(entry.second);
 }

@@ -151,11 +151,13 @@ protected:
     {
         save("XDG_DATA_HOME", xdg, hadXdg);
         save("HOME", home, hadHome);
+        save("XDG_DATA_DIRS", dirs, hadDirs);
     }
     void TearDown() override
     {
         restore("XDG_DATA_HOME", xdg, hadXdg);
         restore("HOME", home, hadHome);
+        restore("XDG_DATA_DIRS", dirs, hadDirs);
     }
     static void save(const char* name, std::string& value, bool& had)
     {
@@ -170,8 +172,8 @@ protected:
         else
             unsetenv(name);
     }
-    std::string xdg, home;
-    bool hadXdg = false, hadHome = false;
+    std::string xdg, home, dirs;
+    bool hadXdg = false, hadHome = false, hadDirs = false;
     TempTree tree;
 };
 
@@ -209,6 +211,33 @@ TEST_F(DataFolder, FallsBackToTheHomeFolderForARelativeOrMissingXdgDataHome)
     char root[256] = "stale";
     EXPECT_FALSE(platform::getPresetRootPath("Orvanne", root, sizeof(root)));
     EXPECT_STREQ(root, "");
+}
+
+// The system roots: the entries of $XDG_DATA_DIRS in order, relative ones skipped, only roots
+// that exist, and nothing created; without the variable, /usr/local/share and /usr/share.
+TEST_F(DataFolder, SystemPresetRootsFollowXdgDataDirs)
+{
+    const std::string a = (tree / "a").string(), b = (tree / "b").string(), c = (tree / "c").string();
+    for (const std::string& base : {a, c})
+        fs::create_directories(base + "/Tarvelle/Plug-In Settings/Orvanne");
+    fs::create_directories(b + "/Tarvelle/Plug-In Settings");
+    setenv("XDG_DATA_DIRS", ("relative/share:" + c + "/:" + b + "::" + a).c_str(), 1);
+    char root[256];
+    std::vector<std::string> roots;
+    for (size_t i = 0; platform::getSystemPresetRootPath("Orvanne", i, root, sizeof(root)); ++i)
+        roots.push_back(root);
+    EXPECT_EQ(roots,
+              (std::vector<std::string>{c + "/Tarvelle/Plug-In Settings/Orvanne/",
+                                        a + "/Tarvelle/Plug-In Settings/Orvanne/"}));
+    EXPECT_FALSE(fs::exists(b + "/Tarvelle/Plug-In Settings/Orvanne")) << "a system root is never created";
+    EXPECT_STREQ(root, "");
+
+    unsetenv("XDG_DATA_DIRS");
+    char folder[256];
+    std::vector<std::string> folders;
+    for (size_t i = 0; platform::systemDataFolder(i, folder, sizeof(folder)); ++i)
+        folders.push_back(folder);
+    EXPECT_EQ(folders, (std::vector<std::string>{"/usr/local/share", "/usr/share"}));
 }
 #endif
 

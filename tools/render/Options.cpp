@@ -100,6 +100,8 @@ Options parseOptions(const std::vector<std::string>& arguments)
         };
         if (name == "--help" || name == "-h")
             options.help = true;
+        else if (name == "--version")
+            options.version = true;
         else if (name == "--plugin") {
             options.plugin = takeValue();
             if (options.plugin.empty())
@@ -160,9 +162,9 @@ Options parseOptions(const std::vector<std::string>& arguments)
         else
             throw RenderError("unknown option '" + argument + "' (see --help)");
         if (inlineValue &&
-            (name == "--help" || name == "--compensate" || name == "--list" || name == "--edit" || name == "--demo" ||
-             name == "--quiet" || name == "--no-compensate" || name == "--force" || name == "--verbose" ||
-             name == "--no-dither" || name == "--album"))
+            (name == "--help" || name == "--version" || name == "--compensate" || name == "--list" ||
+             name == "--edit" || name == "--demo" || name == "--quiet" || name == "--no-compensate" ||
+             name == "--force" || name == "--verbose" || name == "--no-dither" || name == "--album"))
             throw RenderError(name + " takes no value");
     }
     if (options.demo) {
@@ -245,6 +247,7 @@ Options:
   --demo               render the built-in demo; a single file name is then OUTPUT
   -v, --verbose        print every trial render of a target search
   -q, --quiet          no progress bar
+  --version            print the version and exit
   -h, --help           this text
 
 VALUE forms:

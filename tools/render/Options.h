@@ -23,6 +23,7 @@ struct Options {
     bool demo = false;  // render the built-in demo; a single file name is then the output
     bool quiet = false; // no progress bar
     bool help = false;
+    bool version = false;            // print the version and exit
     bool force = false;              // replace an existing output (--force, -y)
     bool verbose = false;            // -v: print each trial of a target search
     OutputFormat format;             // --format, else from the output's extension (".flac": flac-24)

@@ -4,6 +4,7 @@
 #include "AudioSource.h"
 #include "EditorWindow.h"
 #include "Options.h"
+#include "OrvanneVersion.h"
 #include "OutputFile.h"
 #include "ParameterValue.h"
 #include "Plot.h"
@@ -47,7 +48,8 @@ bool fileExists(const std::string& path)
     return !path.empty() && stat(path.c_str(), &status) == 0;
 }
 
-// The built Orvanne plug-in, else the one next to this program.
+// The built Orvanne plug-in, else the one next to this program, else the one an installation
+// put beside it: /usr/bin -> /usr/lib/vst (the package), ~/.local/bin -> ~/.vst (install.sh).
 std::string defaultPlugin()
 {
     const std::string built = ORVANNE_DEFAULT_PLUGIN;
@@ -59,9 +61,12 @@ std::string defaultPlugin()
         std::string path(self, static_cast<size_t>(n));
         const size_t slash = path.rfind('/');
         if (slash != std::string::npos) {
-            const std::string beside = path.substr(0, slash + 1) + "Orvanne.so";
-            if (fileExists(beside))
-                return beside;
+            const std::string folder = path.substr(0, slash + 1);
+            for (const char* relative : {"Orvanne.so", "../lib/vst/Orvanne.so", "../../.vst/Orvanne.so"}) {
+                const std::string candidate = folder + relative;
+                if (fileExists(candidate))
+                    return candidate;
+            }
         }
     }
     return built.empty() ? std::string("Orvanne.so") : built;
@@ -994,6 +999,10 @@ int main(int argc, char** argv)
         const Options options = parseOptions(arguments);
         if (options.help) {
             std::fputs(usageText().c_str(), stdout);
+            return 0;
+        }
+        if (options.version) {
+            std::printf("orvanne-render %s\n", ORVANNE_VERSION);
             return 0;
         }
         return run(options);
