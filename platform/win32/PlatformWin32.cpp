@@ -91,6 +91,11 @@ bool makeDirectory(const char* path)
     return path != nullptr && path[0] != '\0' && CreateDirectoryA(path, nullptr) != 0;
 }
 
+bool removeDirectory(const char* path)
+{
+    return path != nullptr && path[0] != '\0' && RemoveDirectoryA(path) != 0;
+}
+
 namespace detail {
 
 bool systemProgramFilesFolder(char* out, size_t size)
