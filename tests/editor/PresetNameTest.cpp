@@ -1,11 +1,11 @@
 // Which names a preset is saved under, and which are refused with "Preset Not Saved" before
 // anything is written: one table for every build (the Windows builds run it under Wine), so
 // a preset saved on one system lists on the other.
+#include "PresetName.h"
 #include "CVSTEditor.h"
 #include "EditorDialogs.h"
 #include "Platform.h"
 #include "PluginFactory.h"
-#include "PresetName.h"
 #include "RecordingHost.h"
 #include "TempTree.h"
 
@@ -44,7 +44,10 @@ public:
     }
     bool askName(void*, char*, size_t) override { return false; }
     void openPage(const char*) override {}
-    void showError(const char* caption, const char* text) override { log.push_back(std::string(caption) + ": " + text); }
+    void showError(const char* caption, const char* text) override
+    {
+        log.push_back(std::string(caption) + ": " + text);
+    }
     std::vector<std::string> log;
 };
 
@@ -176,7 +179,8 @@ TEST_F(PresetNameTest, NamesAreSavedOrRefusedBeforeAnythingIsWritten)
             std::filesystem::remove(file);
         } else {
             ASSERT_EQ(messages.log.size(), 1u);
-            EXPECT_EQ(messages.log[0], std::string("Preset Not Saved: The preset could not be saved as \"") + c.name +
+            EXPECT_EQ(messages.log[0],
+                      std::string("Preset Not Saved: The preset could not be saved as \"") + c.name +
                           ".prg\": " + c.refusal + ".");
             EXPECT_EQ(programName(), "Factory Setting");
             EXPECT_EQ(written(), bare) << "nothing, not even a folder, is made for a refused name";
