@@ -116,6 +116,8 @@ bool CVSTEditor::open(void* window)
     presetNameText->setFont(kSystemFont);
     presetNameText->setFontColor(kTextGrey);
     presetNameText->setTextStyle(kBoldFace);
+    // A name too long for the box shows how it begins.
+    presetNameText->setEndEllipsis(true);
     // The whole name: the host's program-name opcode is the only place it is cut.
     char programName[kPathSize] = {};
     owner->getCurrentPresetName(programName);
@@ -385,6 +387,8 @@ void CVSTEditor::idle()
     // What the effect reported since the last idle reaches the views first, so this idle's
     // redraw shows it.
     applyNotifications();
+    if (hostEntryRequested.exchange(false, std::memory_order_acquire))
+        showHostEntry();
     if (presetNameRequested.exchange(false, std::memory_order_acquire))
         showPresetName();
     AEffGUIEditor::idle();

@@ -56,6 +56,8 @@ public:
     // Submenus one build makes at most (tags 5000 to 5126).
     static constexpr int32_t kFolderMenuLimit = 127;
     static constexpr int32_t kTypedNameSize = 32;
+    // Preset roots one menu merges at most.
+    static constexpr int32_t kMaxPresetRoots = 8;
 
     explicit CVSTEditor(CTarvelleVST* effect);
     ~CVSTEditor() override;
@@ -76,6 +78,8 @@ public:
     virtual void buildPresetMenu(bool save, const char* name);
     // From the effect on any thread: the next idle shows the current program name.
     void updatePresetNameDisplay() override;
+    // From the effect on any thread: the next idle renews the menu's "Saved : " entry.
+    void hostStateRestored() override;
     // The Save-As prompt; true when a name was typed (typedPresetName).
     virtual bool askPresetName();
 
@@ -93,6 +97,9 @@ public:
     static bool getPresetRootPath(const char* product, char* out);
     // Opens url in the browser; null does nothing.
     static void openWebPage(const char* url);
+    // The note of where a save that fell back to the user's own folder went is shown once
+    // per process; tests start over with this.
+    static void forgetFallbackNotice();
 
     // For tests and tools.
     VSTGUI::CFrame* getToolkitFrame() const { return toolkitFrame; }
@@ -118,13 +125,20 @@ public:
     const char* getTypedPresetName() const { return typedPresetName; }
 
 private:
-    // Saves the current state as name into root's user presets folder; false with the file's
-    // path (kPathSize + 8 bytes) and the reason filled in when it could not be written.
-    void savePreset(const char* name);
+    // Saves the current state as name into the user presets folder of the first root that
+    // takes it; says why when none does. True when saved.
+    bool savePreset(const char* name);
+    // Saves into root's user presets folder; false with the file's path (kPathSize + 8 bytes)
+    // and the reason filled in when it could not be written.
     bool savePresetUnder(const char* root, const char* name, char* filePath, char* reason, size_t reasonSize);
-    // Adds a submenu for every preset folder of root, from submenu number first on; answers
-    // the number of submenus then, with next advanced past the presets loaded.
-    VstInt32 addFolderMenus(const char* root, VstInt32 first, VstInt32& next);
+    // The preset roots that exist, in order of precedence (the program-files root, created
+    // when asked, first); answers how many were written into roots.
+    static int32_t presetRoots(char (*roots)[kPathSize], int32_t capacity, bool createProgramFiles);
+    // Adds one submenu for every preset folder name of the roots, from submenu 0 on, with
+    // next advanced past the presets loaded.
+    void addFolderMenus(const char (*roots)[kPathSize], int32_t rootCount, VstInt32& next);
+    // Whether a save as name would replace a preset file of a user presets folder.
+    static bool presetFileExists(const char* name);
     bool aboutShowing() const;
     // A report of one of the arrows (value 1 pressed, 0 released or left).
     void arrowReported(bool next);
@@ -140,6 +154,11 @@ private:
     void applyNotifications();
     void pushMeterReadings();
     void showPresetName();
+    // Adds, renames or removes the preset menu's entry for the host's state (record 1) as
+    // the record's name asks; the rest of the menu stays as built.
+    void showHostEntry();
+    // The label of that entry into label (kMenuLabelSize bytes); false when none is listed.
+    bool hostEntryLabel(char* label, size_t size) const;
 
     CTarvelleVST* owner;
     VSTGUI::CFrame* toolkitFrame = nullptr;
@@ -181,4 +200,5 @@ private:
     std::atomic<uint32_t> notifiedMask{0};
     std::atomic<int32_t> notifiedTouchedIndex{-1};
     std::atomic<bool> presetNameRequested{false};
+    std::atomic<bool> hostEntryRequested{false};
 };

@@ -5,6 +5,7 @@
 #include "CFrame.h"
 #include "EditorDialogs.h"
 #include "Platform.h"
+#include "PresetName.h"
 #include "PresetRoot.h"
 #include "TextCopy.h"
 #include "controls/CButtonMenu.h"
@@ -30,6 +31,8 @@ const char* const kWarningCaption = "Warning";
 const char* const kWarningText =
     "Are you sure you want to save/overwite the current preset to the User Presets Folder?";
 const char* const kSaveFailedCaption = "Preset Not Saved";
+const char* const kFallbackCaption = "Preset Saved";
+const char* const kFallbackText = "Saved to your own presets folder: ";
 // A preset's path with its extension, for the message when it cannot be written.
 constexpr size_t kSaveFilePathSize = kPathSize + 8;
 const char* const kAboutText = "About Orvanne\n"
@@ -50,15 +53,61 @@ const WebPage kWebPages[] = {
     {"Check Updates", "/downloads/index.html"},
 };
 
-// A name that would not stay inside the user presets folder as a file name.
-bool escapesFolder(const char* name)
+// Whether two names are the same file's: Windows' file systems take the letters in any case
+// as one.
+bool sameFileName(const char* a, const char* b)
 {
-    if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
-        return true;
-    return std::strchr(name, '/') != nullptr || std::strchr(name, '\\') != nullptr;
+#if defined(_WIN32)
+    for (; *a != '\0' && *b != '\0'; ++a, ++b) {
+        const char x = *a >= 'a' && *a <= 'z' ? static_cast<char>(*a - 'a' + 'A') : *a;
+        const char y = *b >= 'a' && *b <= 'z' ? static_cast<char>(*b - 'a' + 'A') : *b;
+        if (x != y)
+            return false;
+    }
+    return *a == *b;
+#else
+    return std::strcmp(a, b) == 0;
+#endif
 }
 
+// The user is told once per process where saves go when the program-files folder is not
+// theirs to write; after that the merged menu shows them where they expect them.
+bool fallbackTold = false;
+
 } // namespace
+
+void CVSTEditor::forgetFallbackNotice()
+{
+    fallbackTold = false;
+}
+
+int32_t CVSTEditor::presetRoots(char (*roots)[kPathSize], int32_t capacity, bool createProgramFiles)
+{
+    // In order of precedence: the system roots (Linux: banks a package put under
+    // $XDG_DATA_DIRS; never written), the program-files root (banks an installer put there,
+    // and the user presets of whoever may write there), then the user's own root, where
+    // presets go when the program-files root cannot be written.
+    int32_t count = 0;
+    const auto keep = [&]() {
+        for (int32_t i = 0; i < count; ++i)
+            if (std::strcmp(roots[i], roots[count]) == 0)
+                return;
+        ++count;
+    };
+    char programFiles[kPathSize];
+    const bool haveProgramFiles = createProgramFiles && getPresetRootPath(kProductFolder, programFiles);
+    for (size_t i = 0;
+         capacity > count && platform::getSystemPresetRootPath(kProductFolder, i, roots[count], kPathSize); ++i)
+        if (!haveProgramFiles || std::strcmp(roots[count], programFiles) != 0)
+            keep();
+    if (capacity > count && haveProgramFiles) {
+        std::memcpy(roots[count], programFiles, kPathSize);
+        keep();
+    }
+    if (capacity > count && platform::getUserPresetRootPath(kProductFolder, roots[count], kPathSize, false))
+        keep();
+    return count;
+}
 
 bool CVSTEditor::getPresetRootPath(const char* product, char* out)
 {
@@ -95,9 +144,8 @@ void CVSTEditor::addPresetEntry(int32_t menuIndex, const char* label)
 void CVSTEditor::buildPresetMenu(bool save, const char* name)
 {
     if (save) {
-        if (name == nullptr || name[0] == '\0')
-            return;
-        savePreset(name);
+        if (name != nullptr && name[0] != '\0')
+            savePreset(name);
         return;
     }
 
@@ -107,63 +155,76 @@ void CVSTEditor::buildPresetMenu(bool save, const char* name)
     presetMenu->addEntry(kFactoryName);
     presetMenu->addEntry("-");
 
-    const PresetRecord& hostRecord = owner->getPresetRecord(1);
-    hostEntryListed = std::strncmp(hostRecord.presetName, kFactoryName, kPresetNameSize) != 0;
+    // This build shows the host's state as it is now: an earlier request is answered.
+    hostEntryRequested.store(false, std::memory_order_relaxed);
+    char label[kMenuLabelSize];
+    hostEntryListed = hostEntryLabel(label, sizeof(label));
     if (hostEntryListed) {
-        char label[kMenuLabelSize];
-        char hostName[kPresetNameSize];
-        copyText(hostName, hostRecord.presetName, sizeof(hostName));
-        std::snprintf(label, sizeof(label), "%s%s", kHostEntryPrefix, hostName);
         presetMenu->addEntry(label);
         presetMenu->addEntry("-");
     }
 
-    // The system roots first (Linux: banks a package put under $XDG_DATA_DIRS), then the
-    // program-files root (banks an installer put there), then the user's own root where
-    // presets go when the program-files one cannot be written.
     char* root = owner->getPresetRootPath();
     getPresetRootPath(kProductFolder, root);
+    char roots[kMaxPresetRoots][kPathSize];
+    const int32_t rootCount = presetRoots(roots, kMaxPresetRoots, true);
     VstInt32 next = 2;
-    VstInt32 menus = 0;
-    char systemRoot[kPathSize];
-    for (size_t i = 0; platform::getSystemPresetRootPath(kProductFolder, i, systemRoot, sizeof(systemRoot)); ++i) {
-        if (std::strcmp(systemRoot, root) != 0)
-            menus = addFolderMenus(systemRoot, menus, next);
-    }
-    menus = addFolderMenus(root, menus, next);
-    char userRoot[kPathSize];
-    if (platform::getUserPresetRootPath(kProductFolder, userRoot, sizeof(userRoot), false) &&
-        std::strcmp(userRoot, root) != 0)
-        addFolderMenus(userRoot, menus, next);
+    addFolderMenus(roots, rootCount, next);
     owner->setPresetCount(next);
     owner->updateDisplay();
     showPresetName();
 }
 
-VstInt32 CVSTEditor::addFolderMenus(const char* root, VstInt32 first, VstInt32& next)
+void CVSTEditor::addFolderMenus(const char (*roots)[kPathSize], int32_t rootCount, VstInt32& next)
 {
-    VstInt32 count = owner->listPresetFolders(root);
-    if (count > kFolderMenuLimit - first)
-        count = kFolderMenuLimit - first;
-    for (VstInt32 i = 0; i < count; ++i) {
-        const VstInt32 k = first + i;
+    // A folder name found in several roots is one submenu holding the presets of all of them.
+    const char* rootList[kMaxPresetRoots];
+    for (int32_t r = 0; r < rootCount; ++r)
+        rootList[r] = roots[r];
+    VstInt32 count = owner->listPresetFolders(rootList, rootCount);
+    if (count > kFolderMenuLimit)
+        count = kFolderMenuLimit;
+    for (VstInt32 k = 0; k < count; ++k) {
         CButtonMenu* menu = new CButtonMenu(CRect(60, 28, 212, 48), this, kTagFirstFolder + k, nullptr, nullptr,
                                             StylePopup);
         folderMenus[k] = menu;
         folderMenuCount = k + 1;
-        const char* folderName = owner->getPresetFolderName(i);
-        char folderPath[kPathSize];
-        int written = std::snprintf(folderPath, sizeof(folderPath), "%s%s%c", root, folderName,
-                                    platform::kPathSeparator);
+        const char* folderName = owner->getPresetFolderName(k);
+        char folderPaths[kMaxPresetRoots][kPathSize];
+        const char* folderList[kMaxPresetRoots];
+        for (int32_t r = 0; r < rootCount; ++r) {
+            int written = std::snprintf(folderPaths[r], kPathSize, "%s%s%c", roots[r], folderName,
+                                        platform::kPathSeparator);
+            folderList[r] = written > 0 && written < static_cast<int>(kPathSize) ? folderPaths[r] : nullptr;
+        }
         folderFirstIndex[k] = next;
-        if (written > 0 && static_cast<size_t>(written) < sizeof(folderPath))
-            next = owner->addPresetsToMenu(folderPath, next, k);
+        next = owner->addPresetsToMenu(folderList, rootCount, next, k);
         menu->setNbItemsPerColumn(kFolderEntriesPerColumn);
         presetMenu->addEntry(menu, folderName);
         // The preset menu holds the submenu from here on.
         menu->release();
     }
-    return first + (count > 0 ? count : 0);
+}
+
+bool CVSTEditor::presetFileExists(const char* name)
+{
+    char fileName[kPresetNameSize + 8];
+    std::snprintf(fileName, sizeof(fileName), "%s.prg", name);
+    char roots[kMaxPresetRoots][kPathSize];
+    const int32_t rootCount = presetRoots(roots, kMaxPresetRoots, true);
+    for (int32_t r = 0; r < rootCount; ++r) {
+        char folder[kPathSize];
+        int written = std::snprintf(folder, sizeof(folder), "%s%s", roots[r], platform::kUserPresetsFolder);
+        platform::DirectoryReader reader;
+        if (written <= 0 || static_cast<size_t>(written) >= sizeof(folder) || !reader.open(folder))
+            continue;
+        platform::DirectoryEntry entry;
+        while (reader.next(entry)) {
+            if (sameFileName(entry.name, fileName) && !entry.isDirectory)
+                return true;
+        }
+    }
+    return false;
 }
 
 bool CVSTEditor::savePresetUnder(const char* root, const char* name, char* filePath, char* reason, size_t reasonSize)
@@ -179,28 +240,78 @@ bool CVSTEditor::savePresetUnder(const char* root, const char* name, char* fileP
     return owner->savePresetFile(path, reason, reasonSize);
 }
 
-void CVSTEditor::savePreset(const char* name)
+bool CVSTEditor::savePreset(const char* name)
 {
     // Where the program-files root cannot be created or written (a user without the right
-    // to write there), the preset goes to the user's own root. A save that fails in both
-    // is reported, and the program keeps its name, so no one believes it saved.
+    // to write there), the preset goes to the user's own root, and the user is told so. A
+    // save that fails in both is reported, the program keeps its name, and any folder made
+    // for it is taken away again, so no one believes it saved.
     char filePath[kSaveFilePathSize];
     std::snprintf(filePath, sizeof(filePath), "%s.prg", name);
     char reason[160] = "no preset folder could be created";
-    if (escapesFolder(name)) {
-        copyText(reason, "the name cannot be a file name", sizeof(reason));
+    // A name no file system of ours would keep as it is refused before anything is made.
+    if (const char* refusal = platform::presetNameRefusal(name)) {
+        copyText(reason, refusal, sizeof(reason));
     } else {
+        platform::CreatedFolders created;
         char root[kPathSize] = {};
-        if (getPresetRootPath(kProductFolder, root) && savePresetUnder(root, name, filePath, reason, sizeof(reason)))
-            return;
+        if (platform::getPresetRootPath(kProductFolder, root, sizeof(root), &created) &&
+            savePresetUnder(root, name, filePath, reason, sizeof(reason)))
+            return true;
         char userRoot[kPathSize];
-        if (platform::getUserPresetRootPath(kProductFolder, userRoot, sizeof(userRoot), true) &&
-            std::strcmp(userRoot, root) != 0 && savePresetUnder(userRoot, name, filePath, reason, sizeof(reason)))
-            return;
+        if (platform::getUserPresetRootPath(kProductFolder, userRoot, sizeof(userRoot), true, &created) &&
+            std::strcmp(userRoot, root) != 0 && savePresetUnder(userRoot, name, filePath, reason, sizeof(reason))) {
+            if (!fallbackTold) {
+                fallbackTold = true;
+                char text[kSaveFilePathSize + 64];
+                std::snprintf(text, sizeof(text), "%s%s", kFallbackText, filePath);
+                editor::showInformation(kFallbackCaption, text);
+            }
+            return true;
+        }
+        created.remove();
     }
     char text[kSaveFilePathSize + 200];
     std::snprintf(text, sizeof(text), "The preset could not be saved as \"%s\": %s.", filePath, reason);
     editor::showError(kSaveFailedCaption, text);
+    return false;
+}
+
+bool CVSTEditor::hostEntryLabel(char* label, size_t size) const
+{
+    const PresetRecord& hostRecord = owner->getPresetRecord(1);
+    if (std::strncmp(hostRecord.presetName, kFactoryName, kPresetNameSize) == 0)
+        return false;
+    char hostName[kPresetNameSize];
+    copyText(hostName, hostRecord.presetName, sizeof(hostName));
+    std::snprintf(label, size, "%s%s", kHostEntryPrefix, hostName);
+    return true;
+}
+
+void CVSTEditor::hostStateRestored()
+{
+    // Any thread: the menu belongs to the window's thread, which renews the entry in idle.
+    hostEntryRequested.store(true, std::memory_order_release);
+}
+
+void CVSTEditor::showHostEntry()
+{
+    if (!editorOpen.load(std::memory_order_relaxed) || presetMenu == nullptr)
+        return;
+    // Entries 0 and 1 are "Factory Setting" and its separator; the host's entry and its own
+    // separator follow them when listed.
+    char label[kMenuLabelSize];
+    const bool listed = hostEntryLabel(label, sizeof(label));
+    if (listed && hostEntryListed) {
+        presetMenu->setEntry(2, label);
+    } else if (listed) {
+        presetMenu->addEntry(label, 2);
+        presetMenu->addEntry("-", 3);
+    } else if (hostEntryListed) {
+        presetMenu->removeEntry(3);
+        presetMenu->removeEntry(2);
+    }
+    hostEntryListed = listed;
 }
 
 void CVSTEditor::updatePresetNameDisplay()
@@ -249,28 +360,33 @@ void CVSTEditor::folderMenuChosen(int32_t folder, int32_t entry)
 void CVSTEditor::saveMenuChosen(const char* entry)
 {
     bool confirmed = false;
+    bool typed = false;
     char name[kPresetNameSize] = {};
     if (std::strcmp(entry, "Save New Preset As...") == 0) {
-        confirmed = askPresetName();
-        copyText(name, typedPresetName, sizeof(name));
+        typed = true;
     } else if (std::strcmp(entry, "Save Current Preset") == 0) {
         owner->getCurrentPresetName(name);
-        if (std::strcmp(name, kUntitledName) == 0) {
-            confirmed = askPresetName();
-            copyText(name, typedPresetName, sizeof(name));
-        } else {
+        if (std::strcmp(name, kUntitledName) == 0)
+            typed = true;
+        else
             confirmed = editor::askQuestion(kWarningCaption, kWarningText);
-        }
     } else {
         return;
     }
+    if (typed) {
+        confirmed = askPresetName();
+        copyText(name, typedPresetName, sizeof(name));
+        // A typed name that is already a preset replaces it only after the same question as
+        // "Save Current Preset"; No writes nothing, and the typed name stays the dialog's.
+        if (confirmed && platform::presetNameRefusal(name) == nullptr && presetFileExists(name))
+            confirmed = editor::askQuestion(kWarningCaption, kWarningText);
+    }
     // The user's preset is saved even when the host closed the window during the prompt.
-    if (confirmed)
-        buildPresetMenu(true, name);
+    const bool saved = confirmed && savePreset(name);
     if (!editorOpen.load(std::memory_order_relaxed))
         return;
     buildPresetMenu(false, "");
-    if (confirmed)
+    if (saved)
         selectSavedPreset(name);
     markFrameDirty();
 }

@@ -5,9 +5,13 @@
 #include "Platform.h"
 #include "TextCopy.h"
 
+#include "PresetName.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -70,9 +74,12 @@ VstInt32 CTarvelleVST::setChunk(void* data, VstInt32 byteSize, bool isPreset)
     char name[kPresetNameSize];
     copyText(name, record.presetName, sizeof(name));
     setCurrentPresetName(name);
-    // An open editor shows the restored name, as after any other change of preset.
-    if (editor != nullptr && editorLink != nullptr && editor->isOpen())
+    // An open editor shows the restored name, as after any other change of preset, and its
+    // menu's entry for the host's state names what it now holds.
+    if (editor != nullptr && editorLink != nullptr && editor->isOpen()) {
+        editorLink->hostStateRestored();
         editorLink->updatePresetNameDisplay();
+    }
     return 1;
 }
 
@@ -125,6 +132,8 @@ bool CTarvelleVST::savePresetFile(const char* path, char* reason, size_t reasonS
     char filePath[kPathSize];
     if (fileName[0] == '\0')
         return fail("no file name");
+    if (const char* refusal = platform::presetNameRefusal(fileName))
+        return fail(refusal);
     if (!joinText(filePath, sizeof(filePath), path, kPresetExtension))
         return fail("the path is too long");
 
@@ -185,30 +194,72 @@ bool CTarvelleVST::loadPresetFile(VstInt32 index, const char* path)
     return loaded.presetTag == kUniqueId;
 }
 
+namespace {
+
+// Merges lists that are each in listing order into one in listing order; of entries that
+// compare equal, those of an earlier list come first. Each entry: (list number, position).
+template <typename Name>
+std::vector<std::pair<size_t, size_t>> mergeListings(const std::vector<std::vector<std::string>>& lists, Name name)
+{
+    std::vector<std::pair<size_t, size_t>> merged;
+    std::vector<size_t> heads(lists.size(), 0);
+    for (;;) {
+        size_t best = lists.size();
+        for (size_t i = 0; i < lists.size(); ++i) {
+            if (heads[i] >= lists[i].size())
+                continue;
+            if (best == lists.size() ||
+                platform::nameListedBefore(name(lists[i][heads[i]]), name(lists[best][heads[best]])))
+                best = i;
+        }
+        if (best == lists.size())
+            return merged;
+        merged.emplace_back(best, heads[best]++);
+    }
+}
+
+} // namespace
+
 VstInt32 CTarvelleVST::addPresetsToMenu(const char* folder, VstInt32 firstIndex, VstInt32 menuIndex)
 {
+    return addPresetsToMenu(&folder, 1, firstIndex, menuIndex);
+}
+
+VstInt32 CTarvelleVST::addPresetsToMenu(const char* const* folders, VstInt32 folderCount, VstInt32 firstIndex,
+                                        VstInt32 menuIndex)
+{
     // The factory and host slots are never filled from disk.
-    if (folder == nullptr || folder[0] == '\0' || firstIndex < kFirstUserSlot || firstIndex >= kPresetTableSize)
+    if (folders == nullptr || folderCount <= 0 || firstIndex < kFirstUserSlot || firstIndex >= kPresetTableSize)
         return firstIndex;
-    VstInt32 next = firstIndex;
-    platform::DirectoryReader reader;
-    if (!reader.open(folder))
-        return next;
-    platform::DirectoryEntry entry;
-    while (next < kPresetTableSize && reader.next(entry)) {
-        if (entry.isDirectory || std::strstr(entry.name, kPresetExtension) == nullptr)
+    // The file names of every folder, each list in its folder's order; merged, same-named
+    // folders of several roots read as one, the first root's file first where names are equal.
+    std::vector<std::vector<std::string>> names(static_cast<size_t>(folderCount));
+    for (VstInt32 f = 0; f < folderCount; ++f) {
+        const char* folder = folders[f];
+        platform::DirectoryReader reader;
+        if (folder == nullptr || folder[0] == '\0' || !reader.open(folder))
             continue;
+        platform::DirectoryEntry entry;
+        while (reader.next(entry)) {
+            if (!entry.isDirectory && std::strstr(entry.name, kPresetExtension) != nullptr)
+                names[static_cast<size_t>(f)].emplace_back(entry.name);
+        }
+    }
+    VstInt32 next = firstIndex;
+    for (const auto& at : mergeListings(names, [](const std::string& n) { return n.c_str(); })) {
+        if (next >= kPresetTableSize)
+            break;
+        const std::string& name = names[at.first][at.second];
         char fullPath[kPathSize];
-        if (!joinText(fullPath, sizeof(fullPath), folder, entry.name))
+        if (!joinText(fullPath, sizeof(fullPath), folders[at.first], name.c_str()))
             continue;
         if (!loadPresetFile(next, fullPath))
             continue;
         char label[kLabelSize];
-        size_t length = std::strlen(entry.name);
-        size_t labelLength = length >= 4 ? length - 4 : 0;
+        size_t labelLength = name.size() >= 4 ? name.size() - 4 : 0;
         if (labelLength >= sizeof(label))
             labelLength = sizeof(label) - 1;
-        std::memcpy(label, entry.name, labelLength);
+        std::memcpy(label, name.data(), labelLength);
         label[labelLength] = '\0';
         if (presetMenuTarget != nullptr)
             presetMenuTarget->addPresetEntry(menuIndex, label);
@@ -253,6 +304,30 @@ VstInt32 CTarvelleVST::listPresetFolders(const char* root)
         if (length >= static_cast<size_t>(kPresetNameSize) || rootLength + length + 1 >= static_cast<size_t>(kPathSize))
             continue;
         std::memcpy(presetFolderNames[count], entry.name, length + 1);
+        ++count;
+    }
+    return count;
+}
+
+VstInt32 CTarvelleVST::listPresetFolders(const char* const* roots, VstInt32 rootCount)
+{
+    if (roots == nullptr || rootCount <= 0 || presetFolderNames == nullptr)
+        return 0;
+    std::vector<std::vector<std::string>> names(static_cast<size_t>(rootCount));
+    for (VstInt32 r = 0; r < rootCount; ++r) {
+        const VstInt32 count = listPresetFolders(roots[r]);
+        for (VstInt32 i = 0; i < count; ++i)
+            names[static_cast<size_t>(r)].emplace_back(presetFolderNames[i]);
+    }
+    // One name for the folders of that name in every root, in listing order.
+    VstInt32 count = 0;
+    for (const auto& at : mergeListings(names, [](const std::string& n) { return n.c_str(); })) {
+        const std::string& name = names[at.first][at.second];
+        if (count > 0 && name == presetFolderNames[count - 1])
+            continue;
+        if (count == kPresetFolderCount)
+            break;
+        std::memcpy(presetFolderNames[count], name.c_str(), name.size() + 1);
         ++count;
     }
     return count;

@@ -29,6 +29,9 @@ public:
     virtual void updateMeters() = 0;
     // Another preset became current; called only while the editor's window is open.
     virtual void updatePresetNameDisplay() = 0;
+    // The host restored a chunk into the host slot (record 1); called only while the
+    // editor's window is open, on whatever thread the host used.
+    virtual void hostStateRestored() {}
 };
 
 enum ParamIndex : VstInt32 {
@@ -128,6 +131,12 @@ public:
     virtual VstInt32 addPresetsToMenu(const char* folder, VstInt32 firstIndex, VstInt32 menuIndex);
     virtual VstInt32 countPresetFiles(const char* folder);
     virtual VstInt32 listPresetFolders(const char* root);
+    // The same over several roots as one: the folders of one name in every root (folders,
+    // null where a root has none) give one list, merged in listing order, the earlier root's
+    // preset first where names are equal; every folder name is listed once.
+    virtual VstInt32 addPresetsToMenu(const char* const* folders, VstInt32 folderCount, VstInt32 firstIndex,
+                                      VstInt32 menuIndex);
+    virtual VstInt32 listPresetFolders(const char* const* roots, VstInt32 rootCount);
 
     // Accessors for the editor and for tests.
     CMaximizer& getEngine() { return engine; }

@@ -48,8 +48,14 @@ private:
 #endif
 };
 
+// The order of DirectoryReader's listing: by name, letters compared in upper case (then, for
+// names that differ only in case, byte by byte). Menus that merge listings sort with it.
+bool nameListedBefore(const char* a, const char* b);
+
 // Creates one folder (its parent must exist). True when it was created.
 bool makeDirectory(const char* path);
+// Removes one empty folder. True when it was removed.
+bool removeDirectory(const char* path);
 
 // The folder under which the product keeps its preset folders, without a trailing separator:
 // Windows: the registry value "ProgramFilesDir" of HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion;

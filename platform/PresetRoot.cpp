@@ -31,17 +31,33 @@ bool joinPath(char* out, size_t size, const char* const* parts, size_t count, bo
 namespace {
 
 // A folder counts as present when it can be listed; otherwise it is created when asked to be.
-bool ensureFolder(const char* path, bool create)
+bool ensureFolder(const char* path, bool create, CreatedFolders* created)
 {
     DirectoryReader reader;
     if (reader.open(path))
         return true;
-    return create && makeDirectory(path);
+    if (!create || !makeDirectory(path))
+        return false;
+    if (created != nullptr && created->count < CreatedFolders::kMaxLevels) {
+        const size_t length = std::strlen(path);
+        if (length < sizeof(created->paths[0])) {
+            std::memcpy(created->paths[created->count], path, length + 1);
+            ++created->count;
+        }
+    }
+    return true;
 }
 
 } // namespace
 
-bool getPresetRootPathUnder(const char* base, const char* product, char* out, size_t size, bool create)
+void CreatedFolders::remove()
+{
+    while (count > 0)
+        removeDirectory(paths[--count]);
+}
+
+bool getPresetRootPathUnder(const char* base, const char* product, char* out, size_t size, bool create,
+                            CreatedFolders* created)
 {
     if (out == nullptr || size == 0)
         return false;
@@ -56,7 +72,7 @@ bool getPresetRootPathUnder(const char* base, const char* product, char* out, si
     if (!joinPath(level, sizeof(level), parts, kParts, true))
         return false;
     for (size_t count = 2; count <= kParts; ++count) {
-        if (!joinPath(level, sizeof(level), parts, count, false) || !ensureFolder(level, create))
+        if (!joinPath(level, sizeof(level), parts, count, false) || !ensureFolder(level, create, created))
             return false;
     }
     char root[256];
@@ -66,7 +82,7 @@ bool getPresetRootPathUnder(const char* base, const char* product, char* out, si
     return true;
 }
 
-bool getPresetRootPath(const char* product, char* out, size_t size)
+bool getPresetRootPath(const char* product, char* out, size_t size, CreatedFolders* created)
 {
     if (out == nullptr || size == 0)
         return false;
@@ -74,10 +90,10 @@ bool getPresetRootPath(const char* product, char* out, size_t size)
     char base[256];
     if (!programFilesFolder(base, sizeof(base)))
         return false;
-    return getPresetRootPathUnder(base, product, out, size);
+    return getPresetRootPathUnder(base, product, out, size, true, created);
 }
 
-bool getUserPresetRootPath(const char* product, char* out, size_t size, bool create)
+bool getUserPresetRootPath(const char* product, char* out, size_t size, bool create, CreatedFolders* created)
 {
     if (out == nullptr || size == 0)
         return false;
@@ -85,7 +101,7 @@ bool getUserPresetRootPath(const char* product, char* out, size_t size, bool cre
     char base[256];
     if (!userDataFolder(base, sizeof(base)))
         return false;
-    return getPresetRootPathUnder(base, product, out, size, create);
+    return getPresetRootPathUnder(base, product, out, size, create, created);
 }
 
 bool getSystemPresetRootPath(const char* product, size_t index, char* out, size_t size)

@@ -219,11 +219,13 @@ void CDrawContext::drawString(const char* text, const CRect& rect, bool opaque, 
         return;
     CRect r = rect;
     r.offset(offset.h, offset.v);
+    const int32_t ellipsis = alignment & kEndEllipsisText;
+    alignment &= ~kEndEllipsisText;
     if (alignment != kCenterText && alignment != kRightText) {
         alignment = kLeftText;
         r.left += 1;
     }
-    surface->drawText(text, r, opaque, alignment);
+    surface->drawText(text, r, opaque, alignment | ellipsis);
 }
 
 int32_t CDrawContext::getMouseButtons()

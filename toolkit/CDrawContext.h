@@ -31,6 +31,9 @@ enum : int32_t { kSolidLine = 0, kDottedLine = 1 };
 enum : int32_t { kCopyMode = 0, kOrMode = 1, kXorMode = 2 };
 enum : int32_t { kDrawOutline = 0, kDrawFilled = 1, kDrawFilledAndOutlined = 2 };
 enum : int32_t { kLeftText = 0, kCenterText = 1, kRightText = 2 };
+// Added to an alignment: a text wider than its rectangle shows its beginning, from the
+// rectangle's left edge, and ends in an ellipsis instead of being cut at both sides.
+enum : int32_t { kEndEllipsisText = 0x100 };
 
 // One entry of the font table, indexed by font id.
 struct FontTableEntry {

@@ -26,33 +26,6 @@ struct Listing {
     size_t next = 0;
 };
 
-// The next code point of a UTF-8 name (a stray byte stands for itself).
-uint32_t nextCodePoint(const unsigned char*& p)
-{
-    const uint32_t lead = *p++;
-    int more = lead >= 0xf0 && lead < 0xf8 ? 3 : (lead >= 0xe0 ? 2 : (lead >= 0xc0 ? 1 : 0));
-    if (lead < 0x80 || more == 0)
-        return lead;
-    uint32_t code = lead & (0x3fu >> more);
-    const unsigned char* start = p;
-    for (; more > 0; --more, ++p) {
-        if ((*p & 0xc0) != 0x80) {
-            p = start;
-            return lead;
-        }
-        code = (code << 6) | (*p & 0x3fu);
-    }
-    return code;
-}
-
-// Upper case for the letters of ASCII and Latin-1, which is what preset names hold.
-uint32_t upper(uint32_t c)
-{
-    if ((c >= 'a' && c <= 'z') || (c >= 0xe0 && c <= 0xfe && c != 0xf7))
-        return c - 0x20;
-    return c;
-}
-
 int rank(const char* name)
 {
     return std::strcmp(name, ".") == 0 ? 0 : (std::strcmp(name, "..") == 0 ? 1 : 2);
@@ -62,18 +35,7 @@ bool listedBefore(const DirectoryEntry& a, const DirectoryEntry& b)
 {
     if (rank(a.name) != rank(b.name))
         return rank(a.name) < rank(b.name);
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(a.name);
-    const unsigned char* q = reinterpret_cast<const unsigned char*>(b.name);
-    while (*p != 0 && *q != 0) {
-        const uint32_t x = upper(nextCodePoint(p));
-        const uint32_t y = upper(nextCodePoint(q));
-        if (x != y)
-            return x < y;
-    }
-    if ((*p == 0) != (*q == 0))
-        return *p == 0;
-    // Names that differ only in case (possible here, not on Windows) keep one fixed order.
-    return std::strcmp(a.name, b.name) < 0;
+    return nameListedBefore(a.name, b.name);
 }
 
 } // namespace
@@ -140,6 +102,11 @@ void DirectoryReader::close()
 bool makeDirectory(const char* path)
 {
     return path != nullptr && path[0] != '\0' && mkdir(path, 0755) == 0;
+}
+
+bool removeDirectory(const char* path)
+{
+    return path != nullptr && path[0] != '\0' && rmdir(path) == 0;
 }
 
 namespace {

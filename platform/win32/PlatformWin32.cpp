@@ -99,6 +99,11 @@ bool systemDataFolder(size_t index, char* out, size_t size)
     return false;
 }
 
+bool removeDirectory(const char* path)
+{
+    return path != nullptr && path[0] != '\0' && RemoveDirectoryA(path) != 0;
+}
+
 namespace detail {
 
 bool systemProgramFilesFolder(char* out, size_t size)

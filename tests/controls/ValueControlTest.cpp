@@ -77,11 +77,12 @@ protected:
 TEST_F(KnobTest, LinearDragSweepsTheRangeOver200PixelsAnd300WithShift)
 {
     globalKnobMode = 2;
-    // The first report is the starting value: taking the focus marks the knob for redrawing.
+    // One report per change: the starting value is none, though taking the focus marks the
+    // knob for redrawing.
     std::vector<float> values = dragRight(200, MouseLeft);
-    ASSERT_EQ(values.size(), 21u);
-    EXPECT_FLOAT_EQ(values[0], 0.f);
-    EXPECT_NEAR(values[10], 0.5f, 1e-6f); // 100 pixels
+    ASSERT_EQ(values.size(), 20u);
+    EXPECT_NEAR(values[0], 0.05f, 1e-6f);
+    EXPECT_NEAR(values[9], 0.5f, 1e-6f); // 100 pixels
     EXPECT_FLOAT_EQ(values.back(), 1.f);
     EXPECT_EQ(log.events.front(), "begin 7");
     EXPECT_EQ(log.events.back(), "end 7");
@@ -100,16 +101,16 @@ TEST_F(KnobTest, LinearDragSweepsTheRangeOver200PixelsAnd300WithShift)
     ScriptedInput::addMove(up, CPoint(125, -75), CPoint(225, -75), 2, MouseLeft);
     up.push_back(InputStep{up.back().position, 0});
     click(CPoint(125, 75), MouseLeft, up);
-    EXPECT_NEAR(listener.values[3], 0.75f, 1e-6f);
+    EXPECT_NEAR(listener.values[2], 0.75f, 1e-6f);
     EXPECT_FLOAT_EQ(knob->getValue(), 1.f);
 
     listener.values.clear();
     knob->setValue(0.f);
     knob->setDirty(false);
     values = dragRight(300, MouseLeft | ModShift);
-    ASSERT_EQ(values.size(), 31u);
-    EXPECT_NEAR(values[15], 0.5f, 1e-6f); // 150 pixels
-    EXPECT_LT(values[29], 1.f);
+    ASSERT_EQ(values.size(), 30u);
+    EXPECT_NEAR(values[14], 0.5f, 1e-6f); // 150 pixels
+    EXPECT_LT(values[28], 1.f);
     EXPECT_NEAR(values.back(), 1.f, 1e-6f);
 }
 
@@ -123,13 +124,13 @@ TEST_F(KnobTest, ShiftPressedMidDragChangesTheRateWithoutAJump)
     steps.push_back(InputStep{CPoint(255, 75), ModShift});
     click(CPoint(125, 75), MouseLeft, steps);
     const std::vector<float>& v = listener.values;
-    ASSERT_EQ(v.size(), 14u);
-    EXPECT_NEAR(v[10], 0.5f, 1e-6f);
+    ASSERT_EQ(v.size(), 13u);
+    EXPECT_NEAR(v[9], 0.5f, 1e-6f);
     // From the value reached when Shift went down, further moves go at 1/300 per pixel (no
     // jump to 110/300).
-    EXPECT_NEAR(v[11], 0.5f + 10.f / 300.f, 1e-5f);
-    EXPECT_NEAR(v[12], 0.5f + 20.f / 300.f, 1e-5f);
-    EXPECT_NEAR(v[13], 0.5f + 30.f / 300.f, 1e-5f);
+    EXPECT_NEAR(v[10], 0.5f + 10.f / 300.f, 1e-5f);
+    EXPECT_NEAR(v[11], 0.5f + 20.f / 300.f, 1e-5f);
+    EXPECT_NEAR(v[12], 0.5f + 30.f / 300.f, 1e-5f);
 }
 
 TEST_F(KnobTest, CircularDragStopsAtTheEndsInsteadOfCrossingTheGap)

@@ -231,6 +231,29 @@ TEST_F(EditorTest, KnobDragAutomatesInsideOneEditGesture)
     EXPECT_FLOAT_EQ(last, after);
 }
 
+TEST_F(EditorTest, APlainClickOnAKnobSendsNoAutomation)
+{
+    openEditor();
+    const std::pair<VstInt32, layout::Box> knobs[] = {{kParamInputThres, layout::kInputKnob},
+                                                      {kParamOutCeiling, layout::kCeilingKnob},
+                                                      {kParamRecovery, layout::kRecoveryKnob}};
+    for (const auto& knob : knobs) {
+        const layout::Box& box = knob.second;
+        const CPoint centre((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+        // Drawn since its last change, and waiting for a redraw: neither makes a click a change.
+        for (bool drawn : {true, false}) {
+            if (drawn)
+                editor->getToolkitFrame()->draw(context);
+            else
+                editor->getControl(knob.first)->setDirty(true);
+            host().calls.clear();
+            leftClick(centre);
+            EXPECT_EQ(host().count(audioMasterAutomate), 0) << knob.first << (drawn ? " drawn" : " dirty");
+            EXPECT_EQ(host().count(audioMasterBeginEdit), host().count(audioMasterEndEdit));
+        }
+    }
+}
+
 TEST_F(EditorTest, PowerShowsSwitchAndLampFramesAndAClickToggles)
 {
     cairo_surface_t* switchStrip = loadPicture(kPicturePowerSwitch);

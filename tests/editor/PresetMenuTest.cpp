@@ -31,6 +31,21 @@ std::vector<std::string> entries(COptionMenu* menu)
 
 const float kValues[5] = {0.f, 1.f, 0.1f, 0.2f, 0.5f};
 
+std::string fileBytes(const std::string& path)
+{
+    std::string bytes;
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+        char buffer[256];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof(buffer), file)) > 0;)
+            bytes.append(buffer, n);
+        std::fclose(file);
+    }
+    return bytes;
+}
+
+const char* const kWarning = "question Warning: Are you sure you want to save/overwite the current preset to the "
+                             "User Presets Folder?";
+
 class PresetMenuTest : public EditorTest {
 protected:
     // Chooses entry `path` of the pop-up opened by a click at where.
@@ -231,6 +246,47 @@ TEST_F(PresetMenuTest, SaveAsTakesTheTypedNameCutTo31AndCancelSavesNothing)
     EXPECT_EQ(effect->getPresetCount(), before);
 }
 
+TEST_F(PresetMenuTest, SaveAsOntoAnExistingPresetAsksFirstAndNoKeepsTheFile)
+{
+    openEditor();
+    writePreset(userFolder() + "Gentle.prg", "Gentle", kValues);
+    const std::string before = fileBytes(userFolder() + "Gentle.prg");
+    ASSERT_EQ(before.size(), 56u);
+    effect->setParameterAutomated(kParamInputThres, 0.9f);
+
+    dialogs.typedNames = {"Gentle"};
+    dialogs.questionAnswers = {false};
+    chooseSave("Save New Preset As...");
+    EXPECT_EQ(dialogs.log, (std::vector<std::string>{"save as", kWarning}));
+    EXPECT_EQ(fileBytes(userFolder() + "Gentle.prg"), before);
+    EXPECT_STREQ(editor->getTypedPresetName(), "Gentle");
+    EXPECT_STREQ(editor::dialogName(), "Gentle");
+    char name[32];
+    effect->getCurrentPresetName(name);
+    EXPECT_STREQ(name, "Factory Setting");
+
+    dialogs.log.clear();
+    dialogs.typedNames = {"Gentle"};
+    dialogs.questionAnswers = {true};
+    chooseSave("Save New Preset As...");
+    EXPECT_EQ(dialogs.log, (std::vector<std::string>{"save as", kWarning}));
+    const std::string after = fileBytes(userFolder() + "Gentle.prg");
+    ASSERT_EQ(after.size(), 56u);
+    PresetRecord saved;
+    std::memcpy(&saved, after.data(), sizeof(saved));
+    EXPECT_FLOAT_EQ(saved.presetValues[kParamInputThres], 0.9f);
+
+    // A name that is no preset yet, and one only a folder has, ask nothing.
+    makeFolder(userFolder() + "Folder.prg");
+    for (const char* fresh : {"Brand New", "Folder"}) {
+        dialogs.log.clear();
+        dialogs.typedNames = {fresh};
+        chooseSave("Save New Preset As...");
+        EXPECT_EQ(dialogs.log, (std::vector<std::string>{"save as"})) << fresh;
+    }
+    EXPECT_TRUE(fileExists(userFolder() + "Brand New.prg"));
+}
+
 TEST_F(PresetMenuTest, ATypedNameWithAFolderInItWritesNoFileOutsideTheUserFolder)
 {
     openEditor();
@@ -263,6 +319,104 @@ TEST_F(PresetMenuTest, NamesOfUpTo31CharactersAreShownWholeAfterAChoiceAndAResto
     editor->idle(); // what the effect reported reaches the views in the next idle
     EXPECT_STREQ(editor->getPresetNameText()->getText(), longest.c_str());
     EXPECT_FLOAT_EQ(editor->getControl(kParamInputThres)->getValue(), 0.8f);
+}
+
+TEST_F(PresetMenuTest, AHostRestoreRenewsTheSavedEntryAtTheNextIdle)
+{
+    openEditor();
+    EXPECT_EQ(entries(editor->getPresetMenu()),
+              (std::vector<std::string>{"Factory Setting", "-", "-M00-User Presets"}));
+    struct Restore {
+        const char* name;
+        float inputThres;
+        std::vector<std::string> menu;
+    };
+    const Restore restores[] = {
+        {"Verse", 0.8f, {"Factory Setting", "-", "Saved : Verse", "-", "-M00-User Presets"}},
+        {"Chorus", 0.3f, {"Factory Setting", "-", "Saved : Chorus", "-", "-M00-User Presets"}},
+        {"Factory Setting", 0.6f, {"Factory Setting", "-", "-M00-User Presets"}},
+        {"Bridge", 0.7f, {"Factory Setting", "-", "Saved : Bridge", "-", "-M00-User Presets"}},
+    };
+    for (const Restore& r : restores) {
+        SCOPED_TRACE(r.name);
+        PresetRecord record = effect->getPresetRecord(0);
+        std::snprintf(record.presetName, sizeof(record.presetName), "%s", r.name);
+        record.presetValues[kParamInputThres] = r.inputThres;
+        ASSERT_EQ(effect->setChunk(&record, sizeof(record)), 1);
+        editor->idle();
+        EXPECT_EQ(entries(editor->getPresetMenu()), r.menu);
+        // The entry recalls what it names.
+        choosePreset({"Factory Setting"});
+        if (r.menu.size() == 5) {
+            choosePreset({r.menu[2].c_str()});
+            EXPECT_EQ(effect->getCurrentPresetIndex(), 1);
+            EXPECT_FLOAT_EQ(effect->getParameter(kParamInputThres), r.inputThres);
+        }
+        // The folder submenus are still reached through the menu.
+        writePreset(userFolder() + "Kept.prg", "Kept", kValues);
+        editor->buildPresetMenu(false, "");
+        choosePreset({"00-User Presets", "Kept"});
+        EXPECT_EQ(effect->getCurrentPresetIndex(), 2);
+    }
+}
+
+TEST_F(PresetMenuTest, ALongNameShowsItsBeginningAndAnEllipsis)
+{
+    openEditor();
+    // Which pixels of the name box (and the pixel it is grown by on each side) are text.
+    auto nameBox = [this](const char* name) {
+        effect->setCurrentPresetName(name);
+        editor->updatePresetNameDisplay();
+        editor->idle();
+        editor->getToolkitFrame()->draw(context);
+        std::vector<std::vector<bool>> text;
+        const uint32_t background = pixel(376, 3);
+        for (int32_t x = 375; x < 547; ++x) {
+            text.emplace_back();
+            for (int32_t y = 3; y < 17; ++y)
+                text.back().push_back(pixel(x, y) != background);
+        }
+        return text;
+    };
+    auto firstColumn = [](const std::vector<std::vector<bool>>& text) {
+        for (size_t x = 0; x < text.size(); ++x)
+            if (std::count(text[x].begin(), text[x].end(), true) > 0)
+                return int(x);
+        return -1;
+    };
+    const std::vector<std::vector<bool>> longName = nameBox("Thirty-One-Char-Name-abcdefghij");
+    const std::vector<std::vector<bool>> start = nameBox("Thirty-One-Char");
+    // The long name starts at the box's left edge, with its first 40 columns as the centred
+    // "Thirty-One-Char" draws them: its beginning is shown whole.
+    const int first = firstColumn(longName);
+    const int startFirst = firstColumn(start);
+    ASSERT_GE(first, 0);
+    EXPECT_LE(first, 3);
+    EXPECT_GT(startFirst, 30) << "a name that fits stays centred";
+    // (Matched within a pixel: the first column may be an edge of the glyph the box trims.)
+    bool matched = false;
+    for (int shift = -1; shift <= 1 && !matched; ++shift) {
+        matched = true;
+        for (int x = 2; x < 40; ++x)
+            matched = matched && longName[size_t(first + x)] == start[size_t(startFirst + shift + x)];
+    }
+    EXPECT_TRUE(matched);
+    // The ellipsis: the last marks sit low on the line (dots), nothing of a letter above them.
+    int last = -1;
+    for (size_t x = 0; x < longName.size(); ++x)
+        if (std::count(longName[x].begin(), longName[x].end(), true) > 0)
+            last = int(x);
+    ASSERT_GT(last, 150) << "the text fills the box";
+    int low = 0;
+    for (int x = last - 8; x <= last; ++x) {
+        for (size_t y = 0; y < 14; ++y) {
+            if (longName[size_t(x)][y]) {
+                EXPECT_GE(y, 7u) << "column " << x;
+                ++low;
+            }
+        }
+    }
+    EXPECT_GT(low, 0);
 }
 
 TEST_F(PresetMenuTest, AfterASaveTheArrowsStepFromTheSavedPreset)
@@ -404,6 +558,7 @@ protected:
         ASSERT_TRUE(platform::makeDirectory(folders.userDataBase.c_str()));
         savedLocator = platform::setFolderLocator(&folders);
         savedMessages = platform::setMessagePresenter(&messages);
+        CVSTEditor::forgetFallbackNotice();
     }
     void TearDown() override
     {
@@ -436,51 +591,112 @@ TEST_F(PresetFallbackTest, AProgramFilesRootThatCannotBeCreatedSendsSavesToTheUs
     EXPECT_TRUE(fileExists(userRoot() + "00-User Presets/Kept.prg"));
     EXPECT_EQ(programName(), "Kept");
     EXPECT_EQ(messages.log, std::vector<std::string>());
+    // The user is told where it went, once: a second save says nothing more.
+    const std::string told = "information Preset Saved: Saved to your own presets folder: " + userRoot() +
+        "00-User Presets/Kept.prg";
+    EXPECT_EQ(dialogs.log, (std::vector<std::string>{"save as", told}));
+    dialogs.typedNames = {"Kept Too"};
+    chooseSave("Save New Preset As...");
+    EXPECT_TRUE(fileExists(userRoot() + "00-User Presets/Kept Too.prg"));
+    EXPECT_EQ(dialogs.log, (std::vector<std::string>{"save as", told, "save as"}));
     // Listed from the user's root, and recalled from there.
     EXPECT_EQ(entries(editor->getPresetMenu()),
               (std::vector<std::string>{"Factory Setting", "-", "-M00-User Presets"}));
     choosePreset({"00-User Presets", "Kept"});
-    EXPECT_EQ(effect->getCurrentPresetIndex(), 2);
+    EXPECT_EQ(effect->getCurrentPresetIndex(), 3); // after "Kept Too.prg", as the files are listed
+    EXPECT_EQ(programName(), "Kept");
 }
 
-TEST_F(PresetFallbackTest, BothRootsAreListedProgramFilesFirst)
+TEST_F(PresetFallbackTest, SameNamedFoldersOfTheRootsAreOneSortedSubmenuTheArrowsStepThrough)
 {
-    // An installer's bank under program files, the user's own presets in the user's root.
+    // An installer's bank and presets under program files, the user's own in the user's root;
+    // both have a "00-User Presets" and a "Gentle" in it.
     folders.programFilesBase = data.path() + "/programs";
     const std::string programRoot = folders.programFilesBase + "/Tarvelle/Plug-In Settings/Orvanne/";
     for (const std::string& folder :
          {folders.programFilesBase, folders.programFilesBase + "/Tarvelle",
-          folders.programFilesBase + "/Tarvelle/Plug-In Settings", programRoot, programRoot + "Installed Bank",
-          folders.userDataBase + "/Tarvelle", folders.userDataBase + "/Tarvelle/Plug-In Settings", userRoot(),
-          userRoot() + "00-User Presets"})
+          folders.programFilesBase + "/Tarvelle/Plug-In Settings", programRoot, programRoot + "00-User Presets",
+          programRoot + "Installed Bank", folders.userDataBase + "/Tarvelle",
+          folders.userDataBase + "/Tarvelle/Plug-In Settings", userRoot(), userRoot() + "00-User Presets",
+          userRoot() + "Mine Only"})
         platform::makeDirectory(folder.c_str());
-    ASSERT_TRUE(effect->savePresetFile((programRoot + "Installed Bank/Bank One").c_str()));
-    ASSERT_TRUE(effect->savePresetFile((userRoot() + "00-User Presets/Mine").c_str()));
+    struct File {
+        std::string folder;
+        const char* name;
+        float inputThres;
+    };
+    const File files[] = {
+        {programRoot + "00-User Presets/", "Zulu", 0.1f},  {programRoot + "00-User Presets/", "gentle", 0.2f},
+        {programRoot + "00-User Presets/", "Alpha", 0.3f}, {programRoot + "Installed Bank/", "Bank One", 0.4f},
+        {userRoot() + "00-User Presets/", "Mike", 0.5f},   {userRoot() + "00-User Presets/", "gentle", 0.6f},
+        {userRoot() + "00-User Presets/", "Beta", 0.7f},   {userRoot() + "Mine Only/", "Solo", 0.8f},
+    };
+    for (const File& file : files) {
+        const float values[5] = {0.f, 1.f, file.inputThres, 0.5f, 0.f};
+        writePreset(file.folder + file.name + ".prg", file.name, values);
+    }
 
     openEditor();
-    const std::vector<std::string> menu = entries(editor->getPresetMenu());
-    ASSERT_EQ(menu.size(), 5u);
-    // Program files: its own user folder (created on open) and the bank, in listing order.
-    EXPECT_EQ(std::count(menu.begin() + 2, menu.begin() + 4, "-MInstalled Bank"), 1);
-    EXPECT_EQ(menu[4], "-M00-User Presets");
-    ASSERT_EQ(effect->getPresetCount(), 4);
-    choosePreset({"Installed Bank", "Bank One"});
-    EXPECT_EQ(programName(), "Bank One");
-    EXPECT_EQ(effect->getCurrentPresetIndex(), 2);
-    EXPECT_STREQ(effect->getPresetRecord(3).presetName, "Mine");
+    EXPECT_EQ(
+        entries(editor->getPresetMenu()),
+        (std::vector<std::string>{"Factory Setting", "-", "-M00-User Presets", "-MInstalled Bank", "-MMine Only"}));
+    EXPECT_EQ(entries(editor->getFolderMenu(0)),
+              (std::vector<std::string>{"Alpha", "Beta", "gentle", "gentle", "Mike", "Zulu"}));
+    ASSERT_EQ(effect->getPresetCount(), 10);
+    // The program-files "gentle" comes first; each entry recalls its own file.
+    choosePreset({"00-User Presets", "gentle"});
+    EXPECT_EQ(effect->getCurrentPresetIndex(), 4);
+    EXPECT_FLOAT_EQ(effect->getParameter(kParamInputThres), 0.2f);
+    CButtonMenu* merged = editor->getFolderMenu(0);
+    merged->setValue(3.f);
+    editor->valueChanged(context, merged);
+    EXPECT_FLOAT_EQ(effect->getParameter(kParamInputThres), 0.6f);
+
+    // The arrows go through the same list, folder after folder, and wrap.
+    choosePreset({"Factory Setting"});
+    const float stepped[] = {0.3f, 0.7f, 0.2f, 0.6f, 0.5f, 0.1f, 0.4f, 0.8f, 0.3f};
+    for (float expected : stepped) {
+        leftClick(CPoint(558, 10)); // next
+        EXPECT_FLOAT_EQ(effect->getParameter(kParamInputThres), expected);
+    }
+    leftClick(CPoint(364, 10)); // previous, from the first to the last
+    EXPECT_FLOAT_EQ(effect->getParameter(kParamInputThres), 0.8f);
+
+    // Reopening shows the same menu.
+    closeEditor();
+    openEditor();
+    EXPECT_EQ(editor->getPresetMenu()->getNbEntries(), 5);
+    EXPECT_EQ(editor->getFolderMenu(0)->getNbEntries(), 6);
+}
+
+TEST_F(PresetFallbackTest, ASaveThatFailsLeavesNoNewFolder)
+{
+    // The user's root can be made, but the preset's path does not fit under it.
+    folders.userDataBase = data.path() + "/" + std::string(80, 'a') + "/" + std::string(80, 'b');
+    makeFolder(data.path() + "/" + std::string(80, 'a'));
+    makeFolder(folders.userDataBase);
+    openEditor();
+    dialogs.typedNames = {std::string(31, 'n')};
+    chooseSave("Save New Preset As...");
+    ASSERT_EQ(messages.log.size(), 1u);
+    EXPECT_NE(messages.log[0].find("the path is too long"), std::string::npos) << messages.log[0];
+    EXPECT_FALSE(fileExists(folders.userDataBase + "/Tarvelle"));
+    EXPECT_EQ(entries(editor->getPresetMenu()), (std::vector<std::string>{"Factory Setting", "-"}));
 }
 
 #ifndef _WIN32
 // A package's bank under $XDG_DATA_DIRS comes before the user's own root; saving still goes to
 // the user's root, and nothing is created under the system folder.
-TEST_F(PresetMenuTest, ASystemBankIsListedBeforeTheUsersRootAndNeverSavedTo)
+// The system bank's folders join the menu (one list of folders over all roots, by name), and a
+// save never goes there.
+TEST_F(PresetMenuTest, ASystemBankJoinsTheMenuAndIsNeverSavedTo)
 {
     const std::string systemRoot = systemData() + "/Tarvelle/Plug-In Settings/Orvanne/";
     std::filesystem::create_directories(systemRoot + "02-Loud Mastering");
     ASSERT_TRUE(effect->savePresetFile((systemRoot + "02-Loud Mastering/Club Loud").c_str()));
     openEditor();
     EXPECT_EQ(entries(editor->getPresetMenu()),
-              (std::vector<std::string>{"Factory Setting", "-", "-M02-Loud Mastering", "-M00-User Presets"}));
+              (std::vector<std::string>{"Factory Setting", "-", "-M00-User Presets", "-M02-Loud Mastering"}));
     choosePreset({"02-Loud Mastering", "Club Loud"});
     EXPECT_EQ(effect->getCurrentPresetIndex(), 2);
 

@@ -154,6 +154,38 @@ TEST(Win32Drawing, FillAndOutlineFollowThePixelRules)
     EXPECT_EQ(o.count(0x00ff00), 36);
 }
 
+TEST(Win32Drawing, ALongTextWithTheEllipsisShowsItsBeginningAndEndsInDots)
+{
+    // White text on black in a 60 x 16 box; which columns and rows of it are text.
+    auto draw = [](int32_t alignment, int& first, int& lastTop, int& last) {
+        Offscreen o;
+        o.context->setFont(kSystemFont, 0, kBoldFace);
+        o.context->setFontColor(colorWhite);
+        o.context->drawString("HHHHHHHHHHHHHHHHHHHH", CRect(2, 10, 62, 26), false, alignment);
+        first = last = lastTop = -1;
+        for (int x = 0; x < 64; ++x) {
+            for (int y = 10; y < 26; ++y) {
+                if (o.at(x, y) == 0)
+                    continue;
+                first = first < 0 ? x : first;
+                last = x;
+                if (y < 18)
+                    lastTop = x;
+            }
+        }
+    };
+    int first, lastTop, last;
+    draw(kCenterText | kEndEllipsisText, first, lastTop, last);
+    EXPECT_GE(first, 2);
+    EXPECT_LE(first, 4) << "the beginning, from the left edge";
+    EXPECT_GT(last, 50);
+    EXPECT_LT(lastTop, last - 6) << "the last marks are dots on the line";
+    // Without it the letters are cut at both edges: a letter's stroke ends the line.
+    draw(kCenterText, first, lastTop, last);
+    EXPECT_LE(first, 3);
+    EXPECT_GE(lastTop, last - 2);
+}
+
 TEST(Win32Drawing, ClipKeepsEverythingOutsideUnchanged)
 {
     Offscreen o;

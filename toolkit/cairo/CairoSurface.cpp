@@ -1,5 +1,6 @@
 #include "CairoSurface.h"
 
+#include "CDrawContext.h"
 #include "CFrame.h"
 #include "TextUtf8.h"
 #include "cairo/CairoBitmap.h"
@@ -248,6 +249,25 @@ void CairoSurface::drawText(const char* text, const CRect& r, bool opaque, int32
     cairo_font_extents(cr, &fe);
     cairo_text_extents_t te;
     cairo_text_extents(cr, text, &te);
+    std::string cut;
+    if ((alignment & kEndEllipsisText) != 0 && te.x_advance > r.width()) {
+        // The longest beginning that fits with the ellipsis, cut between characters.
+        const char* const kEllipsis = "\xe2\x80\xa6";
+        size_t keep = std::strlen(text);
+        for (;;) {
+            while (keep > 0 && (static_cast<unsigned char>(text[keep]) & 0xc0u) == 0x80u)
+                --keep;
+            cut.assign(text, keep);
+            cut += kEllipsis;
+            cairo_text_extents(cr, cut.c_str(), &te);
+            if (keep == 0 || te.x_advance <= r.width())
+                break;
+            --keep;
+        }
+        text = cut.c_str();
+        alignment = 0;
+    }
+    alignment &= ~kEndEllipsisText;
     const int32_t ascent = int32_t(std::ceil(fe.ascent));
     const int32_t cell = ascent + int32_t(std::ceil(fe.descent));
     const int32_t textWidth = int32_t(std::lround(te.x_advance));

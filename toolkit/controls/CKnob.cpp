@@ -218,6 +218,9 @@ void CKnob::mouse(CDrawContext* context, CPoint& where, int32_t buttons)
     }
 
     beginEdit();
+    // Only a change is reported: a click that does not move the value tells the listener
+    // nothing (the begin and end of the gesture still go out, for hosts that record touches).
+    float reported = value;
     CPoint lastPoint(-1, -1);
     do {
         buttons = context->getMouseButtons();
@@ -248,8 +251,10 @@ void CKnob::mouse(CDrawContext* context, CPoint& where, int32_t buttons)
                 else
                     old = value;
             }
-            if (isDirty() && listener != nullptr)
+            if (value != reported && isDirty() && listener != nullptr) {
+                reported = value;
                 listener->valueChanged(context, this);
+            }
         }
         getMouseLocation(context, where);
         doIdleStuff();

@@ -46,7 +46,7 @@ void CStaticText::drawStaticText(CDrawContext* context, const char* text)
         context->setClipRect(clip);
         context->setFont(fontId, 0, textStyle);
         context->setFontColor(fontColor);
-        context->drawString(text, box, !textTransparency, horizontalAlign);
+        context->drawString(text, box, !textTransparency, horizontalAlign | (endEllipsis ? kEndEllipsisText : 0));
         context->setClipRect(oldClip);
     }
     setDirty(false);

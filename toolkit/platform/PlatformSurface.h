@@ -25,7 +25,9 @@
 //     layers may differ by 1 per channel).
 //   * Text: single line, vertically centred in the rectangle, no prefix processing, horizontally
 //     left (0), centred (1) or right (2) within the rectangle as given (the core has already
-//     moved the left edge for left alignment). Opaque text fills the text cell with the fill
+//     moved the left edge for left alignment). With kEndEllipsisText added to the alignment, a
+//     text wider than the rectangle is cut after as many characters as fit with an ellipsis
+//     ("...", the system's own) and drawn from the left edge. Opaque text fills the text cell with the fill
 //     colour (the background colour of the surface); transparent text leaves it.
 // - A surface is used on one thread only and never shared between contexts.
 #pragma once

@@ -1,5 +1,6 @@
 #include "Win32Surface.h"
 
+#include "../CDrawContext.h"
 #include "../CFrame.h"
 #include "Win32Bitmap.h"
 #include "Win32System.h"
@@ -257,6 +258,15 @@ void Win32Surface::drawText(const char* text, const CRect& r, bool opaque, int32
     SetBkMode(dc, opaque ? OPAQUE : TRANSPARENT);
     RECT rect = {r.left, r.top, r.right, r.bottom};
     UINT flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
+    if (alignment & kEndEllipsisText) {
+        alignment &= ~kEndEllipsisText;
+        // The system cuts the text and adds "..." when it does not fit; cut, it fills the
+        // rectangle, so its beginning starts at the left edge whatever the alignment.
+        flags |= DT_END_ELLIPSIS;
+        SIZE extent = {};
+        if (GetTextExtentPoint32A(dc, text, lstrlenA(text), &extent) && extent.cx > r.right - r.left)
+            alignment = 0;
+    }
     if (alignment == 1)
         flags |= DT_CENTER;
     else if (alignment == 2)
