@@ -550,14 +550,15 @@ TEST_F(X11EditorWindowTest, DragWheelAndControlClickOnInputThres)
     run({"mousemove", x, std::to_string(kKnobY), "keydown", "ctrl", "click", "1", "keyup", "ctrl"});
     EXPECT_FLOAT_EQ(parameter(kInputThres), initial);
 
-    // The same drag, moved on and let go before the host's next idle, ends where it let go.
+    // The same drag, pressed, moved and let go between two of the host's idles, ends where it
+    // let go.
     std::atomic<bool> pause(false), paused(false);
     EXPECT_TRUE(test_support::driveWhileIdling(
         [&]() {
-            xdo({"mousemove", x, std::to_string(kKnobY), "mousedown", "1"});
+            xdo({"mousemove", x, std::to_string(kKnobY)});
             pause = true;
             EXPECT_TRUE(waitUntil([&]() { return paused.load(); })) << "the host did not stop idling";
-            xdo({"mousemove", x, std::to_string(kKnobY - 40), "mouseup", "1"}, 100);
+            xdo({"mousedown", "1", "mousemove", x, std::to_string(kKnobY - 40), "mouseup", "1"}, 100);
             pause = false;
         },
         [&](int milliseconds) {
