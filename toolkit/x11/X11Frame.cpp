@@ -587,6 +587,9 @@ void X11Frame::press(XButtonEvent& event)
 {
     InputState& state = InputState::current();
     state.position = CPoint(event.x_root, event.y_root);
+    // The press is the first look: a drag over before it is handled still counts from here.
+    livePosition = state.position;
+    liveButtons = buttonsOf(event.state) | buttonBit(event.button);
     lastActive = this;
     // The keyboard stays with the host unless the click lands on a view that takes keys.
     if (wantsKeyboardAt(event))
@@ -711,8 +714,22 @@ void X11Frame::liveState(InputState& state)
     int y = 0;
     unsigned int mask = 0;
     if (XQueryPointer(f->display->get(), f->window, &root, &child, &rootX, &rootY, &x, &y, &mask)) {
-        state.position = CPoint(rootX, rootY);
-        state.buttons = buttonsOf(mask);
+        const CPoint position(rootX, rootY);
+        int32_t buttons = buttonsOf(mask);
+        // Between two looks lies a whole idle of the host: a drag that moved on and let go
+        // meanwhile is seen where it ended with the button still held, and let go at the next
+        // look, so the loop takes the last stretch of the drag before it ends. Only the loop's
+        // own looks count: the host's idle also asks (is the user busy?) while the loop waits.
+        const bool loopLooks = runningFrame == f || !(f->fiber && f->fiber->isSuspended());
+        constexpr int32_t kPointerButtons = MouseLeft | MouseMiddle | MouseRight;
+        if (loopLooks) {
+            if (position != f->livePosition && (f->liveButtons & kPointerButtons & ~buttons) != 0)
+                buttons = (buttons & ~kPointerButtons) | (f->liveButtons & kPointerButtons);
+            f->livePosition = position;
+            f->liveButtons = buttons;
+        }
+        state.position = position;
+        state.buttons = buttons;
         f->origin = CPoint(rootX - x, rootY - y);
         f->originKnown = true;
     }

@@ -101,6 +101,9 @@ private:
     bool originKnown = false;
     int trackingDepth = 0;
     bool processing = false;
+    // What the last look at the live pointer told a tracking loop (liveState).
+    CPoint livePosition;
+    int32_t liveButtons = 0;
     std::unique_ptr<X11ModalFiber> fiber;
     // The event whose work runs on the fiber (it outlives the idle that read it).
     XEvent fiberEvent = {};

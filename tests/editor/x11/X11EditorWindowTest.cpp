@@ -549,6 +549,26 @@ TEST_F(X11EditorWindowTest, DragWheelAndControlClickOnInputThres)
 
     run({"mousemove", x, std::to_string(kKnobY), "keydown", "ctrl", "click", "1", "keyup", "ctrl"});
     EXPECT_FLOAT_EQ(parameter(kInputThres), initial);
+
+    // The same drag, pressed, moved and let go between two of the host's idles, ends where it
+    // let go.
+    std::atomic<bool> pause(false), paused(false);
+    EXPECT_TRUE(test_support::driveWhileIdling(
+        [&]() {
+            xdo({"mousemove", x, std::to_string(kKnobY)});
+            pause = true;
+            EXPECT_TRUE(waitUntil([&]() { return paused.load(); })) << "the host did not stop idling";
+            xdo({"mousedown", "1", "mousemove", x, std::to_string(kKnobY - 40), "mouseup", "1"}, 100);
+            pause = false;
+        },
+        [&](int milliseconds) {
+            paused = pause.load();
+            if (paused)
+                usleep(1000 * milliseconds);
+            else
+                window->runFor(milliseconds);
+        }));
+    EXPECT_FLOAT_EQ(parameter(kInputThres), dragged) << "the last stretch of a quick drag was lost";
 }
 
 TEST_F(X11EditorWindowTest, PresetMenuFolderSubmenuChoosesAPreset)
