@@ -1,0 +1,88 @@
+#include "PictureStore.h"
+
+#include "platform/PlatformBitmap.h"
+
+#include <mutex>
+#include <vector>
+
+namespace VSTGUI {
+namespace picture_store {
+
+namespace {
+
+struct Entry {
+    int32_t resourceId;
+    PlatformBitmap* picture;
+    int32_t users;
+};
+
+// A few dozen pictures at most: a plain list. Its storage is given back when it empties.
+struct Store {
+    std::mutex mutex;
+    std::vector<Entry> entries;
+
+    Entry* find(int32_t resourceId)
+    {
+        for (Entry& e : entries)
+            if (e.resourceId == resourceId)
+                return &e;
+        return nullptr;
+    }
+};
+
+Store& store()
+{
+    static Store instance;
+    return instance;
+}
+
+} // namespace
+
+PlatformBitmap* acquire(int32_t resourceId)
+{
+    Store& s = store();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    if (Entry* e = s.find(resourceId)) {
+        ++e->users;
+        return e->picture;
+    }
+    PlatformBitmap* picture = PlatformBitmap::loadResource(resourceId);
+    if (picture != nullptr)
+        s.entries.push_back({resourceId, picture, 1});
+    return picture;
+}
+
+void release(PlatformBitmap* picture)
+{
+    Store& s = store();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    Entry* e = nullptr;
+    for (Entry& candidate : s.entries)
+        if (candidate.picture == picture)
+            e = &candidate;
+    if (e == nullptr || --e->users > 0)
+        return;
+    delete e->picture;
+    *e = s.entries.back();
+    s.entries.pop_back();
+    if (s.entries.empty())
+        std::vector<Entry>().swap(s.entries);
+}
+
+std::size_t size()
+{
+    Store& s = store();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    return s.entries.size();
+}
+
+int32_t users(int32_t resourceId)
+{
+    Store& s = store();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    const Entry* e = s.find(resourceId);
+    return e != nullptr ? e->users : 0;
+}
+
+} // namespace picture_store
+} // namespace VSTGUI
