@@ -2,7 +2,6 @@
 
 #include "platform/PlatformBitmap.h"
 
-#include <mutex>
 #include <vector>
 
 namespace VSTGUI {
@@ -17,8 +16,8 @@ struct Entry {
 };
 
 // A few dozen pictures at most: a plain list. Its storage is given back when it empties.
+// Used on the UI thread only, like every bitmap, so it takes no lock.
 struct Store {
-    std::mutex mutex;
     std::vector<Entry> entries;
 
     Entry* find(int32_t resourceId)
@@ -41,7 +40,6 @@ Store& store()
 PlatformBitmap* acquire(int32_t resourceId)
 {
     Store& s = store();
-    std::lock_guard<std::mutex> lock(s.mutex);
     if (Entry* e = s.find(resourceId)) {
         ++e->users;
         return e->picture;
@@ -55,7 +53,6 @@ PlatformBitmap* acquire(int32_t resourceId)
 void release(PlatformBitmap* picture)
 {
     Store& s = store();
-    std::lock_guard<std::mutex> lock(s.mutex);
     Entry* e = nullptr;
     for (Entry& candidate : s.entries)
         if (candidate.picture == picture)
@@ -72,14 +69,12 @@ void release(PlatformBitmap* picture)
 std::size_t size()
 {
     Store& s = store();
-    std::lock_guard<std::mutex> lock(s.mutex);
     return s.entries.size();
 }
 
 int32_t users(int32_t resourceId)
 {
     Store& s = store();
-    std::lock_guard<std::mutex> lock(s.mutex);
     const Entry* e = s.find(resourceId);
     return e != nullptr ? e->users : 0;
 }

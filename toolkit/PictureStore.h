@@ -5,8 +5,10 @@
 // - Decoded pictures are immutable: nothing draws into them, and the colour key of a
 //   transparent draw is the CBitmap's own and applied at draw time, so every user may hold
 //   the same one whatever its transparent colour.
-// - Pictures are made and freed on the UI thread, where bitmaps live; the store is guarded
-//   all the same, for hosts that run more than one UI thread. The audio thread never calls it.
+// - Pictures are made and freed on the UI thread, where bitmaps live; the store is called
+//   from there only (it takes no lock) and never from the audio thread. On Windows a shared
+//   GDI bitmap is selected into one memory DC at a time, for the length of one draw, which
+//   the single UI thread keeps true.
 // - An empty store holds nothing: no memory, no thread, no handle.
 #pragma once
 
