@@ -43,10 +43,15 @@ CRect pictureRect(const layout::Box& box, const CBitmap* bitmap, int32_t frames)
 CVSTEditor::CVSTEditor(CTarvelleVST* effect) : AEffGUIEditor(effect), owner(effect)
 {
     editorOpen = false;
-    backgroundBitmap = new CBitmap(kPictureBackground);
+    // The window has the background's size, read without decoding the picture: pictures are
+    // decoded when a window opens and shared by every open window (a closed editor holds none).
     // A module without its background still gets a window of the layout's size.
-    const int32_t width = backgroundBitmap->getWidth() > 0 ? backgroundBitmap->getWidth() : kWindowWidth;
-    const int32_t height = backgroundBitmap->getHeight() > 0 ? backgroundBitmap->getHeight() : kWindowHeight;
+    int32_t width = 0;
+    int32_t height = 0;
+    if (!CBitmap::resourceSize(kPictureBackground, width, height)) {
+        width = kWindowWidth;
+        height = kWindowHeight;
+    }
     editorRect.top = 0;
     editorRect.left = 0;
     editorRect.bottom = static_cast<int16_t>(height);
@@ -67,10 +72,6 @@ CVSTEditor::~CVSTEditor()
         owner->setEditorLink(nullptr);
         owner->setPresetMenuTarget(nullptr);
     }
-    if (backgroundBitmap != nullptr) {
-        backgroundBitmap->release();
-        backgroundBitmap = nullptr;
-    }
 }
 
 bool CVSTEditor::open(void* window)
@@ -89,6 +90,8 @@ bool CVSTEditor::open(void* window)
     const int32_t height = editorRect.bottom - editorRect.top;
     toolkitFrame = new CFrame(CRect(0, 0, width, height), window, this);
     frame = toolkitFrame;
+    // The pictures come from the process's shared store: only the first window decodes them.
+    backgroundBitmap = new CBitmap(kPictureBackground);
     toolkitFrame->setBackground(backgroundBitmap);
 
     CBitmap* previousArrow = new CBitmap(kPicturePreviousArrow);
@@ -261,6 +264,11 @@ void CVSTEditor::close()
         retireFrame(closing);
     }
     parentWindow = nullptr;
+    // The frame and its views hold their own references; the last one gives the pictures back.
+    if (backgroundBitmap != nullptr) {
+        backgroundBitmap->release();
+        backgroundBitmap = nullptr;
+    }
     aboutScreen = nullptr;
     for (CControl*& control : controlsByTag)
         control = nullptr;

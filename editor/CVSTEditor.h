@@ -120,6 +120,7 @@ public:
     VSTGUI::CStaticText* getPresetNameText() const { return presetNameText; }
     VSTGUI::CKickButton* getArrow(bool next) const { return next ? nextPresetButton : previousPresetButton; }
     VSTGUI::CAboutScreen* getAboutScreen() const { return aboutScreen; }
+    // The open window's background; null while the window is shut.
     VSTGUI::CBitmap* getBackgroundBitmap() const { return backgroundBitmap; }
     int32_t getLastTouchedIndex() const { return lastTouchedIndex; }
     const char* getTypedPresetName() const { return typedPresetName; }

@@ -1,6 +1,7 @@
 #include "CBitmap.h"
 
 #include "CDrawContext.h"
+#include "PictureStore.h"
 #include "platform/PlatformBitmap.h"
 #include "platform/PlatformSurface.h"
 
@@ -29,20 +30,30 @@ CBitmap::~CBitmap()
 
 void CBitmap::dispose()
 {
-    delete image;
+    if (shared)
+        picture_store::release(image);
+    else
+        delete image;
     image = nullptr;
+    shared = false;
     width = height = 0;
 }
 
 bool CBitmap::loadFromResource(int32_t id)
 {
     dispose();
-    image = PlatformBitmap::loadResource(id);
+    image = picture_store::acquire(id);
     if (image == nullptr)
         return false;
+    shared = true;
     width = image->getWidth();
     height = image->getHeight();
     return true;
+}
+
+bool CBitmap::resourceSize(int32_t id, int32_t& width, int32_t& height)
+{
+    return PlatformBitmap::resourceSize(id, width, height);
 }
 
 bool CBitmap::loadFromPath(const void* path)

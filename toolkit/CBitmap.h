@@ -1,4 +1,6 @@
 // A picture loaded by integer resource id, drawn opaque, colour-keyed or alpha-blended.
+// Bitmaps of the same resource id share one decoded picture (PictureStore.h); the
+// transparent colour stays each bitmap's own.
 #pragma once
 
 #include "CColor.h"
@@ -18,6 +20,10 @@ public:
     // A bitmap from pixels (rows top to bottom, 0x00RRGGBB); resource id 0.
     CBitmap(int32_t width, int32_t height, const uint32_t* pixels);
     ~CBitmap() override;
+
+    // The size of the picture with this resource id, read without decoding it; false when
+    // there is none.
+    static bool resourceSize(int32_t resourceId, int32_t& width, int32_t& height);
 
     virtual void draw(CDrawContext* context, const CRect& rect, const CPoint& offset = CPoint());
     virtual void drawTransparent(CDrawContext* context, const CRect& rect, const CPoint& offset = CPoint());
@@ -42,6 +48,8 @@ protected:
     int32_t height = 0;
     CColor transparentColor;
     PlatformBitmap* image = nullptr;
+    // image is the store's shared picture (loaded by id), not the bitmap's own.
+    bool shared = false;
 };
 
 } // namespace VSTGUI

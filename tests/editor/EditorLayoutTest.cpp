@@ -4,6 +4,8 @@
 #include "CBitmap.h"
 #include "CDrawContext.h"
 #include "CFrame.h"
+#include "PictureStore.h"
+#include "PluginFactory.h"
 #include "Readout.h"
 #include "controls/CAboutScreen.h"
 #include "controls/CAnimKnob.h"
@@ -72,13 +74,14 @@ TEST_F(EditorTest, OpenBuildsTheEighteenViewsInOrderAndReopensWithCurrentValues)
     ASSERT_TRUE(editor->getRect(&rect));
     EXPECT_EQ(rect->right - rect->left, 923);
     EXPECT_EQ(rect->bottom - rect->top, 278);
-    CBitmap* background = editor->getBackgroundBitmap();
-    ASSERT_TRUE(background->isLoaded());
+    EXPECT_EQ(editor->getBackgroundBitmap(), nullptr);
 
     globalKnobMode = 0;
     openEditor();
     EXPECT_EQ(globalKnobMode, 2);
     EXPECT_TRUE(editor->isOpen());
+    CBitmap* background = editor->getBackgroundBitmap();
+    ASSERT_TRUE(background->isLoaded());
     CFrame* frame = editor->getToolkitFrame();
     EXPECT_EQ(frame->getBackground(), background);
     ASSERT_EQ(frame->getNbViews(), 18);
@@ -125,8 +128,8 @@ TEST_F(EditorTest, OpenBuildsTheEighteenViewsInOrderAndReopensWithCurrentValues)
             EXPECT_EQ(second[i], first[i]);
         }
     EXPECT_EQ(second[9], "106,81,206,181 tag 2 value 0.25");
-    // The background stays the same object: loaded once per editor.
-    EXPECT_EQ(editor->getToolkitFrame()->getBackground(), background);
+    // Each window has the background of its own opening (the shut editor held none).
+    EXPECT_EQ(editor->getToolkitFrame()->getBackground(), editor->getBackgroundBitmap());
     // The knobs' reset gesture returns to the parameter's default, not to the value they were
     // opened with: 0 dB for the levels, Ultra-Fast for Recovery.
     effect->setParameterAutomated(kParamOutCeiling, 0.9f);
@@ -518,7 +521,33 @@ TEST_F(EditorTest, HundredOpenIdleCloseCyclesKeepEverythingInPlace)
         closeEditor();
     }
     EXPECT_FALSE(editor->isOpen());
-    EXPECT_EQ(editor->getBackgroundBitmap()->getNbReference(), 1);
+    EXPECT_EQ(editor->getBackgroundBitmap(), nullptr);
+    EXPECT_EQ(picture_store::size(), 0u);
+}
+
+TEST_F(EditorTest, OpenWindowsShareTheDecodedPicturesAndTheLastCloseFreesThem)
+{
+    EXPECT_EQ(picture_store::size(), 0u) << "a shut editor holds no picture";
+    openEditor();
+    const size_t decoded = picture_store::size();
+    EXPECT_GE(decoded, 14u);
+    CTarvelleVST* other = static_cast<CTarvelleVST*>(createEffectInstance(test_support::recordingHostCallback));
+    CVSTEditor* otherEditor = static_cast<CVSTEditor*>(other->getEditor());
+    int parent = 0;
+    ASSERT_TRUE(otherEditor->open(&parent));
+    EXPECT_EQ(picture_store::size(), decoded);
+    // Each window has bitmaps of its own (with its own transparent colour) over one picture.
+    for (std::pair<CBitmap*, CBitmap*> mine :
+         {std::make_pair(editor->getBackgroundBitmap(), otherEditor->getBackgroundBitmap()),
+          std::make_pair(editor->getControl(2)->getBackground(), otherEditor->getControl(2)->getBackground())}) {
+        EXPECT_NE(mine.first, mine.second);
+        EXPECT_EQ(mine.first->getPlatformBitmap(), mine.second->getPlatformBitmap());
+    }
+    EXPECT_EQ(picture_store::users(kPictureLevelKnob), 2);
+    closeEditor();
+    EXPECT_EQ(picture_store::size(), decoded);
+    delete other; // takes its open window along
+    EXPECT_EQ(picture_store::size(), 0u);
 }
 
 TEST_F(EditorTest, DestroyingTheEffectWithTheWindowOpenClosesIt)

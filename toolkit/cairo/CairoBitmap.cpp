@@ -108,6 +108,23 @@ PlatformBitmap* PlatformBitmap::loadResource(int32_t resourceId)
     return CairoBitmap::fromPNG(picture->png, picture->size);
 }
 
+bool PlatformBitmap::resourceSize(int32_t resourceId, int32_t& width, int32_t& height)
+{
+    // A PNG starts with its 8-byte signature and the IHDR chunk: length, type, then the width
+    // and the height as big-endian 32-bit numbers.
+    static const unsigned char kStart[16] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n',
+                                             0,    0,   0,   13,  'I',  'H',  'D',  'R'};
+    const EmbeddedPicture* picture = findEmbeddedPicture(resourceId);
+    if (picture == nullptr || picture->size < 24 || std::memcmp(picture->png, kStart, sizeof(kStart)) != 0)
+        return false;
+    auto bigEndian = [](const unsigned char* p) {
+        return int32_t((uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]));
+    };
+    width = bigEndian(picture->png + 16);
+    height = bigEndian(picture->png + 20);
+    return width > 0 && height > 0;
+}
+
 PlatformBitmap* PlatformBitmap::createFromPixels(int32_t width, int32_t height, const uint32_t* pixels)
 {
     if (pixels == nullptr)

@@ -32,6 +32,24 @@ PlatformBitmap* PlatformBitmap::loadResource(int32_t resourceId)
     return new Win32Bitmap(handle, info.bmWidth, info.bmHeight);
 }
 
+bool PlatformBitmap::resourceSize(int32_t resourceId, int32_t& width, int32_t& height)
+{
+    if (resourceId <= 0 || resourceId > 0xffff)
+        return false;
+    // A BITMAP resource is a DIB without its file header: it starts with the info header.
+    HMODULE module = win32::moduleInstance();
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(resourceId), MAKEINTRESOURCEA(2)); // RT_BITMAP
+    if (found == nullptr || SizeofResource(module, found) < sizeof(BITMAPINFOHEADER))
+        return false;
+    HGLOBAL loaded = LoadResource(module, found);
+    const auto* header = static_cast<const BITMAPINFOHEADER*>(loaded != nullptr ? LockResource(loaded) : nullptr);
+    if (header == nullptr || header->biSize < sizeof(BITMAPINFOHEADER))
+        return false;
+    width = header->biWidth;
+    height = header->biHeight < 0 ? -header->biHeight : header->biHeight;
+    return width > 0 && height > 0;
+}
+
 PlatformBitmap* PlatformBitmap::createFromPixels(int32_t width, int32_t height, const uint32_t* pixels)
 {
     if (width <= 0 || height <= 0 || pixels == nullptr || width > 0x7fff || height > 0x7fff)
