@@ -1130,8 +1130,19 @@ TEST_F(X11EditorWindowTest, RenderEditUsesTheSettingsTheWindowHadWhenClosed)
     // The title comes before the editor (slow to open in the sanitizer build): a press on the
     // bare host window would be lost.
     EXPECT_TRUE(waitForEditorIn("orvanne-render")) << "the editor opened in the window";
+    const Window root = DefaultRootWindow(observer);
+    const std::vector<uint32_t> before = grab(root, 923, 278);
     xdo({"mousemove", x, std::to_string(kKnobY), "mousedown", "1", "sleep", "0.1", "mousemove", x,
          std::to_string(kKnobY - 30), "sleep", "0.1", "mouseup", "1"});
+    // The host idles the editor in its own time (slowly in the sanitizer build): the window is
+    // closed once the drag has been drawn and the picture has settled.
+    std::vector<uint32_t> last;
+    EXPECT_TRUE(waitUntil([&]() {
+        std::vector<uint32_t> now = grab(root, 923, 278);
+        const bool settled = now != before && now == last;
+        last = std::move(now);
+        return settled;
+    })) << "the drag reached the editor";
     xdo({"search", "--name", "orvanne-render", "windowclose"});
     int status = 0;
     waitpid(render, &status, 0);
