@@ -43,6 +43,10 @@ Var Pf32
 Var Pf64
 
 !define MUI_ABORTWARNING
+!define MUI_WELCOMEPAGE_TEXT "Setup installs ${PRODUCT} ${VERSION}, the stereo look-ahead leveler, as a VST plug-in: the 32-bit DLL and, on 64-bit Windows, the 64-bit DLL, each into the VST folder you choose, and the factory presets.$\r$\n$\r$\nClose your hosts before you go on.$\r$\n$\r$\n$_CLICK"
+!insertmacro MUI_PAGE_WELCOME
+!define MUI_PAGE_HEADER_TEXT "Read me"
+!define MUI_PAGE_HEADER_SUBTEXT "Please read what Setup installs before you go on."
 !define MUI_LICENSEPAGE_TEXT_TOP "What Orvanne ${VERSION} installs, and where:"
 !define MUI_LICENSEPAGE_BUTTON "$(^NextBtn)"
 !define MUI_LICENSEPAGE_TEXT_BOTTOM "Press Next to choose the plug-in folders."
