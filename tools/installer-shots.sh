@@ -9,7 +9,7 @@
 # virtual X display, and is worked with the keyboard (Enter takes "Next"); each picture is
 # taken once the page has been drawn and the screen has stopped changing. Where 32-bit programs
 # cannot run, the same script is built with the 64-bit stub (the pages are the same).
-# Needs `make dist` (or at least the builds tools/dist.sh takes its files from).
+# Needs the builds tools/dist.sh takes its files from, and ImageMagick's import.
 #   tools/installer-shots.sh [OUTDIR]
 set -euo pipefail
 export LC_ALL=C
@@ -57,8 +57,7 @@ settle() {
 # shot NAME: the installer's window, cut from the Wine desktop, as NAME.png. (Its caption
 # buttons show as letters where Wine's own fonts are not installed.)
 shot() {
-    import -silent -window root "$work/screen.png"
-    convert "$work/screen.png" -trim +repage -strip -define png:exclude-chunks=date,time "$out/$1.png"
+    import -silent -window root -trim +repage -strip -define png:exclude-chunks=date,time "$out/$1.png"
     echo "installer-shots.sh: $out/$1.png"
 }
 
