@@ -160,7 +160,8 @@ for bits in 64 32; do
     dll='C:\Program Files\VstPlugins\Orvanne.dll'
     [ "$bits" = 32 ] && dll='C:\Program Files (x86)\VstPlugins\Orvanne.dll'
     timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$root/tools/wine-run.sh" \
-        "$root/build/win$bits/tests/dist/orvanne-preset-menu.exe" "$dll" > "$work/menu$bits.log" 2>&1
+        "$root/build/win$bits/tests/dist/orvanne-preset-menu.exe" "$dll" > "$work/menu$bits.log" 2>&1 ||
+        wineserver -k # a host that hung is ended with everything it started
     wineserver -w
     check "our test host loads the installed $bits-bit DLL; its preset menu lists the factory folders" \
         menu_lists_bank "$work/menu$bits.log" || sed 's/^/        /' "$work/menu$bits.log"
