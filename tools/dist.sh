@@ -100,6 +100,8 @@ subst "$root/packaging/windows/readme.txt" | sed 's/$/\r/' > "$nsis/readme.txt"
         done
         echo "  RMDir \"\$PresetRoot\\$folder\""
     done
+    # The plug-in makes "00-User Presets" when its editor opens: it goes only while empty.
+    echo '  RMDir "$PresetRoot\00-User Presets"'
     echo '  RMDir "$PresetRoot"'
     echo '  RMDir "$PresetRoot\.."'
     echo '  RMDir "$PresetRoot\..\.."'
@@ -109,6 +111,9 @@ preset_kb=$(du -sk --apparent-size "$stage/presets" | cut -f1)
 dll_kb=$(( ($(stat -c %s "$nsis/win32/Orvanne.dll") + $(stat -c %s "$nsis/win64/Orvanne.dll")) / 1024 ))
 installed_kb=$(( dll_kb + 2 * preset_kb + 64 ))
 setup=${setup_out:-$out/Orvanne-$version-windows-setup.exe}
+# makensis itself writes the same bytes for the same input, but it stores each file's time
+# (SetDateSave), so the staged files get the fixed one.
+stamp "$nsis" "$stage/presets"
 nsis_args=(-V2 -NOCD "-DVERSION=$version" "-DSTAGE=$nsis" "-DOUTFILE=$setup" "-DINSTALLED_KB=$installed_kb")
 [ -n "$nsis_target" ] && nsis_args+=("-DTARGET=$nsis_target")
 makensis "${nsis_args[@]}" "$root/packaging/windows/orvanne.nsi"

@@ -14,7 +14,7 @@ packages=(
   lsp-plugins-vst
   lv2-dev liblilv-dev lilv-utils libsuil-dev
   jalv jackd2 libjack-jackd2-dev
-  nsis lintian dpkg-dev zip unzip
+  nsis lintian dpkg-dev zip unzip imagemagick
 )
 if [ "${1:-}" = "--peers" ]; then
   packages+=(x42-plugins lsp-plugins-lv2)

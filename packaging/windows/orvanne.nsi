@@ -37,8 +37,16 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) ${COMPANY}"
 Var Vst64Dir
 Var PresetRoot
 Var AppDir ; where the uninstaller lives: <program files>\Tarvelle\Orvanne
+; The two program-files folders as each DLL sees its own: $Pf32 is where a 32-bit program's
+; "Program Files" is (Program Files (x86) on 64-bit Windows), $Pf64 the 64-bit one.
+Var Pf32
+Var Pf64
 
 !define MUI_ABORTWARNING
+!define MUI_WELCOMEPAGE_TEXT "Setup installs ${PRODUCT} ${VERSION}, the stereo look-ahead leveler, as a VST plug-in: the 32-bit DLL and, on 64-bit Windows, the 64-bit DLL, each into the VST folder you choose, and the factory presets.$\r$\n$\r$\nClose your hosts before you go on.$\r$\n$\r$\n$_CLICK"
+!insertmacro MUI_PAGE_WELCOME
+!define MUI_PAGE_HEADER_TEXT "Read me"
+!define MUI_PAGE_HEADER_SUBTEXT "Please read what Setup installs before you go on."
 !define MUI_LICENSEPAGE_TEXT_TOP "What Orvanne ${VERSION} installs, and where:"
 !define MUI_LICENSEPAGE_BUTTON "$(^NextBtn)"
 !define MUI_LICENSEPAGE_TEXT_BOTTOM "Press Next to choose the plug-in folders."
@@ -68,6 +76,31 @@ Var AppDir ; where the uninstaller lives: <program files>\Tarvelle\Orvanne
 ; The bank: macros InstallPresets and RemovePresets over $PresetRoot (written by tools/dist.sh).
 !include "${STAGE}/presets.nsh"
 
+; ProgramFolders sets $Pf32 and $Pf64 the same way whichever stub runs the script.
+; $PROGRAMFILES32 alone cannot be used: a 64-bit stub is not redirected, and there it names
+; the 64-bit "Program Files". On 64-bit Windows the 64-bit registry view holds both folders
+; (under either stub); the environment and the shell's folder are the fallbacks.
+!macro ProgramFolders un
+Function ${un}ProgramFolders
+  ${If} ${RunningX64}
+    SetRegView 64
+    ReadRegStr $Pf32 HKLM "SOFTWARE\Microsoft\Windows\CurrentVersion" "ProgramFilesDir (x86)"
+    ${If} $Pf32 == ""
+      ReadEnvStr $Pf32 "ProgramFiles(x86)"
+    ${EndIf}
+    ReadRegStr $Pf64 HKLM "SOFTWARE\Microsoft\Windows\CurrentVersion" "ProgramFilesDir"
+    ${If} $Pf64 == ""
+      StrCpy $Pf64 $PROGRAMFILES64
+    ${EndIf}
+  ${EndIf}
+  ${If} $Pf32 == ""
+    StrCpy $Pf32 $PROGRAMFILES32
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro ProgramFolders ""
+!insertmacro ProgramFolders "un."
+
 Function Skip64BitPage
   ${IfNot} ${RunningX64}
     Abort
@@ -83,23 +116,24 @@ Function RegisteredVstFolder
 FunctionEnd
 
 Function .onInit
+  Call ProgramFolders
   ; /D= has already set $INSTDIR (the 32-bit folder); otherwise the registered one.
   ${If} ${RunningX64}
     SetRegView 32
   ${EndIf}
   ${If} $INSTDIR == ""
-    StrCpy $1 "$PROGRAMFILES32\VstPlugins"
+    StrCpy $1 "$Pf32\VstPlugins"
     Call RegisteredVstFolder
     StrCpy $INSTDIR $0
   ${EndIf}
   ${If} ${RunningX64}
     SetRegView 64
-    StrCpy $1 "$PROGRAMFILES64\VstPlugins"
+    StrCpy $1 "$Pf64\VstPlugins"
     Call RegisteredVstFolder
     StrCpy $Vst64Dir $0
-    StrCpy $AppDir "$PROGRAMFILES64\${COMPANY}\${PRODUCT}"
+    StrCpy $AppDir "$Pf64\${COMPANY}\${PRODUCT}"
   ${Else}
-    StrCpy $AppDir "$PROGRAMFILES32\${COMPANY}\${PRODUCT}"
+    StrCpy $AppDir "$Pf32\${COMPANY}\${PRODUCT}"
   ${EndIf}
   ${GetParameters} $R0
   ClearErrors
@@ -114,12 +148,12 @@ Section "Orvanne" SecMain
   SetOutPath $INSTDIR
   File "/oname=Orvanne.dll" "${STAGE}/win32/Orvanne.dll"
   ; Each DLL reads the preset root under the program-files folder of its own registry view.
-  StrCpy $PresetRoot "$PROGRAMFILES32\${PRESET_SUBFOLDER}"
+  StrCpy $PresetRoot "$Pf32\${PRESET_SUBFOLDER}"
   !insertmacro InstallPresets
   ${If} ${RunningX64}
     SetOutPath $Vst64Dir
     File "/oname=Orvanne.dll" "${STAGE}/win64/Orvanne.dll"
-    StrCpy $PresetRoot "$PROGRAMFILES64\${PRESET_SUBFOLDER}"
+    StrCpy $PresetRoot "$Pf64\${PRESET_SUBFOLDER}"
     !insertmacro InstallPresets
   ${EndIf}
 
@@ -141,6 +175,7 @@ Section "Orvanne" SecMain
 SectionEnd
 
 Function un.onInit
+  Call un.ProgramFolders
   ${If} ${RunningX64}
     SetRegView 64
   ${EndIf}
@@ -159,18 +194,18 @@ Section "Uninstall"
     Delete "$1\Orvanne.dll"
     RMDir "$1"
   ${EndIf}
-  StrCpy $PresetRoot "$PROGRAMFILES32\${PRESET_SUBFOLDER}"
+  StrCpy $PresetRoot "$Pf32\${PRESET_SUBFOLDER}"
   !insertmacro RemovePresets
   ${If} ${RunningX64}
-    StrCpy $PresetRoot "$PROGRAMFILES64\${PRESET_SUBFOLDER}"
+    StrCpy $PresetRoot "$Pf64\${PRESET_SUBFOLDER}"
     !insertmacro RemovePresets
   ${EndIf}
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
   ${If} ${RunningX64}
-    RMDir "$PROGRAMFILES64\${COMPANY}"
+    RMDir "$Pf64\${COMPANY}"
   ${EndIf}
-  RMDir "$PROGRAMFILES32\${COMPANY}"
+  RMDir "$Pf32\${COMPANY}"
   DeleteRegKey HKLM "${SETTINGS_KEY}"
   DeleteRegKey /ifempty HKLM "Software\Tarvelle"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"

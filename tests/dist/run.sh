@@ -3,11 +3,14 @@
 #  - the file list, SHA256SUMS, and a second tools/dist.sh run that gives the same bytes;
 #  - no debug sections in any released binary, each pointing to its debug file;
 #  - the .deb: lintian without errors or warnings, install and purge in a throwaway root
-#    (lv2ls, orvanne-render --version and --list through usr/lib/vst, the bank in usr/share);
+#    (lv2ls, orvanne-render --version and --list through usr/lib/vst, the bank in usr/share
+#    and in the plug-in's preset menu);
 #  - the tar.gz: install.sh into a temporary HOME, hosts find the plug-ins there,
 #    --uninstall leaves only the preset the user saved;
-#  - the installer under Wine in a fresh private 64-bit prefix (the 32-bit parts are skipped
-#    where the kernel cannot run 32-bit programs).
+#  - the installer under Wine in a fresh private 64-bit prefix: both DLLs and both banks in
+#    place, our test host loads the installed DLL and lists the factory folders in its preset
+#    menu (the 32-bit installer and the 32-bit host run are skipped where the kernel cannot
+#    run 32-bit programs: the script is then checked with the 64-bit stub).
 # Each step waits on a condition (dpkg, wineserver -w), never on a fixed sleep.
 set -uo pipefail
 export LC_ALL=C
@@ -21,10 +24,9 @@ status=0
 check() { # check DESCRIPTION COMMAND...
     local what=$1
     shift
-    if "$@"; then echo "ok      $what"; else echo "FAILED  $what"; status=1; fi
+    if "$@"; then echo "ok      $what"; else echo "FAILED  $what"; status=1; return 1; fi
 }
 skip() { echo "SKIPPED $*"; }
-bank_names() { (cd "$root/dist/linux/presets" && find . -name '*.prg' | sed 's|.*/||; s|\.prg$||' | sort); }
 holds_bank() { # holds_bank ROOT: ROOT/<folder>/<name>.prg for every preset of the bank, byte for byte
     diff -r "$root/dist/linux/presets" "$1" > /dev/null
 }
@@ -40,10 +42,8 @@ check "dist/release holds exactly the six release files" [ "$(ls "$rel")" = "$ex
 check "SHA256SUMS matches the files" bash -c "cd '$rel' && sha256sum --quiet -c SHA256SUMS"
 DIST_OUT=$work/again DIST_STAGE=$work/stage bash "$root/tools/dist.sh" > "$work/again.log" 2>&1
 check "a second make dist gives the same files" [ "$(ls "$work/again")" = "$expected" ]
-# makensis writes a different installer on every run (not yet made reproducible): the
-# installer's bytes are left out of the comparison.
-check "a second make dist gives the same bytes (all but the installer)" \
-    diff <(grep -v windows-setup "$rel/SHA256SUMS") <(grep -v windows-setup "$work/again/SHA256SUMS")
+check "the second SHA256SUMS matches its files" bash -c "cd '$work/again' && sha256sum --quiet -c SHA256SUMS"
+check "a second make dist gives the same bytes, the installer's too" diff "$rel/SHA256SUMS" "$work/again/SHA256SUMS"
 
 # --- stripped binaries ---
 dpkg-deb -x "$rel/orvanne_${version}_amd64.deb" "$work/debx"
@@ -80,6 +80,11 @@ if [ "$(id -u)" = 0 ]; then
     check "usr/bin/orvanne-render finds the plug-in in usr/lib/vst" bash -c \
         "'$r/usr/bin/orvanne-render' --list | grep -q 'Recovery'"
     check "the bank is in usr/share/Tarvelle/Plug-In Settings/Orvanne" holds_bank "$r/usr/share/Tarvelle/Plug-In Settings/Orvanne"
+    # The package's bank reaches the plug-in's preset menu through $XDG_DATA_DIRS.
+    mkdir -p "$work/menu-home"
+    HOME=$work/menu-home XDG_DATA_HOME=$work/menu-home/.local/share XDG_DATA_DIRS=$r/usr/share \
+        "$root/tests/dist/preset-menu-x11.sh" "$r/usr/bin/orvanne-render" "$r/usr/lib/vst/Orvanne.so" \
+        "$r/usr/share/Tarvelle/Plug-In Settings/Orvanne" "$work/menu" || status=1
     dpkg --root="$r" --log=/dev/null --purge orvanne > "$work/dpkg.log" 2>&1
     check "after the purge no file of the package is left" bash -c \
         "[ -z \"\$(find '$r' -mindepth 1 -not -path '$r/var' -not -path '$r/var/lib' -not -path '$r/var/lib/dpkg*')\" ]"
@@ -119,7 +124,8 @@ if /usr/lib/wine/wine --version > /dev/null 2>&1; then
     setup=$rel/Orvanne-$version-windows-setup.exe
 else
     # The released installer is a 32-bit program; here the same script is built with the
-    # 64-bit stub, and the 32-bit DLL (and its host run) cannot be checked.
+    # 64-bit stub. It must place the files exactly as the 32-bit one does (both DLLs, both
+    # banks); only the 32-bit DLL's host run cannot be checked.
     echo "test-dist: SKIPPED the 32-bit installer and the 32-bit DLL's host run: this machine cannot run 32-bit programs"
     setup=$work/setup64.exe
     bash "$root/tools/dist.sh" --nsis-target amd64-unicode --setup-out "$setup" > "$work/setup64.log" 2>&1
@@ -127,26 +133,44 @@ fi
 bash "$root/tools/wine-run.sh" "$setup" /S > "$work/wine-install.log" 2>&1
 wineserver -w
 pf64="$c/Program Files" pf32="$c/Program Files (x86)"
-if [ "$setup" = "$rel/Orvanne-$version-windows-setup.exe" ]; then
-    check "the silent install puts the 32-bit DLL into Program Files (x86)\\VstPlugins" test -f "$pf32/VstPlugins/Orvanne.dll"
-    bank_roots=("$pf32" "$pf64")
-else
-    bank_roots=("$pf64")
-fi
-check "the silent install puts the 64-bit DLL into Program Files\\VstPlugins" test -f "$pf64/VstPlugins/Orvanne.dll"
-for pf in "${bank_roots[@]}"; do
-    check "the bank is under ${pf#$c/}\\Tarvelle\\Plug-In Settings\\Orvanne" bash -c \
-        "[ \"\$(cd '$pf/Tarvelle/Plug-In Settings/Orvanne' && find . -name '*.prg' | sed 's|.*/||; s|\.prg\$||' | sort)\" = \"\$(cat <<'LIST'
-$(bank_names)
-LIST
-)\" ]"
+same_file() { cmp -s "$1" "$2"; }
+check "the silent install puts the 32-bit DLL into Program Files (x86)\\VstPlugins" \
+    same_file "$pf32/VstPlugins/Orvanne.dll" "$work/zipx/Orvanne-$version-windows/32-bit/Orvanne.dll"
+check "the silent install puts the 64-bit DLL into Program Files\\VstPlugins" \
+    same_file "$pf64/VstPlugins/Orvanne.dll" "$work/zipx/Orvanne-$version-windows/64-bit/Orvanne.dll"
+for pf in "$pf32" "$pf64"; do
+    check "the bank is under ${pf#$c/}\\Tarvelle\\Plug-In Settings\\Orvanne" holds_bank "$pf/Tarvelle/Plug-In Settings/Orvanne"
 done
 check "the uninstall entry is in the registry" bash -c \
     "grep -A12 -F '[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Uninstall\\\\Orvanne]' '$WINEPREFIX/system.reg' |
      grep -q '\"DisplayVersion\"=\"$version\"'"
+# Our Windows test host loads each installed DLL; its preset menu must hold every folder of
+# the bank with that folder's presets.
+menu_lists_bank() { # menu_lists_bank LOG (lines "folder NAME: PRESET|PRESET|...")
+    local folder
+    while IFS= read -r folder; do
+        grep -qxF "folder $folder: $(cd "$root/dist/linux/presets/$folder" && ls -1 -- *.prg |
+            sed 's/\.prg$//' | paste -sd '|')" <(tr -d '\r' < "$1") || return 1
+    done < <(cd "$root/dist/linux/presets" && ls -1)
+}
+for bits in 64 32; do
+    if [ "$bits" = 32 ] && [ "$setup" != "$rel/Orvanne-$version-windows-setup.exe" ]; then
+        continue # reported as skipped above
+    fi
+    dll='C:\Program Files\VstPlugins\Orvanne.dll'
+    [ "$bits" = 32 ] && dll='C:\Program Files (x86)\VstPlugins\Orvanne.dll'
+    timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$root/tools/wine-run.sh" \
+        "$root/build/win$bits/tests/dist/orvanne-preset-menu.exe" "$dll" > "$work/menu$bits.log" 2>&1 ||
+        wineserver -k # a host that hung is ended with everything it started
+    wineserver -w
+    check "our test host loads the installed $bits-bit DLL; its preset menu lists the factory folders" \
+        menu_lists_bank "$work/menu$bits.log" || sed 's/^/        /' "$work/menu$bits.log"
+done
 user_preset="$pf64/Tarvelle/Plug-In Settings/Orvanne/00-User Presets/Mine.prg"
 mkdir -p "$(dirname "$user_preset")"
 cp "$mine" "$user_preset"
+# An empty "00-User Presets", as the 32-bit plug-in's editor leaves it, goes with the bank.
+mkdir -p "$pf32/Tarvelle/Plug-In Settings/Orvanne/00-User Presets"
 bash "$root/tools/wine-run.sh" 'C:\Program Files\Tarvelle\Orvanne\Uninstall.exe' /S > "$work/wine-uninstall.log" 2>&1
 wineserver -w
 check "the uninstall keeps the user's preset" test -f "$user_preset"

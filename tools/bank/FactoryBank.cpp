@@ -1,5 +1,5 @@
 // The factory preset bank. Edit here: the build regenerates the ".prg" files, the LV2 presets
-// and (tools/preset-table.sh) the README's table from this table alone.
+// and (tools/bank/preset-table.sh) the README's table from this table alone.
 #include "FactoryBank.h"
 
 namespace bank {

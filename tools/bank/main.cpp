@@ -1,6 +1,7 @@
 // orvanne-factory-bank: writes the factory bank (FactoryBank.cpp) as ".prg" files, saved by the
 // effect itself, and the LV2 bundle's presets.ttl and manifest.ttl with the same presets.
 //   orvanne-factory-bank PRG_ROOT PRESETS_BASE PRESETS_OUT MANIFEST_BASE MANIFEST_OUT
+//   orvanne-factory-bank --table   (folder, name and purpose of each preset, tab-separated)
 // PRG_ROOT is emptied first and gets one folder per task; the *_BASE files are the configured
 // templates (the factory setting), to which the bank's presets are appended.
 #include "FactoryBank.h"
@@ -97,9 +98,16 @@ std::string number(float value)
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], "--table") == 0) {
+        for (size_t p = 0; p < bank::kFactoryBankSize; ++p)
+            std::printf("%s\t%s\t%s\n", bank::kFactoryBank[p].folder, bank::kFactoryBank[p].name,
+                        bank::kFactoryBank[p].purpose);
+        return 0;
+    }
     if (argc != 6) {
         std::fprintf(stderr,
-                     "usage: orvanne-factory-bank PRG_ROOT PRESETS_BASE PRESETS_OUT MANIFEST_BASE MANIFEST_OUT\n");
+                     "usage: orvanne-factory-bank PRG_ROOT PRESETS_BASE PRESETS_OUT MANIFEST_BASE MANIFEST_OUT\n"
+                     "       orvanne-factory-bank --table\n");
         return 2;
     }
     try {
