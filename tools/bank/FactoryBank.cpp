@@ -13,7 +13,7 @@ const FactoryPreset kFactoryBank[] = {
      1.0f, -1.0f, 5, false, false},
     {"01-Gentle Mastering", "Acoustic Polish", "singer-songwriter and acoustic mixes, a few dB of density", 3.5f, -0.5f,
      4, false, false},
-    {"01-Gentle Mastering", "Streaming Headroom", "a master for lossy encoding: 1 dB below full scale", 3.0f, -1.0f, 3,
+    {"01-Gentle Mastering", "Streaming Headroom", "a master for streaming, sample peaks 1 dB below full scale (check the true peak before a lossy encoder)", 3.0f, -1.0f, 3,
      false, false},
 
     {"02-Loud Mastering", "Modern Pop", "competitive pop loudness with a medium release", 6.0f, -0.3f, 3, false, false},
@@ -24,9 +24,9 @@ const FactoryPreset kFactoryBank[] = {
     {"02-Loud Mastering", "Brickwall", "the loudest setting of the bank; expect audible pumping", 13.0f, -0.1f, 1,
      false, false},
 
-    {"03-Speech and Broadcast", "Podcast Voice", "spoken word evened out, 1 dB of headroom for encoders", 8.0f, -1.0f,
+    {"03-Speech and Broadcast", "Podcast Voice", "spoken word evened out, sample peaks 1 dB below full scale", 8.0f, -1.0f,
      3, false, false},
-    {"03-Speech and Broadcast", "Broadcast Safety", "a transmission chain's last stage: peaks held 2 dB down", 3.0f,
+    {"03-Speech and Broadcast", "Broadcast Safety", "a transmission chain's last stage: samples held at least 2 dB down", 3.0f,
      -2.0f, 4, false, false},
     {"03-Speech and Broadcast", "Voice-Over Forward", "a narrator upfront over music beds", 10.0f, -1.0f, 2, false,
      false},
@@ -37,9 +37,9 @@ const FactoryPreset kFactoryBank[] = {
      false, false},
     {"04-Drum and Bus Leveling", "Snare Tamer", "single loud hits caught and released at once", 4.0f, -2.0f, 1, false,
      false},
-    {"04-Drum and Bus Leveling", "Mix Bus Safety", "the mix bus kept out of clipping, nothing else", 0.0f, -0.5f, 5,
+    {"04-Drum and Bus Leveling", "Mix Bus Safety", "the mix bus kept out of clipping (the ceiling also lowers the mix by about 1.5 dB)", 0.0f, -0.5f, 5,
      false, false},
-    {"04-Drum and Bus Leveling", "Parallel Smash", "for a parallel send: heavy leveling, output 6 dB down", 16.0f,
+    {"04-Drum and Bus Leveling", "Parallel Smash", "for a parallel send: heavy leveling, the output turned well down (peaks at -6 dBFS) to be mixed back in", 16.0f,
      -6.0f, 1, false, false},
 };
 

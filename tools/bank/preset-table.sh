@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # The README's table of the factory presets: renders the built-in demo through each preset of
-# the bank with orvanne-render (--load-state PRESET.prg) and writes, for each, its purpose (from
-# the bank's table) and what orvanne-render reports for the output: the largest gain reduction,
+# the bank with orvanne-render (--load-state PRESET.prg) and writes, for each, what orvanne-render reports for the output: the largest gain reduction,
 # the integrated loudness and the true peak. The table replaces what stands between the lines
 #   <!-- factory-preset-table:begin -->  and  <!-- factory-preset-table:end -->
 # of README.md (or of the file given). Needs the native build (make build-native).
@@ -45,13 +44,13 @@ run -q
     echo "What each factory preset does to the built-in demo (\`orvanne-render --demo\`: $(summary in-lufs),"
     echo "$(summary in-tp) true peak; the factory setting gives $(summary out-lufs), $(summary out-tp)), as"
     echo "\`orvanne-render --load-state PRESET.prg --demo\` reports it. \`tools/bank/preset-table.sh\` writes"
-    echo "this table from the bank (\`tools/bank/FactoryBank.cpp\`)."
+    echo "this table from the bank (\`tools/bank/FactoryBank.cpp\`); the purposes are in the table above."
     echo
-    echo "| Folder | Preset | Purpose | Max. gain reduction | Output loudness | Output true peak |"
-    echo "|---|---|---|---:|---:|---:|"
+    echo "| Folder | Preset | Max. gain reduction | Output loudness | Output true peak |"
+    echo "|---|---|---:|---:|---:|"
     "$bank" --table | while IFS=$'\t' read -r folder name purpose; do
         run -q --load-state "$presets/$folder/$name.prg"
-        echo "| $folder | $name | $purpose | $(summary gr) | $(summary out-lufs) | $(summary out-tp) |"
+        echo "| $folder | $name | $(summary gr) | $(summary out-lufs) | $(summary out-tp) |"
     done
     echo "$end"
 } > "$work/table.md"
