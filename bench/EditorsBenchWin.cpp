@@ -8,6 +8,8 @@
 #include "PluginHost.h"
 
 #include <windows.h>
+
+// After windows.h, whose types it uses.
 #include <psapi.h>
 
 #include <algorithm>
