@@ -139,6 +139,24 @@ TEST(Frame, WithoutEditorOrWindow)
     EXPECT_EQ(CairoFrame::of(nullptr), nullptr);
 }
 
+// A new picture is black without being cleared again; a resize keeps what the old one showed.
+TEST(Frame, PictureStartsBlackAndKeepsItsPixelsOnResize)
+{
+    CFrame* frame = new CFrame(CRect(0, 0, 50, 40), nullptr, nullptr);
+    CairoFrame* layer = CairoFrame::of(frame);
+    for (const CPoint p : {CPoint(0, 0), CPoint(49, 39), CPoint(25, 20)})
+        EXPECT_EQ(layer->pixel(p.h, p.v), 0u) << p.h << "," << p.v;
+    cairo_t* cr = cairo_create(layer->getImage());
+    cairo_set_source_rgb(cr, 1.0, 0.0, 0.0);
+    cairo_paint(cr);
+    cairo_destroy(cr);
+    layer->resizeWindow(70, 60);
+    EXPECT_EQ(layer->pixel(49, 39), 0xff0000u);
+    EXPECT_EQ(layer->pixel(50, 39), 0u);
+    EXPECT_EQ(layer->pixel(69, 59), 0u);
+    delete frame;
+}
+
 TEST(Frame, DestructionReleasesTheWholeTree)
 {
     bool innerGone = false;

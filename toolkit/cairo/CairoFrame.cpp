@@ -12,6 +12,8 @@ CairoFrame::CairoFrame(CFrame* frame, int32_t width, int32_t height) : frame(fra
     makeImage(width, height);
 }
 
+CairoFrame::CairoFrame(CFrame* frame) : frame(frame) {}
+
 CairoFrame::~CairoFrame()
 {
     *alive = nullptr;
@@ -32,21 +34,20 @@ cairo_surface_t* CairoFrame::createImage(int32_t width, int32_t height)
 void CairoFrame::makeImage(int32_t width, int32_t height)
 {
     cairo_surface_t* next = width > 0 && height > 0 ? createImage(width, height) : nullptr;
-    if (next != nullptr) {
-        // A fresh picture starts black, with what the old one showed kept in place.
+    if (next != nullptr && image != nullptr) {
+        // A new picture is black already (createImage's promise), so only what the old one
+        // showed is copied in; the rest of a 1 MB picture is not written again before the
+        // first full draw covers it.
         cairo_surface_flush(next);
         unsigned char* d = cairo_image_surface_get_data(next);
         const int ds = cairo_image_surface_get_stride(next);
-        std::memset(d, 0, size_t(ds) * size_t(height));
-        if (image != nullptr) {
-            cairo_surface_flush(image);
-            const unsigned char* s = cairo_image_surface_get_data(image);
-            const int ss = cairo_image_surface_get_stride(image);
-            const int32_t w = std::min(width, cairo_image_surface_get_width(image));
-            const int32_t h = std::min(height, cairo_image_surface_get_height(image));
-            for (int32_t y = 0; y < h; ++y)
-                std::memcpy(d + y * ds, s + y * ss, size_t(w) * 4);
-        }
+        cairo_surface_flush(image);
+        const unsigned char* s = cairo_image_surface_get_data(image);
+        const int ss = cairo_image_surface_get_stride(image);
+        const int32_t w = std::min(width, cairo_image_surface_get_width(image));
+        const int32_t h = std::min(height, cairo_image_surface_get_height(image));
+        for (int32_t y = 0; y < h; ++y)
+            std::memcpy(d + y * ds, s + y * ss, size_t(w) * 4);
         cairo_surface_mark_dirty(next);
     }
     if (image != nullptr)

@@ -43,8 +43,11 @@ public:
     std::shared_ptr<CairoFrame*> lifeToken() const { return alive; }
 
 protected:
+    // A frame whose picture the derived frame makes (makeImage) once it can.
+    explicit CairoFrame(CFrame* frame);
     void makeImage(int32_t width, int32_t height);
-    // A new, blank RGB24 picture for makeImage (null when there is none to be had).
+    // A new RGB24 picture for makeImage, every pixel black (null when there is none to be had).
+    // Cairo clears the pixels it allocates, and a new shared segment is zero-filled.
     virtual cairo_surface_t* createImage(int32_t width, int32_t height);
 
     CFrame* frame;

@@ -142,10 +142,10 @@ X11Frame* X11Frame::create(CFrame* frame, Window parent, int32_t width, int32_t 
 
 X11Frame::X11Frame(CFrame* frame, std::shared_ptr<X11Display> display, Window parent, Window window, int32_t width,
                    int32_t height)
-    : CairoFrame(frame, width, height), display(std::move(display)), parent(parent), window(window)
+    : CairoFrame(frame), display(std::move(display)), parent(parent), window(window)
 {
     canvas.reset(new X11Canvas(*this->display, window, width, height));
-    // The picture made before the display was known, again in shared memory if it can be.
+    // The back buffer, made once the display is known: in shared memory if it can be.
     makeImage(width, height);
     XMapWindow(this->display->get(), window);
     XFlush(this->display->get());
