@@ -262,9 +262,7 @@ TEST_F(PresetMenuTest, SaveAsOntoAnExistingPresetAsksFirstAndNoKeepsTheFile)
     EXPECT_EQ(fileBytes(userFolder() + "Gentle.prg"), before);
     EXPECT_STREQ(editor->getTypedPresetName(), "Gentle");
     EXPECT_STREQ(editor::dialogName(), "Gentle");
-    char name[32];
-    effect->getCurrentPresetName(name);
-    EXPECT_STREQ(name, "Factory Setting");
+    EXPECT_EQ(programName(*effect), "Factory Setting");
 
     dialogs.log.clear();
     dialogs.typedNames = {"Gentle"};
@@ -296,9 +294,7 @@ TEST_F(PresetMenuTest, ATypedNameWithAFolderInItWritesNoFileOutsideTheUserFolder
     EXPECT_FALSE(fileExists(presetRoot() + "Escaped.prg"));
     EXPECT_FALSE(fileExists(userFolder() + "../Escaped.prg"));
     // Not saved, and said so: the program keeps its name.
-    char name[32];
-    effect->getCurrentPresetName(name);
-    EXPECT_STREQ(name, "Factory Setting");
+    EXPECT_EQ(programName(*effect), "Factory Setting");
 }
 
 TEST_F(PresetMenuTest, NamesOfUpTo31CharactersAreShownWholeAfterAChoiceAndARestore)
