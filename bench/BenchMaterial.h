@@ -2,6 +2,8 @@
 // peer-bench), so that their figures are comparable.
 #pragma once
 
+#include "LcgNoise.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -17,23 +19,19 @@ struct Material {
 
     Material() : left(kFrames), right(kFrames)
     {
-        uint32_t state = 20240611u;
-        auto uniform = [&state] {
-            state = state * 1664525u + 1013904223u;
-            return static_cast<float>(static_cast<int32_t>(state >> 8) - (1 << 23)) / 8388608.0f;
-        };
+        test_support::Lcg noise{20240611u};
         float phase = 0.0f, lowL = 0.0f, lowR = 0.0f, envelope = 1.5f;
         for (size_t i = 0; i < kFrames; ++i) {
             phase += 0.0123f;
             if (phase >= 1.0f)
                 phase -= 2.0f;
             const float tri = 2.0f * (phase < 0.0f ? -phase : phase) - 1.0f;
-            lowL = 0.95f * lowL + 0.05f * uniform();
-            lowR = 0.93f * lowR + 0.07f * uniform();
+            lowL = 0.95f * lowL + 0.05f * noise.uniform();
+            lowR = 0.93f * lowR + 0.07f * noise.uniform();
             if ((i & 4095) == 0)
-                envelope = 1.0f + 2.0f * (0.5f + 0.5f * uniform());
-            left[i] = envelope * (0.6f * tri + 4.0f * lowL) + 0.05f * uniform();
-            right[i] = envelope * (0.5f * tri - 3.0f * lowR) + 0.05f * uniform();
+                envelope = 1.0f + 2.0f * (0.5f + 0.5f * noise.uniform());
+            left[i] = envelope * (0.6f * tri + 4.0f * lowL) + 0.05f * noise.uniform();
+            right[i] = envelope * (0.5f * tri - 3.0f * lowR) + 0.05f * noise.uniform();
         }
     }
 

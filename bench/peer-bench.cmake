@@ -5,7 +5,7 @@ pkg_check_modules(LILV REQUIRED IMPORTED_TARGET lilv-0)
 add_executable(peer-bench ${CMAKE_CURRENT_LIST_DIR}/peers/PeerBench.cpp ${CMAKE_CURRENT_LIST_DIR}/peers/Lv2Peer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/peers/VstPeer.cpp)
 target_include_directories(peer-bench PRIVATE ${CMAKE_CURRENT_LIST_DIR} ${CMAKE_CURRENT_LIST_DIR}/peers)
-target_link_libraries(peer-bench PRIVATE vsthost PkgConfig::LILV)
+target_link_libraries(peer-bench PRIVATE vsthost orvanne_test_material PkgConfig::LILV)
 target_compile_definitions(peer-bench PRIVATE ORVANNE_DEFAULT_PLUGIN="$<TARGET_FILE:Orvanne>")
 add_dependencies(peer-bench Orvanne)
 if(BUILD_TESTING)

@@ -13,6 +13,19 @@ namespace {
 DialogPresenter* installed = nullptr;
 char nameBuffer[kDialogNameSize] = {};
 
+// A message or a question, with empty texts for missing ones, to the installed presenter or
+// else to the system.
+template <typename Result>
+Result present(Result (DialogPresenter::*presented)(const char*, const char*),
+               Result (*system)(const char*, const char*), const char* caption, const char* text)
+{
+    caption = caption != nullptr ? caption : "";
+    text = text != nullptr ? text : "";
+    if (installed != nullptr)
+        return (installed->*presented)(caption, text);
+    return system(caption, text);
+}
+
 } // namespace
 
 namespace detail {
@@ -33,21 +46,12 @@ DialogPresenter* setDialogPresenter(DialogPresenter* presenter)
 
 bool askQuestion(const char* caption, const char* text)
 {
-    caption = caption != nullptr ? caption : "";
-    text = text != nullptr ? text : "";
-    if (installed != nullptr)
-        return installed->askQuestion(caption, text);
-    return detail::systemAskQuestion(caption, text);
+    return present(&DialogPresenter::askQuestion, detail::systemAskQuestion, caption, text);
 }
 
 void showInformation(const char* caption, const char* text)
 {
-    caption = caption != nullptr ? caption : "";
-    text = text != nullptr ? text : "";
-    if (installed != nullptr)
-        installed->showInformation(caption, text);
-    else
-        detail::systemShowInformation(caption, text);
+    present(&DialogPresenter::showInformation, detail::systemShowInformation, caption, text);
 }
 
 void DialogPresenter::showError(const char* caption, const char* text)
@@ -57,12 +61,7 @@ void DialogPresenter::showError(const char* caption, const char* text)
 
 void showError(const char* caption, const char* text)
 {
-    caption = caption != nullptr ? caption : "";
-    text = text != nullptr ? text : "";
-    if (installed != nullptr)
-        installed->showError(caption, text);
-    else
-        detail::systemShowError(caption, text);
+    present(&DialogPresenter::showError, detail::systemShowError, caption, text);
 }
 
 void runSaveAsDialog(void* ownerWindow)

@@ -295,14 +295,7 @@ bool DspInstance::urids(const LV2_Feature* const* features, Urids& out) const
         return false;
     out.chunkKey = map->map(map->handle, kChunkKeyUri);
     out.chunkType = map->map(map->handle, LV2_ATOM__Chunk);
-    out.programName = map->map(map->handle, kProgramNameUri);
-    out.atomObject = map->map(map->handle, LV2_ATOM__Object);
-    out.atomString = map->map(map->handle, LV2_ATOM__String);
-    out.atomUrid = map->map(map->handle, LV2_ATOM__URID);
-    out.patchGet = map->map(map->handle, LV2_PATCH__Get);
-    out.patchSet = map->map(map->handle, LV2_PATCH__Set);
-    out.patchProperty = map->map(map->handle, LV2_PATCH__property);
-    out.patchValue = map->map(map->handle, LV2_PATCH__value);
+    out.mapWith(*map);
     return true;
 }
 

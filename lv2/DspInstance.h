@@ -3,6 +3,7 @@
 // its parameter records; the meters and the latency leave through the control outputs.
 #pragma once
 
+#include "NameMessageUrids.h"
 #include "OrvannePorts.h"
 #include "TarvelleVST.h"
 
@@ -48,17 +49,9 @@ public:
     CTarvelleVST& getEffect() { return *effect; }
 
 private:
-    struct Urids {
+    struct Urids : NameMessageUrids {
         LV2_URID chunkKey = 0;
         LV2_URID chunkType = 0;
-        LV2_URID programName = 0;
-        LV2_URID atomObject = 0;
-        LV2_URID atomString = 0;
-        LV2_URID atomUrid = 0;
-        LV2_URID patchGet = 0;
-        LV2_URID patchSet = 0;
-        LV2_URID patchProperty = 0;
-        LV2_URID patchValue = 0;
     };
 
     // The program name, written by run() (a name from the UI) and restore(), read by save(),

@@ -1,5 +1,7 @@
 #include "Lv2Peer.h"
 
+#include "Lv2UridMap.h"
+
 #include <lilv/lilv.h>
 #include <lv2/atom/atom.h>
 #include <lv2/buf-size/buf-size.h>
@@ -15,23 +17,14 @@ namespace peers {
 
 struct Lv2World::Parts {
     LilvWorld* world = nullptr;
-    std::vector<std::string> uris; // URID n is uris[n - 1]
-    LV2_URID_Map map{};
-    LV2_URID_Unmap unmap{};
+    test_support::UridMap urids;
     LilvNode* audioPort = nullptr;
     LilvNode* controlPort = nullptr;
     LilvNode* atomPort = nullptr;
     LilvNode* cvPort = nullptr;
     LilvNode* inputPort = nullptr;
 
-    LV2_URID urid(const char* uri)
-    {
-        for (size_t i = 0; i < uris.size(); ++i)
-            if (uris[i] == uri)
-                return static_cast<LV2_URID>(i + 1);
-        uris.emplace_back(uri);
-        return static_cast<LV2_URID>(uris.size());
-    }
+    LV2_URID urid(const char* uri) { return urids.map(uri); }
 };
 
 Lv2World::Lv2World() : impl(new Parts)
@@ -39,13 +32,6 @@ Lv2World::Lv2World() : impl(new Parts)
     Parts& p = *impl;
     p.world = lilv_world_new();
     lilv_world_load_all(p.world);
-    p.map.handle = &p;
-    p.map.map = [](LV2_URID_Map_Handle handle, const char* uri) { return static_cast<Parts*>(handle)->urid(uri); };
-    p.unmap.handle = &p;
-    p.unmap.unmap = [](LV2_URID_Unmap_Handle handle, LV2_URID urid) -> const char* {
-        const auto& uris = static_cast<Parts*>(handle)->uris;
-        return urid >= 1 && urid <= uris.size() ? uris[urid - 1].c_str() : nullptr;
-    };
     p.audioPort = lilv_new_uri(p.world, LV2_CORE__AudioPort);
     p.controlPort = lilv_new_uri(p.world, LV2_CORE__ControlPort);
     p.atomPort = lilv_new_uri(p.world, LV2_ATOM__AtomPort);
@@ -78,8 +64,8 @@ public:
         options[2] = {LV2_OPTIONS_INSTANCE, 0,         world.urid(LV2_PARAMETERS__sampleRate),
                       sizeof(float),        floatType, &sampleRate};
         options[3] = {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr};
-        mapFeature = {LV2_URID__map, &world.map};
-        unmapFeature = {LV2_URID__unmap, &world.unmap};
+        mapFeature = {LV2_URID__map, world.urids.mapFeatureData()};
+        unmapFeature = {LV2_URID__unmap, world.urids.unmapFeatureData()};
         optionsFeature = {LV2_OPTIONS__options, options};
         boundedFeature = {LV2_BUF_SIZE__boundedBlockLength, nullptr};
         features[0] = &mapFeature;

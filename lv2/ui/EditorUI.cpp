@@ -66,14 +66,7 @@ EditorUI* EditorUI::create(LV2UI_Write_Function write, LV2UI_Controller controll
         ui->map = map;
         Urids& ids = ui->urids;
         ids.eventTransfer = map->map(map->handle, LV2_ATOM__eventTransfer);
-        ids.atomObject = map->map(map->handle, LV2_ATOM__Object);
-        ids.atomString = map->map(map->handle, LV2_ATOM__String);
-        ids.atomUrid = map->map(map->handle, LV2_ATOM__URID);
-        ids.patchGet = map->map(map->handle, LV2_PATCH__Get);
-        ids.patchSet = map->map(map->handle, LV2_PATCH__Set);
-        ids.patchProperty = map->map(map->handle, LV2_PATCH__property);
-        ids.patchValue = map->map(map->handle, LV2_PATCH__value);
-        ids.programName = map->map(map->handle, kProgramNameUri);
+        ids.mapWith(*map);
     }
     try {
         ui->proxy = new (std::nothrow) ProxyEffect(&EditorUI::hostCallback, &createEditor);

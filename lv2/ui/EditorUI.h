@@ -4,6 +4,7 @@
 // parameters and the meters' readings.
 #pragma once
 
+#include "NameMessageUrids.h"
 #include "PresetRecord.h"
 #include "VstInterface.h"
 
@@ -49,16 +50,8 @@ private:
     void writeNameMessage(const char* name);
     void takePluginMessage(uint32_t size, const void* buffer);
 
-    struct Urids {
+    struct Urids : orvanne_lv2::NameMessageUrids {
         LV2_URID eventTransfer = 0;
-        LV2_URID atomObject = 0;
-        LV2_URID atomString = 0;
-        LV2_URID atomUrid = 0;
-        LV2_URID patchGet = 0;
-        LV2_URID patchSet = 0;
-        LV2_URID patchProperty = 0;
-        LV2_URID patchValue = 0;
-        LV2_URID programName = 0;
     };
 
     ProxyEffect* proxy = nullptr;

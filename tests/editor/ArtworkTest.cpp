@@ -1,5 +1,6 @@
 // The artwork generator: every picture the editor loads, at the size and frame geometry the
 // layout needs, opaque, identical from run to run, and seamless on the panel.
+#include "CommandRun.h"
 #include "TempTree.h"
 
 #include <gtest/gtest.h>
@@ -7,7 +8,6 @@
 #include <cairo.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -29,9 +29,10 @@ const Expected kPictures[] = {
 bool generate(const std::string& folder)
 {
     // Font and cache memory that the libraries keep until exit is not a leak of ours.
-    const std::string command = std::string("ASAN_OPTIONS=detect_leaks=0 '") + ORVANNE_ARTWORK_PROGRAM + "' --bmp '" +
-        folder + "'";
-    return std::system(command.c_str()) == 0;
+    const test_support::ToolRun run = test_support::runCommand({ORVANNE_ARTWORK_PROGRAM, "--bmp", folder},
+                                                               {{"ASAN_OPTIONS", "detect_leaks=0"}});
+    EXPECT_EQ(run.status, 0) << run.err;
+    return run.status == 0;
 }
 
 std::vector<unsigned char> readBytes(const std::string& path)
@@ -155,9 +156,7 @@ TEST_F(ArtworkTest, ControlFramesMatchThePanelAtTheirCorners)
 
 TEST_F(ArtworkTest, RefusesAMissingOutputFolder)
 {
-    const std::string command = std::string("'") + ORVANNE_ARTWORK_PROGRAM +
-        "' /nonexistent/orvanne-artwork 2>/dev/null";
-    EXPECT_NE(std::system(command.c_str()), 0);
+    EXPECT_NE(test_support::runCommand({ORVANNE_ARTWORK_PROGRAM, "/nonexistent/orvanne-artwork"}).status, 0);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The preset, save and links menus: folders on disk, numbering, choices, the Save-As prompt.
 #include "EditorTestSupport.h"
+#include "PresetFolders.h"
 
 #include "CFrame.h"
 #include "Platform.h"
@@ -261,9 +262,7 @@ TEST_F(PresetMenuTest, SaveAsOntoAnExistingPresetAsksFirstAndNoKeepsTheFile)
     EXPECT_EQ(fileBytes(userFolder() + "Gentle.prg"), before);
     EXPECT_STREQ(editor->getTypedPresetName(), "Gentle");
     EXPECT_STREQ(editor::dialogName(), "Gentle");
-    char name[32];
-    effect->getCurrentPresetName(name);
-    EXPECT_STREQ(name, "Factory Setting");
+    EXPECT_EQ(programName(*effect), "Factory Setting");
 
     dialogs.log.clear();
     dialogs.typedNames = {"Gentle"};
@@ -295,9 +294,7 @@ TEST_F(PresetMenuTest, ATypedNameWithAFolderInItWritesNoFileOutsideTheUserFolder
     EXPECT_FALSE(fileExists(presetRoot() + "Escaped.prg"));
     EXPECT_FALSE(fileExists(userFolder() + "../Escaped.prg"));
     // Not saved, and said so: the program keeps its name.
-    char name[32];
-    effect->getCurrentPresetName(name);
-    EXPECT_STREQ(name, "Factory Setting");
+    EXPECT_EQ(programName(*effect), "Factory Setting");
 }
 
 TEST_F(PresetMenuTest, NamesOfUpTo31CharactersAreShownWholeAfterAChoiceAndARestore)
@@ -516,25 +513,6 @@ TEST_F(PresetMenuTest, WithoutADataFolderNothingIsListedOrSaved)
 
 namespace {
 
-// Base folders as a user without the right to write under the program-files folder sees them:
-// a program-files base under which no folder can be created (it is a file), and a user data
-// folder of its own.
-class Folders : public platform::FolderLocator {
-public:
-    bool programFiles(char* out, size_t size) override { return give(programFilesBase, out, size); }
-    bool userData(char* out, size_t size) override { return give(userDataBase, out, size); }
-    std::string programFilesBase, userDataBase;
-
-private:
-    static bool give(const std::string& base, char* out, size_t size)
-    {
-        if (base.empty() || base.size() >= size)
-            return false;
-        std::memcpy(out, base.c_str(), base.size() + 1);
-        return true;
-    }
-};
-
 class Messages : public platform::MessagePresenter {
 public:
     void showError(const char* caption, const char* text) override
@@ -567,15 +545,13 @@ protected:
         PresetMenuTest::TearDown();
     }
     std::string userRoot() const { return folders.userDataBase + "/Tarvelle/Plug-In Settings/Orvanne/"; }
-    std::string programName()
-    {
-        char name[32];
-        effect->getCurrentPresetName(name);
-        return name;
-    }
+    std::string programName() { return editor_test::programName(*effect); }
 
     std::string blocked;
-    Folders folders;
+    // Base folders as a user without the right to write under the program-files folder sees
+    // them: a program-files base under which no folder can be created (it is a file), and a
+    // user data folder of its own.
+    TestFolders folders;
     Messages messages;
     platform::FolderLocator* savedLocator = nullptr;
     platform::MessagePresenter* savedMessages = nullptr;

@@ -6,6 +6,7 @@
 #include "EditorDialogs.h"
 #include "Platform.h"
 #include "PluginFactory.h"
+#include "PresetFolders.h"
 #include "RecordingHost.h"
 #include "TempTree.h"
 
@@ -17,23 +18,6 @@
 #include <vector>
 
 namespace {
-
-// Base folders of the test's own: the program-files folder and the user's settings folder.
-class Folders : public platform::FolderLocator {
-public:
-    bool programFiles(char* out, size_t size) override { return give(programFilesBase, out, size); }
-    bool userData(char* out, size_t size) override { return give(userDataBase, out, size); }
-    std::string programFilesBase, userDataBase;
-
-private:
-    static bool give(const std::string& base, char* out, size_t size)
-    {
-        if (base.empty() || base.size() >= size)
-            return false;
-        std::memcpy(out, base.c_str(), base.size() + 1);
-        return true;
-    }
-};
 
 class Messages : public editor::DialogPresenter {
 public:
@@ -125,12 +109,7 @@ protected:
         platform::setFolderLocator(savedLocator);
         editor::setDialogPresenter(savedDialogs);
     }
-    std::string programName()
-    {
-        char name[32] = {};
-        effect->getCurrentPresetName(name);
-        return name;
-    }
+    std::string programName() { return editor_test::programName(*effect); }
     // Every file and folder under both base folders, as paths relative to the tree.
     std::vector<std::string> written() const
     {
@@ -141,7 +120,7 @@ protected:
     }
 
     TempTree tree;
-    Folders folders;
+    editor_test::TestFolders folders;
     Messages messages;
     CTarvelleVST* effect = nullptr;
     CVSTEditor* editor = nullptr;

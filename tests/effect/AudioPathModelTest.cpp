@@ -5,6 +5,7 @@
 // material that reaches each of them: loud and quiet program, long silence, denormals, NaN and
 // infinity, odd block sizes, in-place and mono buffers, and rate changes.
 #include "EffectTestSupport.h"
+#include "LcgNoise.h"
 
 #include <gtest/gtest.h>
 
@@ -147,13 +148,13 @@ protected:
         left.resize(n);
         right.resize(n);
         for (size_t i = 0; i < n; ++i) {
-            state = state * 1664525u + 1013904223u;
-            const float noise = static_cast<float>(static_cast<int32_t>(state >> 8) - (1 << 23)) / 8388608.0f;
+            const uint32_t step = lcg.next();
+            const float noise = test_support::Lcg::uniformOf(step);
             phase += 0.0123f;
             if (phase >= 1.0f)
                 phase -= 2.0f;
             low = 0.95f * low + 0.05f * noise;
-            if ((state >> 22) == 0)
+            if ((step >> 22) == 0)
                 burst = 3.0f;
             burst = burst * 0.999f + 0.001f;
             left[i] = scale * burst * (0.6f * phase + 4.0f * low);
@@ -179,7 +180,7 @@ protected:
     CTarvelleVST* twin = nullptr;
     MeterModel model;
     size_t frames = 0;
-    uint32_t state = 99u;
+    test_support::Lcg lcg{99u};
     float phase = 0.0f, low = 0.0f, burst = 1.0f;
 };
 

@@ -2,6 +2,7 @@
 // the host library, and the deterministic test signal.
 #pragma once
 
+#include "LcgNoise.h"
 #include "PluginHost.h"
 
 #include <gtest/gtest.h>
@@ -48,28 +49,22 @@ inline std::unique_ptr<vsthost::PluginHost> loadPlugin(VstIntPtr hostVersion = 2
 class TestSignal {
 public:
     TestSignal(uint32_t seed, double noiseLevel, double toneLevel, double toneStep)
-        : state(seed), noise(noiseLevel), tone(toneLevel), step(toneStep)
+        : lcg{seed}, noise(noiseLevel), tone(toneLevel), step(toneStep)
     {
     }
 
     void fill(float* left, float* right, int frames)
     {
         for (int i = 0; i < frames; ++i) {
-            left[i] = static_cast<float>(tone * x + noise * nextNoise());
-            right[i] = static_cast<float>(tone * y + noise * nextNoise());
+            left[i] = static_cast<float>(tone * x + noise * lcg.uniformDouble());
+            right[i] = static_cast<float>(tone * y + noise * lcg.uniformDouble());
             x += step * y;
             y -= step * x;
         }
     }
 
 private:
-    double nextNoise()
-    {
-        state = state * 1664525u + 1013904223u;
-        return static_cast<double>(state >> 8) * (2.0 / 16777216.0) - 1.0;
-    }
-
-    uint32_t state;
+    test_support::Lcg lcg;
     double noise, tone, step;
     double x = 1.0, y = 0.0;
 };

@@ -58,35 +58,6 @@ private:
 
 } // namespace
 
-UridMap::UridMap()
-{
-    mapData.handle = this;
-    mapData.map = [](LV2_URID_Map_Handle handle, const char* uri) { return static_cast<UridMap*>(handle)->map(uri); };
-    unmapData.handle = this;
-    unmapData.unmap = [](LV2_URID_Unmap_Handle handle, LV2_URID urid) {
-        return static_cast<UridMap*>(handle)->unmap(urid);
-    };
-    mapFeature = {LV2_URID__map, &mapData};
-    unmapFeature = {LV2_URID__unmap, &unmapData};
-    featureList[0] = &mapFeature;
-    featureList[1] = &unmapFeature;
-    featureList[2] = nullptr;
-}
-
-LV2_URID UridMap::map(const char* uri)
-{
-    for (size_t i = 0; i < uris.size(); ++i)
-        if (uris[i] == uri)
-            return static_cast<LV2_URID>(i + 1);
-    uris.emplace_back(uri);
-    return static_cast<LV2_URID>(uris.size());
-}
-
-const char* UridMap::unmap(LV2_URID urid) const
-{
-    return urid >= 1 && urid <= uris.size() ? uris[urid - 1].c_str() : nullptr;
-}
-
 World::World()
 {
     setenv("LV2_PATH", ORVANNE_LV2_PATH, 1);
@@ -268,15 +239,6 @@ const void* getPortValue(const char* symbol, void* instance, uint32_t* size, uin
     *size = sizeof(float);
     *type = source.world.urids.map(LV2_ATOM__Float);
     return &source.controls[port];
-}
-
-long long firstDifference(const std::vector<float>& a, const std::vector<float>& b)
-{
-    const size_t n = a.size() < b.size() ? a.size() : b.size();
-    for (size_t i = 0; i < n; ++i)
-        if (std::memcmp(&a[i], &b[i], sizeof(float)) != 0)
-            return static_cast<long long>(i);
-    return a.size() == b.size() ? -1 : static_cast<long long>(n);
 }
 
 Stereo programMaterial()

@@ -2,6 +2,8 @@
 // a URID map, and instances with their own port buffers.
 #pragma once
 
+#include "BitExact.h"
+#include "Lv2UridMap.h"
 #include "OrvannePorts.h"
 
 #include <lilv/lilv.h>
@@ -17,24 +19,7 @@ namespace lv2test {
 
 using namespace orvanne_lv2;
 
-class UridMap {
-public:
-    UridMap();
-    LV2_URID map(const char* uri);
-    const char* unmap(LV2_URID urid) const;
-    LV2_URID_Map* mapFeatureData() { return &mapData; }
-    LV2_URID_Unmap* unmapFeatureData() { return &unmapData; }
-    // Null-terminated list holding urid:map (and unmap), for instantiate, save and restore.
-    const LV2_Feature* const* features() const { return featureList; }
-
-private:
-    std::vector<std::string> uris;
-    LV2_URID_Map mapData;
-    LV2_URID_Unmap unmapData;
-    LV2_Feature mapFeature;
-    LV2_Feature unmapFeature;
-    const LV2_Feature* featureList[3];
-};
+using test_support::UridMap;
 
 class World {
 public:
@@ -101,8 +86,7 @@ const LV2_Atom* programNameMessage(UridMap& urids, unsigned char* buffer, uint32
 void setPortValue(const char* symbol, void* instance, const void* value, uint32_t size, uint32_t type);
 const void* getPortValue(const char* symbol, void* instance, uint32_t* size, uint32_t* type);
 
-// The first index where the two differ in their bits (or in length), -1 when they are equal.
-long long firstDifference(const std::vector<float>& a, const std::vector<float>& b);
+using test_support::firstDifference;
 
 struct Stereo {
     std::vector<float> left, right;

@@ -75,7 +75,7 @@ TEST(RenderSafety, EachRuleHolds)
     struct Row {
         const char* what;
         std::function<void(TempTree&)> setUp;
-        std::function<std::vector<std::string>(TempTree&)> arguments;
+        std::vector<std::string> arguments; // "@name" is the file name in the test's folder
         int status;
         const char* said;               // on stderr (failures) or stdout (successes)
         std::vector<std::string> files; // what the folder holds afterwards
@@ -85,54 +85,27 @@ TEST(RenderSafety, EachRuleHolds)
     poisoned.samples[2 * 1000] = NAN;
     poisoned.samples[2 * 3000 + 1] = INFINITY;
     const std::vector<Row> rows = {
-        {"input as output",
-         nullptr,
-         [](TempTree& t) {
-             return std::vector<std::string>{t.file("in.wav"), t.file("in.wav")};
-         },
-         1,
-         "is the input file",
-         {"in.wav"}},
+        {"input as output", nullptr, {"@in.wav", "@in.wav"}, 1, "is the input file", {"in.wav"}},
         {"existing output",
          [&](TempTree& t) { writeSound(t.file("o.wav"), in); },
-         [](TempTree& t) {
-             return std::vector<std::string>{t.file("in.wav"), t.file("o.wav")};
-         },
+         {"@in.wav", "@o.wav"},
          1,
          "--force or -y",
          {"in.wav", "o.wav"}},
         {"existing output with -y",
          [&](TempTree& t) { writeSound(t.file("o.wav"), in); },
-         [](TempTree& t) {
-             return std::vector<std::string>{"-y", t.file("in.wav"), t.file("o.wav")};
-         },
+         {"-y", "@in.wav", "@o.wav"},
          0,
          "output",
          {"in.wav", "o.wav"}},
-        {"device node",
-         nullptr,
-         [](TempTree& t) {
-             return std::vector<std::string>{"-y", t.file("in.wav"), "/dev/null"};
-         },
-         1,
-         "not a regular file",
-         {"in.wav"}},
-        {"plot on the output",
-         nullptr,
-         [](TempTree& t) {
-             return std::vector<std::string>{"--plot", t.file("o.wav"), t.file("in.wav"), t.file("o.wav")};
-         },
-         1,
-         "different names",
-         {"in.wav"}},
+        {"device node", nullptr, {"-y", "@in.wav", "/dev/null"}, 1, "not a regular file", {"in.wav"}},
+        {"plot on the output", nullptr, {"--plot", "@o.wav", "@in.wav", "@o.wav"}, 1, "different names", {"in.wav"}},
         {"truncated WAV",
          [&](TempTree& t) {
              writeSound(t.file("cut.wav"), in);
              cutInHalf(t.file("cut.wav"));
          },
-         [](TempTree& t) {
-             return std::vector<std::string>{t.file("cut.wav"), t.file("o.wav")};
-         },
+         {"@cut.wav", "@o.wav"},
          1,
          "header promises 0.18 s, the file holds 0.09 s",
          {"cut.wav", "in.wav"}},
@@ -141,9 +114,7 @@ TEST(RenderSafety, EachRuleHolds)
              writeSound(t.file("cut.aiff"), in, SF_FORMAT_AIFF | SF_FORMAT_PCM_16);
              cutInHalf(t.file("cut.aiff"));
          },
-         [](TempTree& t) {
-             return std::vector<std::string>{t.file("cut.aiff"), t.file("o.wav")};
-         },
+         {"@cut.aiff", "@o.wav"},
          1,
          "is truncated",
          {"cut.aiff", "in.wav"}},
@@ -152,57 +123,38 @@ TEST(RenderSafety, EachRuleHolds)
              writeSound(t.file("cut.ogg"), testSignal(2, 200000, 0.5), SF_FORMAT_OGG | SF_FORMAT_VORBIS);
              cutInHalf(t.file("cut.ogg"));
          },
-         [](TempTree& t) {
-             return std::vector<std::string>{t.file("cut.ogg"), t.file("o.wav")};
-         },
+         {"@cut.ogg", "@o.wav"},
          1,
          "truncated or corrupt",
          {"cut.ogg", "in.wav"}},
         {"non-finite samples",
          [&](TempTree& t) { writeSound(t.file("nan.wav"), poisoned); },
-         [](TempTree& t) {
-             return std::vector<std::string>{t.file("nan.wav"), t.file("o.wav")};
-         },
+         {"@nan.wav", "@o.wav"},
          0,
          "2 non-finite samples (NaN or infinity), the first at frame 1000",
          {"in.wav", "nan.wav", "o.wav"}},
         {"Recovery by its step name",
          nullptr,
-         [](TempTree& t) {
-             return std::vector<std::string>{"--set", "recovery=MEDIUM", t.file("in.wav"), t.file("o.wav")};
-         },
+         {"--set", "recovery=MEDIUM", "@in.wav", "@o.wav"},
          0,
          "Recovery = 3.00",
          {"in.wav", "o.wav"}},
         {"Recovery=1 is step 1",
          nullptr,
-         [](TempTree& t) {
-             return std::vector<std::string>{"--set", "Recovery=1", t.file("in.wav"), t.file("o.wav")};
-         },
+         {"--set", "Recovery=1", "@in.wav", "@o.wav"},
          0,
          "Recovery = 1.00",
          {"in.wav", "o.wav"}},
         {"--list after --set",
          nullptr,
-         [](TempTree&) {
-             return std::vector<std::string>{"--set", "Recovery=Ultra-Slow", "--set", "Out Ceiling=-3dB", "--list"};
-         },
+         {"--set", "Recovery=Ultra-Slow", "--set", "Out Ceiling=-3dB", "--list"},
          0,
          "-3.00 dB",
          {"in.wav"}},
-        {"wall-clock speed",
-         nullptr,
-         [](TempTree& t) {
-             return std::vector<std::string>{t.file("in.wav"), t.file("o.wav")};
-         },
-         0,
-         "x inside the plug-in)",
-         {"in.wav", "o.wav"}},
+        {"wall-clock speed", nullptr, {"@in.wav", "@o.wav"}, 0, "x inside the plug-in)", {"in.wav", "o.wav"}},
         {"rejected state is one line with the plug-in's words",
          [](TempTree& t) { std::ofstream(t.file("bad.chunk"), std::ios::binary) << std::string(57, 'x'); },
-         [](TempTree& t) {
-             return std::vector<std::string>{"--load-state", t.file("bad.chunk"), t.file("in.wav"), t.file("o.wav")};
-         },
+         {"--load-state", "@bad.chunk", "@in.wav", "@o.wav"},
          1,
          "rejected the state",
          {"bad.chunk", "in.wav"}},
@@ -214,8 +166,8 @@ TEST(RenderSafety, EachRuleHolds)
         if (row.setUp)
             row.setUp(folder);
         std::vector<std::string> arguments{"--plugin", orvanne, "-q"};
-        for (const std::string& a : row.arguments(folder))
-            arguments.push_back(a);
+        for (const std::string& a : row.arguments)
+            arguments.push_back(a[0] == '@' ? folder.file(a.substr(1)) : a);
         const ToolRun run = runTool(arguments);
         EXPECT_EQ(run.status, row.status) << run.err;
         EXPECT_TRUE(has(row.status ? run.err : run.out + run.err, row.said)) << run.out << run.err;

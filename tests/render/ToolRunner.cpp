@@ -1,6 +1,7 @@
 #include "ToolRunner.h"
 
 #include "Analysis.h"
+#include "LcgNoise.h"
 
 #include <gtest/gtest.h>
 
@@ -30,11 +31,10 @@ Sound testSignal(int channels, int64_t frames, double peak, int rate)
     sound.rate = rate;
     sound.channels = channels;
     sound.samples.resize(static_cast<size_t>(frames * channels));
-    uint32_t noise = 12345;
+    test_support::Lcg noise{12345};
     for (int64_t f = 0; f < frames; ++f) {
         for (int c = 0; c < channels; ++c) {
-            noise = noise * 1664525u + 1013904223u;
-            const double n = static_cast<double>(noise >> 8) / 16777216.0 - 0.5;
+            const double n = 0.5 * noise.uniformDouble();
             const double v = 0.9 * std::sin(2.0 * M_PI * (220.0 + 110.0 * c) * f / rate) + 0.1 * n;
             sound.samples[static_cast<size_t>(f * channels + c)] = static_cast<float>(peak * v);
         }

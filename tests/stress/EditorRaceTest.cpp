@@ -1,6 +1,7 @@
 // Automation played from another thread (as hosts do from their audio or automation thread)
 // while the window opens, idles and closes on the window's thread, as fast as it can.
 #include "EditorTestSupport.h"
+#include "LcgNoise.h"
 
 #include "CFrame.h"
 #include "controls/CControl.h"
@@ -26,12 +27,12 @@ TEST_F(EditorTest, AutomationFromAnotherThreadWhileTheWindowOpensIdlesAndCloses)
     std::atomic<bool> stop{false};
     std::atomic<long> changes{0};
     std::thread automation([&] {
-        uint32_t seed = 12345;
+        test_support::Lcg lcg{12345};
         long n = 0;
         while (!stop.load(std::memory_order_relaxed)) {
-            seed = seed * 1664525u + 1013904223u;
-            const VstInt32 index = kParamInputThres + VstInt32((seed >> 16) % 3);
-            e->setParameter(e, index, float(seed >> 8) / float(1 << 24));
+            const uint32_t step = lcg.next();
+            const VstInt32 index = kParamInputThres + VstInt32((step >> 16) % 3);
+            e->setParameter(e, index, test_support::Lcg::unitOf(step));
             ++n;
         }
         changes.store(n);

@@ -1,6 +1,6 @@
 // The calls a host makes from its audio thread (processReplacing, setParameter, getParameter)
 // never allocate, lock or enter the kernel, with the editor closed and open.
-#include "RealTimeCounters.h"
+#include "RealTimeCheck.h"
 #include "StressSupport.h"
 
 #include <mutex>
@@ -23,16 +23,10 @@ void audioThread(void* context)
 {
     AudioThreadWork& work = *static_cast<AudioThreadWork*>(context);
     const Programme& in = *work.in;
-    static const int kBlocks[] = {512, 1, 64, 1000, 4096, 7, 300};
-    size_t position = 0;
-    for (int round = 0; position < in.frames(); ++round) {
-        size_t frames = static_cast<size_t>(kBlocks[round % 7]);
-        if (frames > in.frames() - position)
-            frames = in.frames() - position;
+    rt::forEachBlock(in.frames(), [&](int round, size_t position, size_t frames) {
         float* inputs[2] = {const_cast<float*>(&in.left[position]), const_cast<float*>(&in.right[position])};
         float* outputs[2] = {&work.outL[position], &work.outR[position]};
         work.host->processReplacing(inputs, outputs, static_cast<VstInt32>(frames));
-        position += frames;
 
         const VstInt32 index = round % 5;
         work.host->setParameter(index, static_cast<float>(round % 11) / 10.0f);
@@ -40,24 +34,14 @@ void audioThread(void* context)
             work.host->setParameter(1, 0.0f);
         for (VstInt32 reading = 0; reading <= 15; ++reading)
             (void)work.host->getParameter(reading);
-    }
+    });
 }
 
 void expectRealTimeSafe(PluginHost& host, const char* state)
 {
     const Programme in(60000, 0xa0d10);
     AudioThreadWork work{&host, &in, std::vector<float>(in.frames()), std::vector<float>(in.frames())};
-    audioThread(&work); // once unwatched: first-use set-up of this program's counters
-
-    bool systemCallsWatched = false;
-    const rt::Counts counts = rt::watch(audioThread, &work, systemCallsWatched);
-    EXPECT_EQ(counts.heap, 0) << state << ": heap calls on the audio thread";
-    EXPECT_EQ(counts.locks, 0) << state << ": lock calls on the audio thread";
-    if (systemCallsWatched) {
-        EXPECT_EQ(counts.systemCalls, 0) << state << ": system calls (numbers " << counts.firstSystemCalls << ")";
-    } else {
-        std::fprintf(stderr, "note: seccomp unavailable; system calls seen only through the C library\n");
-    }
+    rt::expectNoRealTimeCalls(audioThread, &work, state);
 }
 
 // The counters see each kind of call they watch for, so a pass above means something.

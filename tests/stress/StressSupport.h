@@ -2,12 +2,14 @@
 // deterministic material, and rendering it in blocks of any size as a host does.
 #pragma once
 
+#include "BitExact.h"
+#include "LcgNoise.h"
 #include "PluginHost.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,15 +31,11 @@ struct Programme {
 
     Programme(size_t frames, uint32_t seed) : left(frames), right(frames)
     {
-        uint32_t state = seed;
-        auto noise = [&state]() {
-            state = state * 1664525u + 1013904223u;
-            return static_cast<float>(static_cast<int32_t>(state >> 8) - (1 << 23)) / 8388608.0f;
-        };
+        test_support::Lcg noise{seed};
         for (size_t i = 0; i < frames; ++i) {
             const float level = ((i / 6000) % 3 == 0) ? 0.05f : ((i / 6000) % 3 == 1 ? 3.0f : 0.8f);
-            left[i] = level * noise();
-            right[i] = level * noise();
+            left[i] = level * noise.uniform();
+            right[i] = level * noise.uniform();
         }
     }
     size_t frames() const { return left.size(); }
@@ -45,11 +43,10 @@ struct Programme {
 
 struct Output {
     std::vector<float> left, right;
-    bool operator==(const Output& other) const { return sameBits(left, other.left) && sameBits(right, other.right); }
-
-    static bool sameBits(const std::vector<float>& a, const std::vector<float>& b)
+    bool operator==(const Output& other) const
     {
-        return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+        return test_support::firstDifference(left, other.left) < 0 &&
+            test_support::firstDifference(right, other.right) < 0;
     }
 };
 
@@ -73,13 +70,11 @@ Output render(vsthost::PluginHost& host, const Programme& in, BlockSize blockSiz
 }
 
 // Index of the first frame whose output differs, for messages; -1 when equal.
-inline long firstDifference(const Output& a, const Output& b)
+inline long long firstDifference(const Output& a, const Output& b)
 {
-    for (size_t i = 0; i < a.left.size() && i < b.left.size(); ++i)
-        if (std::memcmp(&a.left[i], &b.left[i], sizeof(float)) != 0 ||
-            std::memcmp(&a.right[i], &b.right[i], sizeof(float)) != 0)
-            return static_cast<long>(i);
-    return a.left.size() == b.left.size() ? -1 : static_cast<long>(std::min(a.left.size(), b.left.size()));
+    const long long left = test_support::firstDifference(a.left, b.left);
+    const long long right = test_support::firstDifference(a.right, b.right);
+    return left < 0 ? right : (right < 0 ? left : std::min(left, right));
 }
 
 } // namespace stress

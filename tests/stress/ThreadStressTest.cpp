@@ -69,11 +69,10 @@ TEST(InstanceStress, AudioAutomationAndDisplayThreadsShareOneInstance)
     std::atomic<long> nonFinite{0};
 
     std::thread automation([&]() {
-        uint32_t state = 1;
+        test_support::Lcg lcg{1};
         while (running.load(std::memory_order_relaxed)) {
-            state = state * 1664525u + 1013904223u;
-            const float value = static_cast<float>(state >> 8) / 16777216.0f;
-            effect->setParameter(effect, 1 + static_cast<VstInt32>(state % 4), value);
+            const uint32_t step = lcg.next();
+            effect->setParameter(effect, 1 + static_cast<VstInt32>(step % 4), test_support::Lcg::unitOf(step));
         }
     });
     std::thread display([&]() {

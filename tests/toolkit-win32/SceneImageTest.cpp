@@ -1,12 +1,12 @@
 // The Linux side of the Windows scene comparison: the reference rendering is repeatable and
 // fills every area the comparison looks at, and the comparison catches what it must.
 #include "SceneImage.h"
+#include "CommandRun.h"
 #include "TestScene.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 
 using VSTGUI::CRect;
@@ -16,9 +16,9 @@ namespace {
 scene::Image render(const std::string& name)
 {
     const std::string path = std::string(SCENE_OUTPUT_DIR) + "/" + name;
-    const std::string command = std::string(SCENE_RENDERER) + " " + path + ".ppm " + path + ".png";
+    const test_support::ToolRun run = test_support::runCommand({SCENE_RENDERER, path + ".ppm", path + ".png"});
     scene::Image image;
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    EXPECT_EQ(run.status, 0) << SCENE_RENDERER << ": " << run.err;
     EXPECT_TRUE(scene::readPpm(path + ".ppm", image));
     return image;
 }

@@ -64,6 +64,24 @@ HostWindow::~HostWindow()
     pumpMessages();
 }
 
+HWND createHostWindow(const char* className, const char* title, WNDPROC procedure, int clientWidth, int clientHeight)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = className;
+    RegisterClassA(&windowClass);
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    RECT outer = {0, 0, clientWidth, clientHeight};
+    AdjustWindowRect(&outer, style, FALSE);
+    HWND window = CreateWindowA(className, title, style, 40, 40, outer.right - outer.left, outer.bottom - outer.top,
+                                nullptr, nullptr, windowClass.hInstance, nullptr);
+    if (window != nullptr)
+        ShowWindow(window, SW_SHOWNORMAL);
+    return window;
+}
+
 void pumpMessages()
 {
     MSG message;

@@ -24,6 +24,11 @@ private:
     HWND window = nullptr;
 };
 
+// The top-level window of a command-line host program: captioned, not resizable, at 40,40
+// with a client area of the given size, of a class of its own (registered on first use) with
+// the host's window procedure; shown. Null when it could not be made.
+HWND createHostWindow(const char* className, const char* title, WNDPROC procedure, int clientWidth, int clientHeight);
+
 // Dispatches every pending message, a few rounds with short pauses so the window system
 // delivers paints.
 void pumpMessages();

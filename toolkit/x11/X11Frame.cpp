@@ -555,12 +555,8 @@ void X11Frame::handleEvent(XEvent& event, bool modal)
         press(event.xbutton);
         break;
     case ButtonRelease:
-        state.position = CPoint(event.xbutton.x_root, event.xbutton.y_root);
-        state.buttons = buttonsOf(event.xbutton.state) & ~buttonBit(event.xbutton.button);
-        break;
     case MotionNotify:
-        state.position = CPoint(event.xmotion.x_root, event.xmotion.y_root);
-        state.buttons = buttonsOf(event.xmotion.state);
+        notePointerEvent(event);
         break;
     case EnterNotify:
     case LeaveNotify:

@@ -1,26 +1,14 @@
 #include "DemoSignal.h"
 
+#include "LcgNoise.h"
+
 #include <cmath>
-#include <cstdint>
 
 namespace render {
 
 namespace {
 
 constexpr double pi = 3.14159265358979323846;
-
-// A linear congruential generator: white noise in -1..1, identical everywhere.
-class Noise {
-public:
-    double next()
-    {
-        state = state * 1664525u + 1013904223u;
-        return static_cast<double>(state >> 8) / 8388608.0 - 1.0;
-    }
-
-private:
-    uint32_t state = 0x4f52564eu;
-};
 
 double midiToHz(int note)
 {
@@ -42,7 +30,8 @@ std::vector<float> DemoSignal::generate()
 {
     const int frames = static_cast<int>(rate * seconds);
     std::vector<double> left(frames, 0.0), right(frames, 0.0);
-    Noise noise;
+    // White noise in -1..1, identical everywhere.
+    test_support::Lcg noise{0x4f52564eu};
 
     const double beat = 0.5; // 120 beats per minute
     const int beats = static_cast<int>(seconds / beat);
@@ -66,7 +55,7 @@ std::vector<float> DemoSignal::generate()
         for (int i = 0; i < static_cast<int>(0.25 * rate) && start + i < frames; ++i) {
             const double t = static_cast<double>(i) / rate;
             const double body = std::sin(2.0 * pi * 190.0 * t) * std::exp(-t * 25.0);
-            const double n = noise.next() * std::exp(-t * 14.0);
+            const double n = noise.uniformDouble() * std::exp(-t * 14.0);
             left[start + i] += 0.55 * n + 0.35 * body;
             right[start + i] += 0.5 * n + 0.35 * body;
         }
@@ -78,7 +67,7 @@ std::vector<float> DemoSignal::generate()
         double previous = 0.0;
         for (int i = 0; i < static_cast<int>(0.06 * rate) && start + i < frames; ++i) {
             const double t = static_cast<double>(i) / rate;
-            const double n = noise.next();
+            const double n = noise.uniformDouble();
             const double v = (n - previous) * 0.5 * std::exp(-t * 60.0) * accent;
             previous = n;
             left[start + i] += 0.18 * v;

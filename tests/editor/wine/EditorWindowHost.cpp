@@ -108,20 +108,9 @@ int main(int argc, char** argv)
     const int width = rect->right - rect->left;
     const int height = rect->bottom - rect->top;
 
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = hostWindowProcedure;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kWindowClass;
-    RegisterClassA(&windowClass);
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    RECT outer = {0, 0, width, height};
-    AdjustWindowRect(&outer, style, FALSE);
-    HWND window = CreateWindowA(kWindowClass, kWindowTitle, style, 40, 40, outer.right - outer.left,
-                                outer.bottom - outer.top, nullptr, nullptr, windowClass.hInstance, nullptr);
+    HWND window = win32_test::createHostWindow(kWindowClass, kWindowTitle, hostWindowProcedure, width, height);
     if (window == nullptr)
         return 1;
-    ShowWindow(window, SW_SHOWNORMAL);
     host->dispatch(effEditOpen, 0, 0, window);
     UpdateWindow(window);
     pumpAndIdle(*host, 200);

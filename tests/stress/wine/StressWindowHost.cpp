@@ -10,7 +10,9 @@
 //     host's next idle (its timer, which also runs inside pop-up menus and dialogs, or the
 //     plug-in's audioMasterIdle from inside a drag) closes the editor, or the whole plug-in.
 //     Runs until STOPFILE exists and writes what it saw to REPORT.
+#include "LcgNoise.h"
 #include "PluginHost.h"
+#include "Win32TestSupport.h"
 
 #include <windows.h>
 
@@ -78,24 +80,6 @@ LRESULT CALLBACK hostWindowProcedure(HWND window, UINT message, WPARAM wParam, L
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-HWND makeWindow(int width, int height)
-{
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = hostWindowProcedure;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kWindowClass;
-    RegisterClassA(&windowClass);
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    RECT outer = {0, 0, width, height};
-    AdjustWindowRect(&outer, style, FALSE);
-    HWND window = CreateWindowA(kWindowClass, "Orvanne Stress Host", style, 40, 40, outer.right - outer.left,
-                                outer.bottom - outer.top, nullptr, nullptr, windowClass.hInstance, nullptr);
-    if (window != nullptr)
-        ShowWindow(window, SW_SHOWNORMAL);
-    return window;
-}
-
 void pump()
 {
     MSG message;
@@ -114,11 +98,11 @@ struct Automation {
 DWORD WINAPI automationThread(void* argument)
 {
     Automation* a = static_cast<Automation*>(argument);
-    uint32_t seed = 12345;
+    test_support::Lcg lcg{12345};
     long n = 0;
     while (!a->stop.load(std::memory_order_relaxed)) {
-        seed = seed * 1664525u + 1013904223u;
-        a->effect->setParameter(a->effect, 2 + VstInt32((seed >> 16) % 3), float(seed >> 8) / float(1 << 24));
+        const uint32_t step = lcg.next();
+        a->effect->setParameter(a->effect, 2 + VstInt32((step >> 16) % 3), test_support::Lcg::unitOf(step));
         ++n;
     }
     a->changes.store(n);
@@ -210,7 +194,8 @@ int main(int argc, char** argv)
     host->dispatch(effEditGetRect, 0, 0, &rect);
     if (rect == nullptr)
         return 1;
-    HWND window = makeWindow(rect->right - rect->left, rect->bottom - rect->top);
+    HWND window = win32_test::createHostWindow(kWindowClass, "Orvanne Stress Host", hostWindowProcedure,
+                                               rect->right - rect->left, rect->bottom - rect->top);
     if (window == nullptr)
         return 1;
     int status = 1;
