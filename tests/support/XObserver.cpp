@@ -1,5 +1,7 @@
 #include "XObserver.h"
 
+#include "ChildProcess.h"
+#include "TempTree.h"
 #include "X11Painter.h"
 
 #include <X11/Xlib.h>
@@ -9,6 +11,7 @@
 #include <cairo.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <mutex>
@@ -144,8 +147,8 @@ bool XObserver::viewable(Window w)
 std::vector<uint32_t> XObserver::grab(Window w, const Area& area)
 {
     std::vector<uint32_t> pixels;
-    XImage* image =
-        XGetImage(connection, w, area.x, area.y, unsigned(area.width), unsigned(area.height), AllPlanes, ZPixmap);
+    XImage* image = XGetImage(connection, w, area.x, area.y, unsigned(area.width), unsigned(area.height), AllPlanes,
+                              ZPixmap);
     if (image == nullptr)
         return pixels;
     pixels.reserve(size_t(area.width) * size_t(area.height));
@@ -234,6 +237,26 @@ XID XObserver::clientOf(Window w)
     return w != 0 && bases.count(w & ~clientMask) != 0 ? (w & ~clientMask) : 0;
 }
 
+std::string headlessPicture(const std::string& snapshot, const std::string& options)
+{
+    static TempTree folder;
+    static std::map<std::string, std::string> made;
+    static std::mutex guard;
+    std::lock_guard<std::mutex> lock(guard);
+    auto known = made.find(options);
+    if (known != made.end())
+        return known->second;
+    const std::string path = folder.file("headless" + std::to_string(made.size()) + ".png");
+    std::vector<std::string> command{snapshot, path};
+    std::istringstream words(options);
+    for (std::string word; words >> word;)
+        command.push_back(word);
+    if (runToEnd(command, 60000) != 0)
+        std::fprintf(stderr, "%s %s failed\n", snapshot.c_str(), options.c_str());
+    made.emplace(options, path);
+    return path;
+}
+
 std::vector<uint32_t> pictureArea(const std::string& png, const Area& area)
 {
     struct Picture {
@@ -275,8 +298,7 @@ std::string XObserver::compare(Window w, const Area& area, const std::string& pn
     const std::vector<uint32_t> shown = grab(w, area);
     const std::vector<uint32_t> expected = pictureArea(png, area);
     if (shown.empty() || shown.size() != expected.size()) {
-        out << "cannot compare " << area.width << "x" << area.height << " pixels of window " << w << " with "
-            << png;
+        out << "cannot compare " << area.width << "x" << area.height << " pixels of window " << w << " with " << png;
         return out.str();
     }
     const int tolerance = channelTolerance(w);
@@ -288,8 +310,8 @@ std::string XObserver::compare(Window w, const Area& area, const std::string& pn
                 continue;
             const size_t i = size_t(y) * size_t(area.width) + size_t(x);
             if (!near(shown[i], expected[i], tolerance) && ++differing <= 5)
-                out << "pixel " << wx << "," << wy << std::hex << ": window " << shown[i] << ", picture "
-                    << expected[i] << std::dec << "\n";
+                out << "pixel " << wx << "," << wy << std::hex << ": window " << shown[i] << ", picture " << expected[i]
+                    << std::dec << "\n";
         }
     if (differing > 0)
         out << differing << " pixel(s) differ from " << png;

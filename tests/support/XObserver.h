@@ -78,6 +78,10 @@ private:
     XID clientMask = 0;
 };
 
+// The picture that snapshot (the editor-snapshot program) draws of the opened editor with
+// options (separated by spaces), made once per test program; its path.
+std::string headlessPicture(const std::string& snapshot, const std::string& options = "");
+
 // The pixels 0x00RRGGBB of an area of a PNG picture, row by row (empty when the file cannot be
 // read or is too small); each file is read once.
 std::vector<uint32_t> pictureArea(const std::string& png, const Area& area);

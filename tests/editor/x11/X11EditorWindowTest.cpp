@@ -67,19 +67,10 @@ std::vector<unsigned char> readFile(const std::string& path)
     return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-// The headless rendering of the opened editor (with extra options), made once per program.
+// The headless rendering of the opened editor (with options).
 std::string headless(const std::string& options = "")
 {
-    static TempTree folder;
-    const std::string path = folder.file("headless" + std::to_string(std::hash<std::string>()(options)) + ".png");
-    if (!fileExists(path)) {
-        std::vector<std::string> command{ORVANNE_SNAPSHOT, path};
-        std::istringstream words(options);
-        for (std::string word; words >> word;)
-            command.push_back(word);
-        EXPECT_EQ(test_support::runToEnd(command, 60000), 0) << "editor-snapshot " << options;
-    }
-    return path;
+    return test_support::headlessPicture(ORVANNE_SNAPSHOT, options);
 }
 
 class X11EditorWindowTest : public ::testing::Test {
@@ -190,7 +181,10 @@ protected:
             "a dialog \"" + title + "\" with the keyboard");
         return found;
     }
-    void awaitNoDialog() { await([&]() { return dialogs().empty(); }, "the dialog went"); }
+    void awaitNoDialog()
+    {
+        await([&]() { return dialogs().empty(); }, "the dialog went");
+    }
 
     // On the driving thread: a click that opens a menu, waited for until the menu has drawn
     // itself (it then holds the pointer and the keyboard).
@@ -389,7 +383,8 @@ TEST_F(X11EditorWindowTest, DragWheelAndControlClickOnInputThres)
     drive([&]() { click(kKnobX, kKnobY, 4); });
     EXPECT_TRUE(idleUntil([&]() { return parameter(kInputThres) > dragged; })) << "the wheel up";
     drive([&]() { click(kKnobX, kKnobY, 5); });
-    EXPECT_TRUE(idleUntil([&]() { return parameter(kInputThres) == dragged; })) << "the wheel down, to the drag's value";
+    EXPECT_TRUE(idleUntil([&]() { return parameter(kInputThres) == dragged; }))
+        << "the wheel down, to the drag's value";
 
     drive([&]() {
         xdo({"mousemove", std::to_string(kKnobX), std::to_string(kKnobY), "keydown", "ctrl", "click", "1", "keyup",
@@ -469,15 +464,13 @@ TEST_F(X11EditorWindowTest, PresetMenuFolderSubmenuChoosesAPreset)
         openMenu(420, 9);
         xdo({"key", "Down", "Return"});
     });
-    EXPECT_TRUE(idleUntil(inputThresAt(0.5f)))
-        << "the factory setting chosen";
+    EXPECT_TRUE(idleUntil(inputThresAt(0.5f))) << "the factory setting chosen";
     // Down over the separator to the folder, Right into it, Enter.
     drive([&]() {
         openMenu(420, 9);
         xdo({"key", "Down", "Down", "Right", "Return"});
     });
-    EXPECT_TRUE(idleUntil(inputThresAt(0.8f)))
-        << "the folder's preset chosen";
+    EXPECT_TRUE(idleUntil(inputThresAt(0.8f))) << "the folder's preset chosen";
 }
 
 TEST_F(X11EditorWindowTest, SaveAsWritesTheTypedNameAndTheWarningIsAnsweredYesAndNo)
@@ -586,8 +579,10 @@ TEST_F(X11EditorWindowTest, SaveAsFieldTakesWhatTheKeyboardGives)
             awaitNoDialog();
         });
         ASSERT_NE(dialog.window, 0u) << "the Save-As dialog opened";
-        EXPECT_TRUE(idleUntil([&]() { return fileExists(presetRoot(dataHome) + "00-User Presets/" + c.saved + ".prg"); }))
-            << "expected " << c.saved << ".prg";
+        EXPECT_TRUE(idleUntil([&]() {
+            return fileExists(presetRoot(dataHome) + "00-User Presets/" + c.saved + ".prg");
+        })) << "expected "
+            << c.saved << ".prg";
     }
 }
 
@@ -607,7 +602,8 @@ TEST_F(X11EditorWindowTest, AFailedSaveShowsTheDrawnMessage)
         await(
             [&]() {
                 pixels = x.grab(message.window, {0, 0, message.width, message.height});
-                return !pixels.empty() && std::count(pixels.begin(), pixels.end(), pixels[0]) < std::ptrdiff_t(pixels.size());
+                return !pixels.empty() &&
+                    std::count(pixels.begin(), pixels.end(), pixels[0]) < std::ptrdiff_t(pixels.size());
             },
             "the message's text was drawn");
         xdo({"key", "Return"});
@@ -645,8 +641,7 @@ TEST_F(X11EditorWindowTest, ReadoutClearsAfterAPresetChosenWithTheMouse)
         xdo({"mouseup", "1"});
         await([&]() { return x.menus().empty(); }, "the menus went with the choice");
     });
-    ASSERT_TRUE(idleUntil(inputThresAt(0.8f)))
-        << "the preset was chosen";
+    ASSERT_TRUE(idleUntil(inputThresAt(0.8f))) << "the preset was chosen";
     // The pointer stays where the menu was; the read-out goes blank.
     EXPECT_TRUE(idleUntil(blank)) << "the read-out still shows the last parameter";
 }
@@ -796,15 +791,16 @@ TEST_F(X11EditorWindowTest, HostLoopGoesOnWhileAKnobIsHeldOrAMenuOrDialogIsOpen)
     float heldValue = 0.f;
     std::string why;
     const Case cases[] = {
-        {"a knob held",
-         [&]() { return test_support::dragUp(x, editor, kInputKnob, kKnobX, kKnobY, {5}, why, false); },
+        {"a knob held", [&]() { return test_support::dragUp(x, editor, kInputKnob, kKnobX, kKnobY, {5}, why, false); },
          [&]() { return true; },
          [&]() {
              heldValue = parameter(kInputThres);
              xdo({"mousemove", std::to_string(kKnobX), std::to_string(kKnobY - 40)});
              await([&]() { return parameter(kInputThres) > heldValue; }, "the drag went on through the host's idles");
          },
-         [&]() { xdo({"mouseup", "1"}); }},
+         [&]() {
+             xdo({"mouseup", "1"});
+         }},
         {"the preset menu",
          [&]() {
              openMenu(420, 9);
