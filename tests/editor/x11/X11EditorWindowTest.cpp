@@ -513,11 +513,16 @@ TEST_F(X11EditorWindowTest, SaveAsWritesTheTypedNameAndTheWarningIsAnsweredYesAn
     EXPECT_FALSE(fileExists(presetRoot(dataHome) + "00-User Presets/Other.prg"));
 }
 
-// The server's keyboard layout for one test (xkb); the US layout again at the end.
+// The server's keyboard layout (xkb) for a test's cases; the US layout again at the end.
 struct KeyboardLayout {
-    explicit KeyboardLayout(const char* layout) { ok = test_support::runToEnd({"setxkbmap", layout}, 10000) == 0; }
-    ~KeyboardLayout() { test_support::runToEnd({"setxkbmap", "us"}, 10000); }
-    bool ok = false;
+    bool use(const std::string& layout)
+    {
+        if (layout != current)
+            current = test_support::runToEnd({"setxkbmap", layout}, 10000) == 0 ? layout : "";
+        return current == layout;
+    }
+    ~KeyboardLayout() { use("us"); }
+    std::string current = "us";
 };
 
 TEST_F(X11EditorWindowTest, SaveAsFieldTakesWhatTheKeyboardGives)
@@ -555,10 +560,10 @@ TEST_F(X11EditorWindowTest, SaveAsFieldTakesWhatTheKeyboardGives)
         {"at most 31 bytes, whole characters", "de", {{"type", "ÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄ"}}, "ÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄ"},
     };
     openEditor();
+    KeyboardLayout layout;
     for (const KeyCase& c : cases) {
         SCOPED_TRACE(c.what);
-        KeyboardLayout layout(c.layout);
-        ASSERT_TRUE(layout.ok) << "setxkbmap " << c.layout;
+        ASSERT_TRUE(layout.use(c.layout)) << "setxkbmap " << c.layout;
         Shown dialog;
         drive([&]() {
             dialog = chooseSaveEntry(0);
@@ -917,8 +922,12 @@ TEST_F(X11EditorWindowTest, HundredOpenCloseCyclesLeaveNothingBehind)
         10s))
         << "the host's and the editor's connections are gone";
     const std::set<XID> baseline = x.clients();
+    // The runs on other servers (depths, no shared memory, network) make fewer cycles: one
+    // connection or segment left behind shows after any number.
+    const char* cycles = std::getenv("ORVANNE_OPEN_CLOSE_CYCLES");
+    const int count = cycles != nullptr ? std::atoi(cycles) : 100;
     std::string error;
-    for (int i = 0; i < 100; ++i) {
+    for (int i = 0; i < count; ++i) {
         window = EditorWindow::open(*host, "Orvanne test host", error);
         ASSERT_TRUE(window) << error;
         window->step();
