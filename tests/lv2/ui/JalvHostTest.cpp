@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -68,16 +69,21 @@ public:
             jack_activate(client) == 0;
     }
 
-    // Connects the tone to the host's inputs once they exist.
+    // Connects the tone to the host's inputs once they take connections: the host registers
+    // them before it activates, and the ports of a client that is not active take none yet.
     bool connectTo(const std::string& host, std::chrono::milliseconds timeout)
     {
         const std::string inputs[2] = {host + ":in_l", host + ":in_r"};
-        if (!waitUntil([&]() { return jack_port_by_name(client, inputs[1].c_str()) != nullptr; }, timeout, 100))
-            return false;
-        for (int i = 0; i < 2; ++i)
-            if (jack_connect(client, jack_port_name(ports[i]), inputs[i].c_str()) != 0)
-                return false;
-        return true;
+        return waitUntil(
+            [&]() {
+                for (int i = 0; i < 2; ++i) {
+                    const int result = jack_connect(client, jack_port_name(ports[i]), inputs[i].c_str());
+                    if (result != 0 && result != EEXIST)
+                        return false;
+                }
+                return true;
+            },
+            timeout, 100);
     }
 
     void close()
@@ -163,7 +169,7 @@ struct RealHost {
                         jalvOut, jalvErr))
             return fail("cannot start " JALV_PROGRAM);
         if (!tone.connectTo(kHostName, 20s))
-            return fail("jalv's audio inputs did not appear within 20 s:\n" + slurp(jalvErr));
+            return fail("jalv's audio inputs took no connection within 20 s:\n" + slurp(jalvErr));
         if (!waitUntil([&]() { return findEditor(); }, 20s, 50))
             return fail("the editor did not open in jalv's window within 20 s:\n" + slurp(jalvErr));
         return true;
