@@ -570,7 +570,9 @@ TEST_F(X11EditorWindowTest, SaveAsFieldTakesWhatTheKeyboardGives)
             if (dialog.window == 0)
                 return;
             // Each step is drawn in the field before the next comes (keys that xdotool maps for a
-            // moment must be read before it maps the next).
+            // moment must be read before it maps the next): the field changes, then shows the
+            // same in two looks 50 ms apart (a step of several keys is drawn key by key, and its
+            // end may look like one of its middles).
             const Area whole{0, 0, dialog.width, dialog.height};
             for (const std::vector<std::string>& step : c.keys) {
                 const std::vector<uint32_t> before = x.grab(dialog.window, whole);
@@ -578,7 +580,19 @@ TEST_F(X11EditorWindowTest, SaveAsFieldTakesWhatTheKeyboardGives)
                     click(dialog.x + 18, dialog.y + 50);
                 else
                     xdo(step);
-                await([&]() { return x.grab(dialog.window, whole) != before; }, "the dialog showed a step");
+                std::vector<uint32_t> last = before;
+                bool changed = false;
+                await(
+                    [&]() {
+                        std::vector<uint32_t> now = x.grab(dialog.window, whole);
+                        changed = changed || now != before;
+                        const bool settled = changed && now == last;
+                        last = std::move(now);
+                        if (!settled)
+                            usleep(50000);
+                        return settled;
+                    },
+                    std::string(c.what) + ": the dialog showed the step " + step[0]);
             }
             xdo({"key", "Return"});
             awaitNoDialog();
