@@ -1,6 +1,7 @@
 // editor-snapshot: the opened editor as the Linux layer draws it, written as a PNG (or, for a
 // name ending in .ppm, a binary PPM). Options: --audio plays a moment of program material so
-// the meters move; --param i=v sets parameter i (normalised) before the window opens.
+// the meters move; --param i=v sets parameter i (normalised) before the window opens; --about
+// shows the About picture (as a click on its hot spot does).
 // The preset folders go to a temporary data folder, so nothing outside it is touched.
 #include "CDrawContext.h"
 #include "CFrame.h"
@@ -11,6 +12,7 @@
 #include "TempTree.h"
 #include "cairo/CairoFrame.h"
 #include "cairo/InputState.h"
+#include "controls/CAboutScreen.h"
 
 #include <cmath>
 #include <cstdio>
@@ -57,15 +59,18 @@ bool writePpm(VSTGUI::CairoFrame* image, int width, int height, const char* path
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: editor-snapshot OUT.png|OUT.ppm [--audio] [--param i=v]...\n");
+        std::fprintf(stderr, "usage: editor-snapshot OUT.png|OUT.ppm [--audio] [--about] [--param i=v]...\n");
         return 2;
     }
     const std::string out = argv[1];
     bool audio = false;
+    bool about = false;
     std::vector<std::pair<int, float>> params;
     for (int i = 2; i < argc; ++i) {
         if (std::strcmp(argv[i], "--audio") == 0) {
             audio = true;
+        } else if (std::strcmp(argv[i], "--about") == 0) {
+            about = true;
         } else if (std::strcmp(argv[i], "--param") == 0 && i + 1 < argc) {
             int index = 0;
             float value = 0.f;
@@ -97,6 +102,11 @@ int main(int argc, char** argv)
         VSTGUI::CFrame* frame = editor->getToolkitFrame();
         VSTGUI::CDrawContext* context = frame->createDrawContext();
         frame->draw(context);
+        if (about) {
+            VSTGUI::CPoint spot(28, 160);
+            editor->getAboutScreen()->mouse(context, spot, VSTGUI::MouseLeft);
+            frame->draw(context);
+        }
         context->release();
         if (audio)
             playMoment(effect);

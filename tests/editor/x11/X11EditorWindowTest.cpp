@@ -1,50 +1,59 @@
 // The Linux editor in a real window: a host window on a virtual X display opens the plug-in's
 // editor; xdotool moves the real pointer and types on the real keyboard while the host idles
-// the editor, as a host's event loop would.
+// the editor, as a host's event loop would. Every step waits for what it shows (the windows,
+// their pixels, the plug-in's parameters, the host's record), each wait bounded.
+#include "ChildProcess.h"
+#include "EditorLayout.h"
 #include "EditorWindow.h"
 #include "PluginHost.h"
+#include "PresetFiles.h"
+#include "StateFile.h"
 #include "TempTree.h"
+#include "XObserver.h"
 #include "XdoTool.h"
 
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/XRes.h>
 #include <cairo.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
 #include <set>
-#include <spawn.h>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
+using namespace std::chrono_literals;
+using test_support::Area;
+using test_support::presetRoot;
+using test_support::Shown;
+using test_support::waitUntil;
 using vsthost::EditorWindow;
 using vsthost::PluginHost;
 
 constexpr int kInputThres = 2;
 const int kKnobX = 156; // the "Input Thres" knob's centre
 const int kKnobY = 131;
-
-std::string presetRoot(const std::string& dataHome)
-{
-    return dataHome + "/Tarvelle/Plug-In Settings/Orvanne/";
-}
+const Area kWhole{0, 0, layout::kWindowWidth, layout::kWindowHeight};
+const Area kInputKnob{layout::kInputKnob.left, layout::kInputKnob.top, layout::kInputKnob.width(),
+                      layout::kInputKnob.height()};
+// The preset name and the read-out hold text, whose rasterisation may differ from the headless
+// one.
+const std::vector<Area> kTextAreas{{376, 2, 170, 15}, {622, 1, 247, 18}};
+const Area kReadout{622, 1, 247, 18};
 
 bool fileExists(const std::string& path)
 {
@@ -58,10 +67,11 @@ std::vector<unsigned char> readFile(const std::string& path)
     return std::vector<unsigned char>((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-struct Geometry {
-    Window window;
-    int x, y, width, height;
-};
+// The headless rendering of the opened editor (with options).
+std::string headless(const std::string& options = "")
+{
+    return test_support::headlessPicture(ORVANNE_SNAPSHOT, options);
+}
 
 class X11EditorWindowTest : public ::testing::Test {
 protected:
@@ -71,16 +81,13 @@ protected:
         ASSERT_FALSE(data.path().empty());
         dataHome = data.path();
         setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
-        observer = XOpenDisplay(nullptr);
-        ASSERT_NE(observer, nullptr);
+        ASSERT_NE(x.display(), nullptr);
     }
 
     void TearDown() override
     {
         window.reset();
         host.reset();
-        if (observer != nullptr)
-            XCloseDisplay(observer);
     }
 
     void load()
@@ -91,6 +98,7 @@ protected:
         host->start(44100.f, 512);
     }
 
+    // The editor in a new host window, idled until it has drawn itself.
     void openEditor()
     {
         if (!host)
@@ -98,200 +106,144 @@ protected:
         std::string error;
         window = EditorWindow::open(*host, "Orvanne test host", error);
         ASSERT_TRUE(window) << error;
-        window->runFor(300);
+        ASSERT_TRUE(idleUntil([&]() { return drawn(editorWindow()); })) << "the editor did not draw itself within 20 s";
+    }
+
+    // Whether w shows the editor's background (the headless picture's) where no control is.
+    bool drawn(Window w) { return w != 0 && x.compare(w, {700, 250, 1, 1}, headless()).empty(); }
+
+    // Idles the editor as the host does until condition holds, for at most timeout.
+    bool idleUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 20s)
+    {
+        const auto end = std::chrono::steady_clock::now() + timeout;
+        for (;;) {
+            if (condition())
+                return true;
+            if (std::chrono::steady_clock::now() >= end)
+                return false;
+            window->step();
+            usleep(2000);
+        }
     }
 
     // Runs script on a second thread while this one idles the editor as a host does (menus and
-    // dialogs run their own loops inside the editor's idle), then idles a little more.
-    void drive(const std::function<void()>& script, int settleMs = 200)
+    // dialogs run their own loops inside the editor's idle).
+    void drive(const std::function<void()>& script)
     {
-        EXPECT_TRUE(test_support::driveWhileIdling(
-            script, [&](int milliseconds) { window->runFor(milliseconds); }, settleMs))
+        EXPECT_TRUE(test_support::driveWhileIdling(script, [&](int milliseconds) { window->runFor(milliseconds); }))
             << "a menu or dialog stayed open";
     }
 
-    // Runs xdotool (on the driving thread), then gives the editor time to answer.
-    void xdo(const std::vector<std::string>& args, int settleMs = 300)
+    void xdo(const std::vector<std::string>& args) { EXPECT_TRUE(test_support::xdotool(args)) << "xdotool failed"; }
+
+    void click(int px, int py, int button = 1)
     {
-        EXPECT_TRUE(test_support::xdotool(args, settleMs)) << "xdotool failed";
+        xdo({"mousemove", std::to_string(px), std::to_string(py), "click", std::to_string(button)});
     }
 
-    void run(const std::vector<std::string>& args)
+    // On the driving thread: waits for condition, failing with what when it does not come.
+    void await(const std::function<bool()>& condition, const std::string& what, std::chrono::milliseconds timeout = 10s)
     {
-        drive([&]() { xdo(args); });
-    }
-
-    void click(int x, int y, int button = 1)
-    {
-        xdo({"mousemove", std::to_string(x), std::to_string(y), "click", std::to_string(button)});
+        EXPECT_TRUE(waitUntil(condition, timeout, 5)) << what << " (waited " << timeout.count() << " ms)";
     }
 
     // The plug-in's own window inside the host's.
     Window editorWindow()
     {
-        Window root = 0, parent = 0;
-        Window* children = nullptr;
-        unsigned int count = 0;
-        Window found = 0;
-        if (XQueryTree(observer, Window(window->windowId()), &root, &parent, &children, &count) && count > 0)
-            found = children[0];
-        if (children != nullptr)
-            XFree(children);
+        const std::vector<Window> inside = x.children(Window(window->windowId()));
+        return inside.empty() ? 0 : inside[0];
+    }
+
+    // The menus and dialogs shown (a dialog belongs to a window).
+    std::vector<Shown> dialogs()
+    {
+        std::vector<Shown> found = x.windows();
+        found.erase(std::remove_if(found.begin(), found.end(), [](const Shown& s) { return s.transientFor == 0; }),
+                    found.end());
+        return found;
+    }
+    int shownWindows() { return int(x.windows().size()); }
+
+    // On the driving thread: waits for the one dialog titled title (any when empty) to take the
+    // keyboard, and answers it.
+    Shown awaitDialog(const std::string& title = "")
+    {
+        Shown found;
+        await(
+            [&]() {
+                for (const Shown& d : dialogs())
+                    if ((title.empty() || d.title == title) && x.focus() == d.window) {
+                        found = d;
+                        return true;
+                    }
+                return false;
+            },
+            "a dialog \"" + title + "\" with the keyboard");
+        return found;
+    }
+    void awaitNoDialog()
+    {
+        await([&]() { return dialogs().empty(); }, "the dialog went");
+    }
+
+    // On the driving thread: a click that opens a menu, waited for until the menu has drawn
+    // itself (it then holds the pointer and the keyboard).
+    void openMenu(int px, int py, size_t count = 1)
+    {
+        click(px, py);
+        await([&]() { return x.menusDrawn(count); }, "the menu opened by a click at " + std::to_string(px));
+    }
+
+    // The save menu, then one of its entries (0: "Save New Preset As...", 1: "Save Current
+    // Preset"), then the dialog that entry opens (its geometry).
+    Shown chooseSaveEntry(int entry, int top = 0, size_t dialogsBefore = 0)
+    {
+        openMenu(330, top + 9);
+        const std::vector<Shown> menus = x.menus();
+        if (menus.size() != 1)
+            return Shown();
+        xdo({"mousemove", std::to_string(menus[0].x + 20), std::to_string(menus[0].y + 11 + 20 * entry), "click", "1"});
+        Shown found;
+        await(
+            [&]() {
+                const std::vector<Shown> open = dialogs();
+                if (open.size() != dialogsBefore + 1 || !x.menus().empty() || x.focus() != open.back().window)
+                    return false;
+                found = open.back();
+                return true;
+            },
+            "the dialog of save entry " + std::to_string(entry));
         return found;
     }
 
-    unsigned int childCount(Window w)
+    float parameter(int index) { return host->getParameter(index); }
+    std::function<bool()> inputThresAt(float value)
     {
-        Window root = 0, parent = 0;
-        Window* children = nullptr;
-        unsigned int count = 0;
-        XQueryTree(observer, w, &root, &parent, &children, &count);
-        if (children != nullptr)
-            XFree(children);
-        return count;
+        return [this, value]() { return std::fabs(parameter(kInputThres) - value) < 1e-6f; };
     }
 
-    // Mapped override-redirect windows on the screen (the open menus), bottom to top.
-    std::vector<Geometry> popups()
+    // A preset file in the user folder, made from the plug-in's state with Input Thres at value.
+    void writeUserPreset(const char* name, float value, const char* folder = "00-User Presets")
     {
-        std::vector<Geometry> found;
-        Window root = 0, parent = 0;
-        Window* children = nullptr;
-        unsigned int count = 0;
-        XQueryTree(observer, DefaultRootWindow(observer), &root, &parent, &children, &count);
-        for (unsigned int i = 0; i < count; ++i) {
-            XWindowAttributes a;
-            if (XGetWindowAttributes(observer, children[i], &a) && a.override_redirect && a.map_state == IsViewable)
-                found.push_back({children[i], a.x, a.y, a.width, a.height});
-        }
-        if (children != nullptr)
-            XFree(children);
-        return found;
-    }
-
-    // Pixels 0x00RRGGBB of a window, row by row (each channel scaled to 8 bits from the
-    // window's visual).
-    std::vector<uint32_t> grab(Window w, int width, int height)
-    {
-        std::vector<uint32_t> pixels;
-        XImage* image = XGetImage(observer, w, 0, 0, unsigned(width), unsigned(height), AllPlanes, ZPixmap);
-        if (image == nullptr)
-            return pixels;
-        const unsigned long masks[3] = {image->red_mask, image->green_mask, image->blue_mask};
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) {
-                const unsigned long pixel = XGetPixel(image, x, y);
-                uint32_t rgb = 0;
-                for (unsigned long mask : masks) {
-                    const unsigned long shift = unsigned(__builtin_ctzl(mask));
-                    const unsigned long top = mask >> shift;
-                    rgb = (rgb << 8) | uint32_t((((pixel & mask) >> shift) * 255 + top / 2) / top);
-                }
-                pixels.push_back(rgb);
-            }
-        XDestroyImage(image);
-        return pixels;
-    }
-
-    // How far a channel of window w may be from the 8-bit one it shows: none where its visual
-    // has 8 bits or more, else half a step of its levels.
-    int channelTolerance(Window w)
-    {
-        XWindowAttributes a;
-        if (!XGetWindowAttributes(observer, w, &a))
-            return 0;
-        const Visual* visual = a.visual;
-        int bits = 8;
-        for (unsigned long mask : {visual->red_mask, visual->green_mask, visual->blue_mask})
-            bits = std::min(bits, __builtin_popcountl(mask));
-        return bits >= 8 ? 0 : (255 / ((1 << bits) - 1) + 1) / 2;
+        const float before = parameter(kInputThres);
+        host->setParameter(kInputThres, value);
+        const std::vector<unsigned char> chunk = host->getChunk(true);
+        host->setParameter(kInputThres, before);
+        ASSERT_FALSE(test_support::writePresetFile(dataHome, folder, name, chunk).empty());
     }
 
     // The top-left width x height of the screen as a PNG file.
     void writeScreen(const char* path, int width, int height)
     {
-        const std::vector<uint32_t> pixels = grab(DefaultRootWindow(observer), width, height);
+        const std::vector<uint32_t> pixels = x.grab(x.root(), {0, 0, width, height});
         cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-        unsigned char* data = cairo_image_surface_get_data(image);
+        unsigned char* bytes = cairo_image_surface_get_data(image);
         const int stride = cairo_image_surface_get_stride(image);
         for (int y = 0; y < height && !pixels.empty(); ++y)
-            std::memcpy(data + y * stride, &pixels[size_t(y) * size_t(width)], size_t(width) * 4);
+            std::memcpy(bytes + y * stride, &pixels[size_t(y) * size_t(width)], size_t(width) * 4);
         cairo_surface_mark_dirty(image);
         cairo_surface_write_to_png(image, path);
         cairo_surface_destroy(image);
-    }
-
-    float parameter(int index) { return host->getParameter(index); }
-
-    // Waits up to 10 s for the top-level window whose title starts with title to show the
-    // plug-in's window.
-    bool waitForEditorIn(const char* title)
-    {
-        for (int attempt = 0; attempt < 200; ++attempt) {
-            Window root = 0, parent = 0;
-            Window* children = nullptr;
-            unsigned int count = 0;
-            bool shown = false;
-            XQueryTree(observer, DefaultRootWindow(observer), &root, &parent, &children, &count);
-            for (unsigned int i = 0; i < count && !shown; ++i) {
-                char* name = nullptr;
-                if (XFetchName(observer, children[i], &name) && name != nullptr) {
-                    if (std::strncmp(name, title, std::strlen(title)) == 0 && childCount(children[i]) > 0) {
-                        Window* inner = nullptr;
-                        unsigned int innerCount = 0;
-                        XWindowAttributes a;
-                        if (XQueryTree(observer, children[i], &root, &parent, &inner, &innerCount) && innerCount > 0)
-                            shown = XGetWindowAttributes(observer, inner[0], &a) && a.map_state == IsViewable;
-                        if (inner != nullptr)
-                            XFree(inner);
-                    }
-                    XFree(name);
-                }
-            }
-            if (children != nullptr)
-                XFree(children);
-            if (shown) {
-                usleep(300000); // its first idles draw it
-                return true;
-            }
-            usleep(50000);
-        }
-        return false;
-    }
-
-    // The resource bases of the server's clients now, and the client that made window.
-    std::set<XID> clientBases(XID* maskOut = nullptr)
-    {
-        std::set<XID> bases;
-        int count = 0;
-        XResClient* list = nullptr;
-        if (!XResQueryClients(observer, &count, &list))
-            return bases;
-        for (int i = 0; i < count; ++i) {
-            bases.insert(list[i].resource_base);
-            if (maskOut != nullptr)
-                *maskOut = list[i].resource_mask;
-        }
-        XFree(list);
-        return bases;
-    }
-
-    XID clientOf(Window w)
-    {
-        XID mask = 0;
-        const std::set<XID> bases = clientBases(&mask);
-        return w != 0 && bases.count(w & ~mask) != 0 ? (w & ~mask) : 0;
-    }
-
-    // Polls condition until it holds, for at most five seconds.
-    static bool waitUntil(const std::function<bool()>& condition)
-    {
-        for (int i = 0; i < 500; ++i) {
-            if (condition())
-                return true;
-            usleep(10000);
-        }
-        return condition();
     }
 
     // Shared-memory segments this process made that still exist (attached or not).
@@ -319,105 +271,22 @@ protected:
         return shared != nullptr && std::strcmp(shared, "0") == 0 ? 0 : 1;
     }
 
-    // Mapped top-level windows on the screen that are not menus (host windows, dialogs).
-    int shownWindows()
-    {
-        int shown = 0;
-        Window root = 0, parent = 0;
-        Window* children = nullptr;
-        unsigned int count = 0;
-        XQueryTree(observer, DefaultRootWindow(observer), &root, &parent, &children, &count);
-        for (unsigned int i = 0; i < count; ++i) {
-            XWindowAttributes a;
-            if (XGetWindowAttributes(observer, children[i], &a) && !a.override_redirect && a.map_state == IsViewable)
-                ++shown;
-        }
-        if (children != nullptr)
-            XFree(children);
-        return shown;
-    }
-
-    // The save menu, then one of its entries (0: "Save New Preset As...", 1: "Save Current Preset").
-    void chooseSaveEntry(int entry, int top = 0)
-    {
-        click(330, top + 9);
-        const std::vector<Geometry> menus = popups();
-        if (menus.size() == 1)
-            xdo({"mousemove", std::to_string(menus[0].x + 20), std::to_string(menus[0].y + 11 + 20 * entry), "click",
-                 "1"});
-    }
-
-    // A preset file in the user folder, made from the plug-in's state with Input Thres at value.
-    void writeUserPreset(const char* name, float value)
-    {
-        const float before = parameter(kInputThres);
-        host->setParameter(kInputThres, value);
-        const std::vector<unsigned char> chunk = host->getChunk(true);
-        host->setParameter(kInputThres, before);
-        ASSERT_FALSE(chunk.empty());
-        const std::string folder = presetRoot(dataHome) + "00-User Presets";
-        ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
-        std::ofstream(folder + "/" + name + ".prg", std::ios::binary)
-            .write(reinterpret_cast<const char*>(chunk.data()), std::streamsize(chunk.size()));
-    }
-
-    // The mapped top-level window (not a menu) whose title is title, waiting up to 5 s for it.
-    bool findShown(const char* title, Geometry& found)
-    {
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            Window root = 0, parent = 0;
-            Window* children = nullptr;
-            unsigned int count = 0;
-            bool shown = false;
-            XQueryTree(observer, DefaultRootWindow(observer), &root, &parent, &children, &count);
-            for (unsigned int i = 0; i < count && !shown; ++i) {
-                XWindowAttributes a;
-                char* name = nullptr;
-                if (XGetWindowAttributes(observer, children[i], &a) && a.map_state == IsViewable &&
-                    XFetchName(observer, children[i], &name) && name != nullptr) {
-                    shown = std::strcmp(name, title) == 0;
-                    if (shown)
-                        found = {children[i], a.x, a.y, a.width, a.height};
-                }
-                if (name != nullptr)
-                    XFree(name);
-            }
-            if (children != nullptr)
-                XFree(children);
-            if (shown)
-                return true;
-            usleep(50000);
-        }
-        return false;
-    }
-
-    // Pixels of the read-out (the text right of the preset bar).
-    std::vector<uint32_t> readout()
-    {
-        std::vector<uint32_t> all = grab(editorWindow(), 923, 20);
-        std::vector<uint32_t> part;
-        for (int y = 1; y < 19 && !all.empty(); ++y)
-            for (int x = 622; x < 869; ++x)
-                part.push_back(all[size_t(y) * 923 + size_t(x)]);
-        return part;
-    }
-
     enum class Closing { Editor, Effect };
 
-    // Opens a menu or dialog with openIt; once it shows, the host closes the editor (its window
-    // too) or the whole effect from its next idle, which the open menu or dialog runs. The menu
-    // or dialog goes with the editor, nothing freed is touched (ASan build), and a new editor
-    // (on a new instance after effClose) opens and answers the mouse.
+    // Opens a menu or dialog with openIt (which waits until it shows); the host then closes the
+    // editor (its window too) or the whole effect from its next idle, which the open menu or
+    // dialog runs. The menu or dialog goes with the editor, nothing freed is touched (ASan
+    // build), and a new editor (on a new instance after effClose) opens and answers the mouse.
     void closeFromIdleWhileOpen(Closing closing, const std::function<void()>& openIt, const char* what)
     {
         SCOPED_TRACE(what);
         std::atomic<bool> armed(false);
         int closes = 0;
         const int windowsBefore = shownWindows();
+        const int windowsExpected = windowsBefore - (closing == Closing::Editor ? 1 : 0);
         size_t menusShown = 0;
         int windowsShown = 0;
-        std::vector<Geometry> menusAfter;
-        int windowsAfter = 0;
+        bool gone = false;
         // The host's own loop goes on while the menu or dialog waits for the user, and closes
         // from there.
         const auto idleFor = [&](int milliseconds) {
@@ -433,21 +302,17 @@ protected:
         EXPECT_TRUE(test_support::driveWhileIdling(
             [&]() {
                 openIt();
-                menusShown = popups().size();
+                menusShown = x.menus().size();
                 windowsShown = shownWindows();
                 armed = true;
-                for (int i = 0; i < 100 && armed; ++i)
-                    usleep(20000);
-                usleep(300000);
-                menusAfter = popups();
-                windowsAfter = shownWindows();
+                gone = waitUntil([&]() { return x.menus().empty() && shownWindows() == windowsExpected; }, 10s, 5);
             },
             idleFor))
             << "a menu or dialog stayed open";
         EXPECT_EQ(closes, 1) << "the host's loop ran while it was open";
         EXPECT_TRUE(menusShown > 0 || windowsShown > windowsBefore) << "it opened";
-        EXPECT_TRUE(menusAfter.empty());
-        EXPECT_EQ(windowsAfter, windowsBefore - (closing == Closing::Editor ? 1 : 0)) << "it went with the editor";
+        EXPECT_TRUE(gone) << "it went with the editor within 10 s: " << x.menus().size() << " menu(s), "
+                          << shownWindows() << " window(s) of " << windowsExpected;
 
         window.reset();
         if (closing == Closing::Effect) {
@@ -457,12 +322,12 @@ protected:
         openEditor();
         const float before = parameter(kInputThres);
         drive([&]() { click(kKnobX, kKnobY, 4); });
-        EXPECT_GT(parameter(kInputThres), before) << "the editor opened again works";
+        EXPECT_TRUE(idleUntil([&]() { return parameter(kInputThres) > before; })) << "the editor opened again works";
     }
 
     TempTree data;
     std::string dataHome;
-    Display* observer = nullptr;
+    test_support::XObserver x;
     std::unique_ptr<PluginHost> host;
     std::unique_ptr<EditorWindow> window;
 };
@@ -472,53 +337,25 @@ TEST_F(X11EditorWindowTest, WindowShowsTheHeadlessPictureOutsideTheTextFields)
     openEditor();
     EXPECT_EQ(sharedSegments(), expectedSegments()) << "the way the pictures go to the server";
     // A step up and back down redraws the knob's part of the window twice, the pointer leaves.
+    const float initial = parameter(kInputThres);
     drive([&]() {
         click(kKnobX, kKnobY, 4);
+        await([&]() { return parameter(kInputThres) > initial; }, "the wheel turned the knob up");
         click(kKnobX, kKnobY, 5);
+        await([&]() { return parameter(kInputThres) == initial; }, "the wheel turned the knob back");
         xdo({"mousemove", "640", "900"});
     });
     const Window editor = editorWindow();
     ASSERT_NE(editor, 0u);
     XWindowAttributes a;
-    ASSERT_TRUE(XGetWindowAttributes(observer, editor, &a));
+    ASSERT_TRUE(XGetWindowAttributes(x.display(), editor, &a));
     EXPECT_EQ(a.width, 923);
     EXPECT_EQ(a.height, 278);
     EXPECT_EQ(a.map_state, IsViewable);
-    const std::vector<uint32_t> shown = grab(editor, 923, 278);
-    ASSERT_EQ(shown.size(), 923u * 278u);
-
-    const std::string reference = dataHome + "/reference.png";
-    const std::string command = std::string(ORVANNE_SNAPSHOT) + " " + reference;
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    cairo_surface_t* png = cairo_image_surface_create_from_png(reference.c_str());
-    ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
-    ASSERT_EQ(cairo_image_surface_get_width(png), 923);
-    const unsigned char* data = cairo_image_surface_get_data(png);
-    const int stride = cairo_image_surface_get_stride(png);
-    // The preset name and the read-out hold text, whose rasterisation may differ.
-    auto inText = [](int x, int y) {
-        return (x >= 376 && x < 546 && y >= 2 && y < 17) || (x >= 622 && x < 869 && y >= 1 && y < 19);
-    };
     // Screens of fewer bits show each channel at the nearest of their levels.
-    const int tolerance = channelTolerance(editor);
-    auto near = [tolerance](uint32_t a, uint32_t b) {
-        for (int shift = 0; shift < 24; shift += 8)
-            if (std::abs(int((a >> shift) & 0xff) - int((b >> shift) & 0xff)) > tolerance)
-                return false;
-        return true;
-    };
-    int differing = 0;
-    for (int y = 0; y < 278; ++y)
-        for (int x = 0; x < 923; ++x) {
-            if (inText(x, y))
-                continue;
-            const uint32_t expected = reinterpret_cast<const uint32_t*>(data + y * stride)[x] & 0xffffffu;
-            if (!near(shown[size_t(y) * 923 + size_t(x)], expected) && ++differing <= 5)
-                ADD_FAILURE() << "pixel " << x << "," << y << std::hex << ": window "
-                              << shown[size_t(y) * 923 + size_t(x)] << ", headless " << expected;
-        }
-    EXPECT_EQ(differing, 0);
-    cairo_surface_destroy(png);
+    std::string differing;
+    EXPECT_TRUE(idleUntil([&]() { return (differing = x.compare(editor, kWhole, headless(), kTextAreas)).empty(); }))
+        << differing;
 }
 
 TEST_F(X11EditorWindowTest, DragWheelAndControlClickOnInputThres)
@@ -526,49 +363,55 @@ TEST_F(X11EditorWindowTest, DragWheelAndControlClickOnInputThres)
     openEditor();
     const float initial = parameter(kInputThres);
     const size_t before = host->record().editSequence.size();
-    const std::string x = std::to_string(kKnobX);
-    run({"mousemove", x, std::to_string(kKnobY), "mousedown", "1", "sleep", "0.1", "mousemove", x,
-         std::to_string(kKnobY - 20), "sleep", "0.1", "mousemove", x, std::to_string(kKnobY - 40), "sleep", "0.1",
-         "mouseup", "1"});
+    const auto& sequence = host->record().editSequence;
+    const Window editor = editorWindow();
+    std::string why;
+    drive([&]() { EXPECT_TRUE(test_support::dragUp(x, editor, kInputKnob, kKnobX, kKnobY, {20, 20}, why)) << why; });
+    ASSERT_TRUE(idleUntil([&]() {
+        return sequence.size() > before &&
+            sequence.back() == std::make_pair(VstInt32(audioMasterEndEdit), VstInt32(kInputThres));
+    })) << "the host saw the end of the drag";
     const float dragged = parameter(kInputThres);
     EXPECT_GT(dragged, initial);
     // The host saw the change as automation inside one begin/end bracket.
-    const auto& sequence = host->record().editSequence;
     ASSERT_GE(sequence.size(), before + 3);
     EXPECT_EQ(sequence[before], std::make_pair(VstInt32(audioMasterBeginEdit), VstInt32(kInputThres)));
-    EXPECT_EQ(sequence.back(), std::make_pair(VstInt32(audioMasterEndEdit), VstInt32(kInputThres)));
     for (size_t i = before + 1; i + 1 < sequence.size(); ++i)
         EXPECT_EQ(sequence[i], std::make_pair(VstInt32(audioMasterAutomate), VstInt32(kInputThres)));
     EXPECT_FLOAT_EQ(host->record().automation.back().value, dragged);
 
     drive([&]() { click(kKnobX, kKnobY, 4); });
-    const float up = parameter(kInputThres);
-    EXPECT_GT(up, dragged);
+    EXPECT_TRUE(idleUntil([&]() { return parameter(kInputThres) > dragged; })) << "the wheel up";
     drive([&]() { click(kKnobX, kKnobY, 5); });
-    EXPECT_FLOAT_EQ(parameter(kInputThres), dragged);
+    EXPECT_TRUE(idleUntil([&]() { return parameter(kInputThres) == dragged; }))
+        << "the wheel down, to the drag's value";
 
-    run({"mousemove", x, std::to_string(kKnobY), "keydown", "ctrl", "click", "1", "keyup", "ctrl"});
-    EXPECT_FLOAT_EQ(parameter(kInputThres), initial);
+    drive([&]() {
+        xdo({"mousemove", std::to_string(kKnobX), std::to_string(kKnobY), "keydown", "ctrl", "click", "1", "keyup",
+             "ctrl"});
+    });
+    EXPECT_TRUE(idleUntil([&]() { return parameter(kInputThres) == initial; })) << "Ctrl+click, the default";
 
     // The same drag, pressed, moved and let go between two of the host's idles, ends where it
     // let go.
     std::atomic<bool> pause(false), paused(false);
     EXPECT_TRUE(test_support::driveWhileIdling(
         [&]() {
-            xdo({"mousemove", x, std::to_string(kKnobY)});
+            xdo({"mousemove", std::to_string(kKnobX), std::to_string(kKnobY)});
             pause = true;
-            EXPECT_TRUE(waitUntil([&]() { return paused.load(); })) << "the host did not stop idling";
-            xdo({"mousedown", "1", "mousemove", x, std::to_string(kKnobY - 40), "mouseup", "1"}, 100);
+            await([&]() { return paused.load(); }, "the host stopped idling");
+            xdo({"mousedown", "1", "mousemove", std::to_string(kKnobX), std::to_string(kKnobY - 40), "mouseup", "1"});
             pause = false;
         },
         [&](int milliseconds) {
             paused = pause.load();
             if (paused)
-                usleep(1000 * milliseconds);
+                usleep(1000);
             else
                 window->runFor(milliseconds);
         }));
-    EXPECT_FLOAT_EQ(parameter(kInputThres), dragged) << "the last stretch of a quick drag was lost";
+    EXPECT_TRUE(idleUntil([&]() { return parameter(kInputThres) == dragged; }, 10s))
+        << "the last stretch of a quick drag was lost: " << parameter(kInputThres) << ", not " << dragged;
 }
 
 TEST_F(X11EditorWindowTest, PresetMenuFolderSubmenuChoosesAPreset)
@@ -576,70 +419,58 @@ TEST_F(X11EditorWindowTest, PresetMenuFolderSubmenuChoosesAPreset)
     load();
     // The user folder (the only one, so the first folder of the menu) with one preset: the
     // current state with Input Thres moved.
-    host->setParameter(kInputThres, 0.8f);
-    const std::vector<unsigned char> chunk = host->getChunk(true);
+    writeUserPreset("Loud", 0.8f);
     host->setParameter(kInputThres, 0.5f);
-    ASSERT_FALSE(chunk.empty());
-    const std::string folder = presetRoot(dataHome) + "00-User Presets";
-    ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
-    std::ofstream(folder + "/Loud.prg", std::ios::binary)
-        .write(reinterpret_cast<const char*>(chunk.data()), std::streamsize(chunk.size()));
     openEditor();
 
     // The pointer way: press on the name, move onto the folder, across into its submenu.
-    std::vector<Geometry> first, second, after;
+    std::vector<Shown> first, second;
     drive([&]() {
-        click(420, 9);
-        first = popups();
+        openMenu(420, 9);
+        first = x.menus();
         if (first.size() != 1)
             return;
         xdo({"mousemove", std::to_string(first[0].x + 30), std::to_string(first[0].y + 38)});
-        second = popups();
+        await([&]() { return x.menusDrawn(2); }, "the folder's submenu opened");
+        second = x.menus();
         if (second.size() != 2)
             return;
         // ORVANNE_X11_SCREENSHOT=FILE.png keeps a picture of the screen with the menus open.
         if (const char* screenshot = std::getenv("ORVANNE_X11_SCREENSHOT"))
             writeScreen(screenshot, 923, 330);
         xdo({"mousemove", std::to_string(second[1].x + 30), std::to_string(second[1].y + 11), "click", "1"});
-        after = popups();
+        await([&]() { return x.menus().empty(); }, "the menus went with the choice");
     });
     ASSERT_EQ(first.size(), 1u);
     EXPECT_EQ(first[0].x, 376);
     ASSERT_EQ(second.size(), 2u) << "the folder's submenu opens";
     EXPECT_EQ(second[1].x, first[0].x + first[0].width);
-    EXPECT_TRUE(after.empty());
-    EXPECT_NEAR(parameter(kInputThres), 0.8f, 1e-6);
+    EXPECT_TRUE(idleUntil(inputThresAt(0.8f))) << "the preset chosen";
 
     // Escape and a click outside dismiss without a choice.
-    size_t shown = 0;
+    host->setParameter(kInputThres, 0.3f);
     drive([&]() {
-        click(420, 9);
-        shown = popups().size();
+        openMenu(420, 9);
         xdo({"key", "Escape"});
-        after = popups();
-    });
-    EXPECT_EQ(shown, 1u);
-    EXPECT_TRUE(after.empty());
-    drive([&]() {
-        click(420, 9);
+        await([&]() { return x.menus().empty(); }, "Escape closed the menu");
+        openMenu(420, 9);
         click(800, 250);
-        after = popups();
+        await([&]() { return x.menus().empty(); }, "a click outside closed the menu");
     });
-    EXPECT_TRUE(after.empty());
-    EXPECT_NEAR(parameter(kInputThres), 0.8f, 1e-6);
+    EXPECT_FLOAT_EQ(parameter(kInputThres), 0.3f);
 
     // The keyboard: down to the factory setting and Enter.
     drive([&]() {
-        click(420, 9);
+        openMenu(420, 9);
         xdo({"key", "Down", "Return"});
     });
-    EXPECT_NEAR(parameter(kInputThres), 0.5f, 1e-6);
+    EXPECT_TRUE(idleUntil(inputThresAt(0.5f))) << "the factory setting chosen";
     // Down over the separator to the folder, Right into it, Enter.
     drive([&]() {
-        click(420, 9);
+        openMenu(420, 9);
         xdo({"key", "Down", "Down", "Right", "Return"});
     });
-    EXPECT_NEAR(parameter(kInputThres), 0.8f, 1e-6);
+    EXPECT_TRUE(idleUntil(inputThresAt(0.8f))) << "the folder's preset chosen";
 }
 
 TEST_F(X11EditorWindowTest, SaveAsWritesTheTypedNameAndTheWarningIsAnsweredYesAndNo)
@@ -651,39 +482,47 @@ TEST_F(X11EditorWindowTest, SaveAsWritesTheTypedNameAndTheWarningIsAnsweredYesAn
         chooseSaveEntry(0);
         xdo({"type", "--delay", "20", "My Presetx"});
         xdo({"key", "BackSpace", "Return"});
+        awaitNoDialog();
     });
     const std::string saved = presetRoot(dataHome) + "00-User Presets/My Preset.prg";
-    ASSERT_TRUE(fileExists(saved));
+    ASSERT_TRUE(idleUntil([&]() { return readFile(saved).size() == 56u; })) << "the typed name was saved";
     const std::vector<unsigned char> first = readFile(saved);
-    EXPECT_EQ(first.size(), 56u);
 
     // "Save Current Preset" asks first: No (Escape) keeps the file, Yes (Enter) overwrites it.
     host->setParameter(kInputThres, 0.3f);
     drive([&]() {
         chooseSaveEntry(1);
         xdo({"key", "Escape"});
+        awaitNoDialog();
     });
     EXPECT_EQ(readFile(saved), first);
     drive([&]() {
         chooseSaveEntry(1);
         xdo({"key", "Return"});
+        awaitNoDialog();
     });
-    EXPECT_NE(readFile(saved), first);
+    EXPECT_TRUE(idleUntil([&]() { return readFile(saved) != first; })) << "Yes overwrote the preset";
 
     // Escape cancels Save-As: nothing new is written.
     drive([&]() {
         chooseSaveEntry(0);
         xdo({"type", "Other"});
         xdo({"key", "Escape"});
+        awaitNoDialog();
     });
     EXPECT_FALSE(fileExists(presetRoot(dataHome) + "00-User Presets/Other.prg"));
 }
 
-// The server's keyboard layout for one test (xkb); the US layout again at the end.
+// The server's keyboard layout (xkb) for a test's cases; the US layout again at the end.
 struct KeyboardLayout {
-    explicit KeyboardLayout(const char* layout) { ok = std::system((std::string("setxkbmap ") + layout).c_str()) == 0; }
-    ~KeyboardLayout() { (void)std::system("setxkbmap us"); }
-    bool ok = false;
+    bool use(const std::string& layout)
+    {
+        if (layout != current)
+            current = test_support::runToEnd({"setxkbmap", layout}, 10000) == 0 ? layout : "";
+        return current == layout;
+    }
+    ~KeyboardLayout() { use("us"); }
+    std::string current = "us";
 };
 
 TEST_F(X11EditorWindowTest, SaveAsFieldTakesWhatTheKeyboardGives)
@@ -721,54 +560,77 @@ TEST_F(X11EditorWindowTest, SaveAsFieldTakesWhatTheKeyboardGives)
         {"at most 31 bytes, whole characters", "de", {{"type", "ÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄ"}}, "ÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄ"},
     };
     openEditor();
+    KeyboardLayout layout;
     for (const KeyCase& c : cases) {
         SCOPED_TRACE(c.what);
-        KeyboardLayout layout(c.layout);
-        ASSERT_TRUE(layout.ok) << "setxkbmap " << c.layout;
-        bool shown = false;
+        ASSERT_TRUE(layout.use(c.layout)) << "setxkbmap " << c.layout;
+        Shown dialog;
         drive([&]() {
-            chooseSaveEntry(0);
-            Geometry dialog{};
-            shown = findShown("Save Preset As", dialog);
-            if (!shown)
+            dialog = chooseSaveEntry(0);
+            if (dialog.window == 0)
                 return;
+            // Each step is drawn in the field before the next comes (keys that xdotool maps for a
+            // moment must be read before it maps the next): the field changes, then shows the
+            // same in two looks 50 ms apart (a step of several keys is drawn key by key, and its
+            // end may look like one of its middles).
+            const Area whole{0, 0, dialog.width, dialog.height};
             for (const std::vector<std::string>& step : c.keys) {
+                const std::vector<uint32_t> before = x.grab(dialog.window, whole);
                 if (step.size() == 1 && step[0] == field)
                     click(dialog.x + 18, dialog.y + 50);
                 else
-                    xdo(step, 100);
+                    xdo(step);
+                std::vector<uint32_t> last = before;
+                bool changed = false;
+                await(
+                    [&]() {
+                        std::vector<uint32_t> now = x.grab(dialog.window, whole);
+                        changed = changed || now != before;
+                        const bool settled = changed && now == last;
+                        last = std::move(now);
+                        if (!settled)
+                            usleep(50000);
+                        return settled;
+                    },
+                    std::string(c.what) + ": the dialog showed the step " + step[0]);
             }
             xdo({"key", "Return"});
+            awaitNoDialog();
         });
-        ASSERT_TRUE(shown) << "the Save-As dialog opened";
-        EXPECT_TRUE(fileExists(presetRoot(dataHome) + "00-User Presets/" + c.saved + ".prg"))
-            << "expected " << c.saved << ".prg";
+        ASSERT_NE(dialog.window, 0u) << "the Save-As dialog opened";
+        EXPECT_TRUE(idleUntil([&]() {
+            return fileExists(presetRoot(dataHome) + "00-User Presets/" + c.saved + ".prg");
+        })) << "expected "
+            << c.saved << ".prg";
     }
 }
 
 TEST_F(X11EditorWindowTest, AFailedSaveShowsTheDrawnMessage)
 {
     openEditor();
-    bool prompted = false;
-    bool told = false;
-    Geometry message{};
+    Shown prompt, message;
     std::vector<uint32_t> pixels;
     drive([&]() {
-        chooseSaveEntry(0);
-        Geometry dialog{};
-        prompted = findShown("Save Preset As", dialog);
+        prompt = chooseSaveEntry(0);
         xdo({"type", "Rock/Pop"});
         xdo({"key", "Return"});
-        told = findShown("Preset Not Saved", message);
-        if (told)
-            pixels = grab(message.window, message.width, message.height);
+        message = awaitDialog("Preset Not Saved");
+        if (message.window == 0)
+            return;
+        // Drawn: more than one colour.
+        await(
+            [&]() {
+                pixels = x.grab(message.window, {0, 0, message.width, message.height});
+                return !pixels.empty() &&
+                    std::count(pixels.begin(), pixels.end(), pixels[0]) < std::ptrdiff_t(pixels.size());
+            },
+            "the message's text was drawn");
         xdo({"key", "Return"});
+        awaitNoDialog();
     });
-    EXPECT_TRUE(prompted);
-    ASSERT_TRUE(told) << "a drawn \"Preset Not Saved\" message";
+    EXPECT_EQ(prompt.title, "Save Preset As");
+    ASSERT_NE(message.window, 0u) << "a drawn \"Preset Not Saved\" message";
     EXPECT_LT(message.width, 1000) << "the long text is wrapped";
-    ASSERT_FALSE(pixels.empty());
-    EXPECT_NE(std::count(pixels.begin(), pixels.end(), pixels[0]), std::ptrdiff_t(pixels.size())) << "text drawn";
     EXPECT_FALSE(fileExists(presetRoot(dataHome) + "00-User Presets/Rock"));
     EXPECT_EQ(shownWindows(), 1) << "the message went with its OK";
 }
@@ -778,123 +640,115 @@ TEST_F(X11EditorWindowTest, ReadoutClearsAfterAPresetChosenWithTheMouse)
     load();
     writeUserPreset("Loud", 0.8f);
     openEditor();
-    run({"mousemove", "700", "250"});
-    const std::vector<uint32_t> blank = readout();
+    // A blank read-out is the headless picture's (no text in it).
+    const auto blank = [&]() { return x.compare(editorWindow(), kReadout, headless()).empty(); };
+    drive([&]() { xdo({"mousemove", "700", "250"}); });
+    ASSERT_TRUE(idleUntil(blank)) << "the read-out is blank to begin with";
     // Pressed on the name, dragged through the folder into its submenu, released on the preset:
     // the release goes to the menu, which holds the pointer.
     drive([&]() {
         xdo({"mousemove", "420", "9", "mousedown", "1"});
-        std::vector<Geometry> menus = popups();
+        await([&]() { return x.menusDrawn(1); }, "the menu opened");
+        std::vector<Shown> menus = x.menus();
         if (menus.size() == 1) {
             xdo({"mousemove", std::to_string(menus[0].x + 30), std::to_string(menus[0].y + 38)});
-            menus = popups();
+            await([&]() { return x.menusDrawn(2); }, "the submenu opened");
+            menus = x.menus();
         }
         if (menus.size() == 2)
             xdo({"mousemove", std::to_string(menus[1].x + 30), std::to_string(menus[1].y + 11)});
         xdo({"mouseup", "1"});
+        await([&]() { return x.menus().empty(); }, "the menus went with the choice");
     });
-    ASSERT_NEAR(parameter(kInputThres), 0.8f, 1e-6) << "the preset was chosen";
-    // The pointer stays where the menu was; the read-out goes blank within 5 s.
-    bool cleared = false;
-    for (int i = 0; i < 50 && !cleared; ++i) {
-        window->runFor(100);
-        cleared = readout() == blank;
-    }
-    EXPECT_TRUE(cleared) << "the read-out still shows the last parameter";
+    ASSERT_TRUE(idleUntil(inputThresAt(0.8f))) << "the preset was chosen";
+    // The pointer stays where the menu was; the read-out goes blank.
+    EXPECT_TRUE(idleUntil(blank)) << "the read-out still shows the last parameter";
 }
 
 TEST_F(X11EditorWindowTest, TheKeyboardStaysWithTheHostUnlessAKnobIsClicked)
 {
     openEditor();
     const Window host = Window(window->windowId());
-    XSetInputFocus(observer, host, RevertToParent, CurrentTime);
-    XSync(observer, False);
-    auto focused = [&]() {
-        Window w = 0;
-        int revert = 0;
-        XGetInputFocus(observer, &w, &revert);
-        return w;
-    };
-    drive([&]() { click(700, 250); });
-    EXPECT_EQ(focused(), host) << "a click on the background";
+    XSetInputFocus(x.display(), host, RevertToParent, CurrentTime);
+    XSync(x.display(), False);
+    // The clicks reach the editor in turn: once the save menu shows, the click on the
+    // background before it has been handled too.
+    Window afterBackground = 0, afterMenu = 0;
     drive([&]() {
-        click(330, 9);
+        click(700, 250);
+        openMenu(330, 9);
+        afterBackground = x.focus();
         xdo({"key", "Escape"});
+        await([&]() { return x.menus().empty(); }, "Escape closed the save menu");
+        afterMenu = x.focus();
     });
-    EXPECT_EQ(focused(), host) << "a click on the save menu";
-    drive([&]() { click(kKnobX, kKnobY); });
-    EXPECT_EQ(focused(), editorWindow()) << "a click on a knob, whose arrows then move it";
+    EXPECT_EQ(afterBackground, host) << "a click on the background";
+    EXPECT_EQ(afterMenu, host) << "a click on the save menu";
+    drive([&]() {
+        click(kKnobX, kKnobY);
+        await([&]() { return x.focus() == editorWindow(); }, "a click on a knob takes the keyboard");
+    });
     const float before = parameter(kInputThres);
-    run({"key", "Up"});
-    EXPECT_GT(parameter(kInputThres), before);
+    drive([&]() { xdo({"key", "Up"}); });
+    EXPECT_TRUE(idleUntil([&]() { return parameter(kInputThres) > before; })) << "the arrows then move the knob";
 }
 
 TEST_F(X11EditorWindowTest, SaveAsBelongsToTheHostWindowNotTheManagersFrame)
 {
     openEditor();
     // A reparenting window manager's doing: the host's window inside a frame, marked managed.
+    Display* d = x.display();
     const Window host = Window(window->windowId());
-    const Window frame = XCreateSimpleWindow(observer, DefaultRootWindow(observer), 0, 0, 1000, 400, 0, 0, 0);
-    XMapWindow(observer, frame);
-    XReparentWindow(observer, host, frame, 0, 0);
-    const Atom wmState = XInternAtom(observer, "WM_STATE", False);
+    const Window frame = XCreateSimpleWindow(d, x.root(), 0, 0, 1000, 400, 0, 0, 0);
+    XMapWindow(d, frame);
+    XReparentWindow(d, host, frame, 0, 0);
+    const Atom wmState = XInternAtom(d, "WM_STATE", False);
     const long normal[2] = {NormalState, None};
-    XChangeProperty(observer, host, wmState, wmState, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(normal), 2);
-    XMapWindow(observer, host);
-    XSync(observer, False);
-    window->runFor(200);
-    Window owner = 0;
-    bool shown = false;
+    XChangeProperty(d, host, wmState, wmState, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(normal), 2);
+    XMapWindow(d, host);
+    XSync(d, False);
+    Shown dialog;
     drive([&]() {
-        chooseSaveEntry(0);
-        Geometry dialog{};
-        shown = findShown("Save Preset As", dialog);
-        if (shown)
-            XGetTransientForHint(observer, dialog.window, &owner);
+        dialog = chooseSaveEntry(0);
         xdo({"key", "Escape"});
+        awaitNoDialog();
     });
-    EXPECT_TRUE(shown);
-    EXPECT_EQ(owner, host);
-    XReparentWindow(observer, host, DefaultRootWindow(observer), 0, 0);
-    XDestroyWindow(observer, frame);
-    XSync(observer, False);
+    EXPECT_EQ(dialog.title, "Save Preset As");
+    EXPECT_EQ(dialog.transientFor, host);
+    XReparentWindow(d, host, x.root(), 0, 0);
+    XDestroyWindow(d, frame);
+    XSync(d, False);
 }
 
 TEST_F(X11EditorWindowTest, ArrowsStepThroughPresetsAndAboutOpensAndCloses)
 {
     load();
-    const std::string folder = presetRoot(dataHome) + "Bank A";
-    ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
-    for (float v : {0.2f, 0.9f}) {
-        host->setParameter(kInputThres, v);
-        const std::vector<unsigned char> chunk = host->getChunk(true);
-        std::ofstream(folder + (v < 0.5f ? "/A.prg" : "/B.prg"), std::ios::binary)
-            .write(reinterpret_cast<const char*>(chunk.data()), std::streamsize(chunk.size()));
-    }
+    writeUserPreset("A", 0.2f, "Bank A");
+    writeUserPreset("B", 0.9f, "Bank A");
     host->setParameter(kInputThres, 0.5f);
     openEditor();
+    const auto becomes = [&](float value) { return idleUntil(inputThresAt(value)); };
     drive([&]() { click(555, 9); });
-    const float afterNext = parameter(kInputThres);
-    EXPECT_NE(afterNext, 0.5f);
+    EXPECT_TRUE(becomes(0.2f)) << "the next arrow: the folder's first preset";
     drive([&]() { click(555, 9); });
-    EXPECT_NE(parameter(kInputThres), afterNext);
+    EXPECT_TRUE(becomes(0.9f)) << "the next arrow again: the second";
     drive([&]() { click(360, 9); });
-    EXPECT_FLOAT_EQ(parameter(kInputThres), afterNext);
+    EXPECT_TRUE(becomes(0.2f)) << "the previous arrow: back to the first";
 
+    // The About picture is shown as the headless rendering shows it, and a click on it takes it
+    // away again.
     const Window editor = editorWindow();
-    run({"mousemove", "460", "250"});
-    const std::vector<uint32_t> plain = grab(editor, 923, 278);
-    drive([&]() {
-        click(28, 160);
-        xdo({"mousemove", "460", "250"});
-    });
-    EXPECT_NE(grab(editor, 923, 278), plain) << "the About picture is shown";
-    drive([&]() {
-        click(460, 140);
-        xdo({"mousemove", "460", "250"});
-    });
-    EXPECT_EQ(grab(editor, 923, 278), plain) << "and gone again";
+    const std::string about = headless("--about --param 2=0.2");
+    const std::string plain = headless("--param 2=0.2");
+    std::string differing;
+    drive([&]() { click(28, 160); });
+    EXPECT_TRUE(idleUntil([&]() { return (differing = x.compare(editor, kWhole, about)).empty(); }))
+        << "the About picture is shown:\n"
+        << differing;
+    drive([&]() { click(460, 140); });
+    EXPECT_TRUE(idleUntil([&]() { return (differing = x.compare(editor, kWhole, plain, kTextAreas)).empty(); }))
+        << "and gone again:\n"
+        << differing;
 }
 
 TEST_F(X11EditorWindowTest, HostClosesTheEditorFromItsIdleInsideMenuSaveAsAndWarning)
@@ -903,16 +757,16 @@ TEST_F(X11EditorWindowTest, HostClosesTheEditorFromItsIdleInsideMenuSaveAsAndWar
     writeUserPreset("Loud", 0.8f);
     openEditor();
     closeFromIdleWhileOpen(
-        Closing::Editor, [&]() { click(420, 9); }, "the preset menu");
+        Closing::Editor, [&]() { openMenu(420, 9); }, "the preset menu");
     closeFromIdleWhileOpen(
         Closing::Editor, [&]() { chooseSaveEntry(0); }, "the Save-As dialog");
     EXPECT_EQ(readFile(presetRoot(dataHome) + "00-User Presets/Loud.prg").size(), 56u);
     // The user's preset is current, so "Save Current Preset" asks first.
     drive([&]() {
-        click(420, 9);
+        openMenu(420, 9);
         xdo({"key", "Down", "Down", "Right", "Return"});
     });
-    ASSERT_NEAR(parameter(kInputThres), 0.8f, 1e-6);
+    ASSERT_TRUE(idleUntil(inputThresAt(0.8f))) << "Loud chosen";
     host->setParameter(kInputThres, 0.3f);
     const std::vector<unsigned char> saved = readFile(presetRoot(dataHome) + "00-User Presets/Loud.prg");
     closeFromIdleWhileOpen(
@@ -926,14 +780,14 @@ TEST_F(X11EditorWindowTest, HostClosesTheEffectFromItsIdleInsideMenuSaveAsAndWar
     writeUserPreset("Loud", 0.8f);
     openEditor();
     closeFromIdleWhileOpen(
-        Closing::Effect, [&]() { click(420, 9); }, "the preset menu");
+        Closing::Effect, [&]() { openMenu(420, 9); }, "the preset menu");
     closeFromIdleWhileOpen(
         Closing::Effect, [&]() { chooseSaveEntry(0); }, "the Save-As dialog");
     drive([&]() {
-        click(420, 9);
+        openMenu(420, 9);
         xdo({"key", "Down", "Down", "Right", "Return"});
     });
-    ASSERT_NEAR(parameter(kInputThres), 0.8f, 1e-6);
+    ASSERT_TRUE(idleUntil(inputThresAt(0.8f))) << "Loud chosen";
     closeFromIdleWhileOpen(
         Closing::Effect, [&]() { chooseSaveEntry(1); }, "the Warning question");
 }
@@ -946,37 +800,41 @@ TEST_F(X11EditorWindowTest, HostLoopGoesOnWhileAKnobIsHeldOrAMenuOrDialogIsOpen)
     openEditor();
     struct Case {
         const char* what;
-        std::function<void()> open;
+        std::function<bool()> open; // true once it shows
         std::function<bool()> isOpen;
         std::function<void()> whileOpen;
         std::function<void()> end;
     };
-    const std::string x = std::to_string(kKnobX);
+    const Window editor = editorWindow();
     const int before = shownWindows();
     float heldValue = 0.f;
+    std::string why;
     const Case cases[] = {
-        {"a knob held",
-         [&]() {
-             xdo({"mousemove", x, std::to_string(kKnobY), "mousedown", "1", "mousemove", x,
-                  std::to_string(kKnobY - 5)});
-         },
+        {"a knob held", [&]() { return test_support::dragUp(x, editor, kInputKnob, kKnobX, kKnobY, {5}, why, false); },
          [&]() { return true; },
          [&]() {
              heldValue = parameter(kInputThres);
-             xdo({"mousemove", x, std::to_string(kKnobY - 40)}, 0);
-             EXPECT_TRUE(waitUntil([&]() { return parameter(kInputThres) > heldValue; }))
-                 << "the drag went on through the host's idles";
+             xdo({"mousemove", std::to_string(kKnobX), std::to_string(kKnobY - 40)});
+             await([&]() { return parameter(kInputThres) > heldValue; }, "the drag went on through the host's idles");
          },
          [&]() {
              xdo({"mouseup", "1"});
          }},
-        {"the preset menu", [&]() { click(420, 9); }, [&]() { return !popups().empty(); }, nullptr,
+        {"the preset menu",
+         [&]() {
+             openMenu(420, 9);
+             return x.menusDrawn(1);
+         },
+         [&]() { return !x.menus().empty(); }, nullptr,
          [&]() {
              xdo({"key", "Escape"});
+             await([&]() { return x.menus().empty(); }, "Escape closed the menu");
          }},
-        {"the Save-As dialog", [&]() { chooseSaveEntry(0); }, [&]() { return shownWindows() > before; }, nullptr,
+        {"the Save-As dialog", [&]() { return chooseSaveEntry(0).window != 0; },
+         [&]() { return shownWindows() > before; }, nullptr,
          [&]() {
              xdo({"key", "Escape"});
+             awaitNoDialog();
          }},
     };
     for (const Case& c : cases) {
@@ -994,17 +852,16 @@ TEST_F(X11EditorWindowTest, HostLoopGoesOnWhileAKnobIsHeldOrAMenuOrDialogIsOpen)
         };
         EXPECT_TRUE(test_support::driveWhileIdling(
             [&]() {
-                c.open();
-                opened = waitUntil(c.isOpen);
+                opened = c.open();
                 const int start = idles.load();
-                EXPECT_TRUE(waitUntil([&]() { return idles.load() >= start + 20; })) << "the host's loop stopped";
+                await([&]() { return idles.load() >= start + 20; }, "the host's loop went on");
                 if (c.whileOpen)
                     c.whileOpen();
                 stillOpen = c.isOpen();
                 c.end();
             },
             idleFor));
-        EXPECT_TRUE(opened);
+        EXPECT_TRUE(opened) << why;
         EXPECT_TRUE(stillOpen) << "it stayed open while the host went on";
     }
 }
@@ -1021,35 +878,22 @@ TEST_F(X11EditorWindowTest, TwoEditorsEachKeepTheirOwnMenusAndDialogs)
     std::unique_ptr<EditorWindow> second = EditorWindow::open(*secondHost, "Orvanne second host", error);
     ASSERT_TRUE(second) << error;
     const int top = 400;
-    XMoveWindow(observer, Window(second->windowId()), 0, top);
-    XSync(observer, False);
+    XMoveWindow(x.display(), Window(second->windowId()), 0, top);
+    XSync(x.display(), False);
     const int before = shownWindows();
     std::vector<Window> owners;
     size_t menusInSecond = 0;
     EXPECT_TRUE(test_support::driveWhileIdling(
         [&]() {
-            chooseSaveEntry(0);
-            EXPECT_TRUE(waitUntil([&]() { return shownWindows() == before + 1; })) << "the first Save-As";
-            click(420, top + 9);
-            EXPECT_TRUE(waitUntil([&]() { return !popups().empty(); })) << "the second editor's menu";
-            menusInSecond = popups().size();
+            await([&]() { return drawn(x.children(Window(second->windowId())).front()); }, "the second editor drew");
+            EXPECT_NE(chooseSaveEntry(0).window, 0u) << "the first Save-As";
+            openMenu(420, top + 9);
+            menusInSecond = x.menus().size();
             xdo({"key", "Escape"});
-            EXPECT_TRUE(waitUntil([&]() { return popups().empty(); }));
-            chooseSaveEntry(0, top);
-            EXPECT_TRUE(waitUntil([&]() { return shownWindows() == before + 2; })) << "the second Save-As";
-            Window root = 0, parent = 0;
-            Window* children = nullptr;
-            unsigned int count = 0;
-            XQueryTree(observer, DefaultRootWindow(observer), &root, &parent, &children, &count);
-            for (unsigned int i = 0; i < count; ++i) {
-                Window owner = 0;
-                XWindowAttributes a;
-                if (XGetWindowAttributes(observer, children[i], &a) && a.map_state == IsViewable &&
-                    XGetTransientForHint(observer, children[i], &owner))
-                    owners.push_back(owner);
-            }
-            if (children != nullptr)
-                XFree(children);
+            await([&]() { return x.menus().empty(); }, "Escape closed the second editor's menu");
+            EXPECT_NE(chooseSaveEntry(0, top, 1).window, 0u) << "the second Save-As";
+            for (const Shown& d : dialogs())
+                owners.push_back(d.transientFor);
         },
         [&](int milliseconds) {
             const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
@@ -1067,48 +911,55 @@ TEST_F(X11EditorWindowTest, TwoEditorsEachKeepTheirOwnMenusAndDialogs)
     // The hosts close their editors while the dialogs wait: both go with them, nothing written.
     second.reset();
     window.reset();
-    EXPECT_EQ(shownWindows(), before - 2);
+    EXPECT_TRUE(waitUntil([&]() { return shownWindows() == before - 2; }, 10s))
+        << shownWindows() << " windows shown, not " << before - 2;
 }
 
 TEST_F(X11EditorWindowTest, HundredOpenCloseCyclesLeaveNothingBehind)
 {
-    load();
-    std::string error;
-    window = EditorWindow::open(*host, "Orvanne test host", error);
-    ASSERT_TRUE(window) << error;
-    window->runFor(100);
+    openEditor();
     // Only the connections this test made count: the server may have other clients come and go.
-    const std::set<XID> before = clientBases();
-    const XID hostClient = clientOf(Window(window->windowId()));
-    const XID editorClient = clientOf(editorWindow());
+    const std::set<XID> before = x.clients();
+    const XID hostClient = x.clientOf(Window(window->windowId()));
+    const XID editorClient = x.clientOf(editorWindow());
     ASSERT_NE(hostClient, 0u);
     ASSERT_NE(editorClient, 0u);
     EXPECT_NE(hostClient, editorClient) << "the editor has a connection of its own";
     EXPECT_EQ(sharedSegments(), expectedSegments());
     window.reset();
     EXPECT_EQ(sharedSegments(), 0) << "the back buffer's segment is gone with the editor";
-    EXPECT_TRUE(waitUntil([&]() {
-        const std::set<XID> now = clientBases();
-        return now.count(hostClient) == 0 && now.count(editorClient) == 0;
-    })) << "the host's and the editor's connections are gone";
-    const std::set<XID> baseline = clientBases();
-    for (int i = 0; i < 100; ++i) {
+    EXPECT_TRUE(waitUntil(
+        [&]() {
+            const std::set<XID> now = x.clients();
+            return now.count(hostClient) == 0 && now.count(editorClient) == 0;
+        },
+        10s))
+        << "the host's and the editor's connections are gone";
+    const std::set<XID> baseline = x.clients();
+    // The runs on other servers (depths, no shared memory, network) make fewer cycles: one
+    // connection or segment left behind shows after any number.
+    const char* cycles = std::getenv("ORVANNE_OPEN_CLOSE_CYCLES");
+    const int count = cycles != nullptr ? std::atoi(cycles) : 100;
+    std::string error;
+    for (int i = 0; i < count; ++i) {
         window = EditorWindow::open(*host, "Orvanne test host", error);
         ASSERT_TRUE(window) << error;
         window->step();
         window->step();
-        EXPECT_EQ(childCount(Window(window->windowId())), 1u);
+        EXPECT_EQ(x.children(Window(window->windowId())).size(), 1u);
         window.reset();
     }
     std::set<XID> left;
-    EXPECT_TRUE(waitUntil([&]() {
-        left.clear();
-        for (XID client : clientBases())
-            if (baseline.count(client) == 0 && before.count(client) == 0)
-                left.insert(client);
-        return left.empty();
-    })) << left.size()
-        << " connection(s) opened by the cycles are still there";
+    EXPECT_TRUE(waitUntil(
+        [&]() {
+            left.clear();
+            for (XID client : x.clients())
+                if (baseline.count(client) == 0 && before.count(client) == 0)
+                    left.insert(client);
+            return left.empty();
+        },
+        10s))
+        << left.size() << " connection(s) opened by the cycles are still there";
     EXPECT_EQ(sharedSegments(), 0);
 }
 
@@ -1116,43 +967,33 @@ TEST_F(X11EditorWindowTest, RenderEditUsesTheSettingsTheWindowHadWhenClosed)
 {
     const std::string state = dataHome + "/state.bin";
     const std::string out = dataHome + "/out.wav";
-    std::vector<std::string> args{"orvanne-render", "--plugin", ORVANNE_PLUGIN, "--edit", "--save-state", state, "-q",
-                                  "--demo",         out};
-    std::vector<char*> argv;
-    for (std::string& a : args)
-        argv.push_back(&a[0]);
-    argv.push_back(nullptr);
-    pid_t render = 0;
-    ASSERT_EQ(posix_spawn(&render, ORVANNE_RENDER, nullptr, nullptr, argv.data(), environ), 0);
-    // The window sits at the screen's origin (no window manager): drag the knob up, close.
-    const std::string x = std::to_string(kKnobX);
-    xdo({"search", "--sync", "--name", "orvanne-render"});
-    // The title comes before the editor (slow to open in the sanitizer build): a press on the
-    // bare host window would be lost.
-    EXPECT_TRUE(waitForEditorIn("orvanne-render")) << "the editor opened in the window";
-    const Window root = DefaultRootWindow(observer);
-    const std::vector<uint32_t> before = grab(root, 923, 278);
-    xdo({"mousemove", x, std::to_string(kKnobY), "mousedown", "1", "sleep", "0.1", "mousemove", x,
-         std::to_string(kKnobY - 30), "sleep", "0.1", "mouseup", "1"});
-    // The host idles the editor in its own time (slowly in the sanitizer build): the window is
-    // closed once the drag has been drawn and the picture has settled.
-    std::vector<uint32_t> last;
-    EXPECT_TRUE(waitUntil([&]() {
-        std::vector<uint32_t> now = grab(root, 923, 278);
-        const bool settled = now != before && now == last;
-        last = std::move(now);
-        return settled;
-    })) << "the drag reached the editor";
+    test_support::ChildProcess render;
+    ASSERT_TRUE(render.start(
+        {ORVANNE_RENDER, "--plugin", ORVANNE_PLUGIN, "--edit", "--save-state", state, "-q", "--demo", out}));
+    // The window sits at the screen's origin (no window manager). The title comes before the
+    // editor (slow to open in the sanitizer build): a press on the bare host window would be
+    // lost, so the drag waits for the editor to have drawn itself.
+    Window editor = 0;
+    ASSERT_TRUE(waitUntil(
+        [&]() {
+            const Shown shown = x.find("orvanne-render");
+            const std::vector<Window> inside = shown.window != 0 ? x.children(shown.window) : std::vector<Window>();
+            editor = inside.empty() ? 0 : inside[0];
+            return x.viewable(editor) && drawn(editor);
+        },
+        60s))
+        << "the editor opened and drew itself in orvanne-render's window within 60 s";
+    std::string why;
+    EXPECT_TRUE(test_support::dragUp(x, editor, kInputKnob, kKnobX, kKnobY, {30}, why)) << why;
     xdo({"search", "--name", "orvanne-render", "windowclose"});
-    int status = 0;
-    waitpid(render, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_TRUE(waitUntil([&]() { return !render.running(); }, 60s)) << "orvanne-render ended within 60 s";
+    ASSERT_EQ(render.status(), 0);
     EXPECT_TRUE(fileExists(out));
-    const std::vector<unsigned char> saved = readFile(state);
-    ASSERT_EQ(saved.size(), 56u);
-    float inputThres = 0.f;
-    std::memcpy(&inputThres, saved.data() + 36 + 4 * kInputThres, sizeof inputThres); // tag, name, values
-    EXPECT_GT(inputThres, 0.55f);
+    // The saved state, read back as the tools read it.
+    load();
+    std::string error;
+    ASSERT_TRUE(state::loadState(host->effect(), state, error)) << error;
+    EXPECT_GT(parameter(kInputThres), 0.55f);
 }
 
 TEST_F(X11EditorWindowTest, EditFailsWithOneLineWithoutADisplay)

@@ -7,6 +7,7 @@
 #include "ChildProcess.h"
 #include "EditorLayout.h"
 #include "TempTree.h"
+#include "XObserver.h"
 #include "XdoTool.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +16,9 @@
 #include <X11/Xutil.h>
 #include <jack/jack.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -33,6 +36,8 @@
 namespace {
 
 using namespace std::chrono_literals;
+using test_support::Area;
+using test_support::Shown;
 using test_support::waitUntil;
 
 const char* const kHostName = "orvanne-host"; // jalv's JACK client
@@ -64,16 +69,21 @@ public:
             jack_activate(client) == 0;
     }
 
-    // Connects the tone to the host's inputs once they exist.
+    // Connects the tone to the host's inputs once they take connections: the host registers
+    // them before it activates, and the ports of a client that is not active take none yet.
     bool connectTo(const std::string& host, std::chrono::milliseconds timeout)
     {
         const std::string inputs[2] = {host + ":in_l", host + ":in_r"};
-        if (!waitUntil([&]() { return jack_port_by_name(client, inputs[1].c_str()) != nullptr; }, timeout, 100))
-            return false;
-        for (int i = 0; i < 2; ++i)
-            if (jack_connect(client, jack_port_name(ports[i]), inputs[i].c_str()) != 0)
-                return false;
-        return true;
+        return waitUntil(
+            [&]() {
+                for (int i = 0; i < 2; ++i) {
+                    const int result = jack_connect(client, jack_port_name(ports[i]), inputs[i].c_str());
+                    if (result != 0 && result != EEXIST)
+                        return false;
+                }
+                return true;
+            },
+            timeout, 100);
     }
 
     void close()
@@ -117,6 +127,7 @@ struct RealHost {
     std::string serverName;
     test_support::ChildProcess jackd, jalv;
     ToneClient tone;
+    std::unique_ptr<test_support::XObserver> x;
     Display* display = nullptr;
     Window editor = 0;
     int editorX = 0, editorY = 0; // the editor's top left corner on the screen
@@ -129,7 +140,8 @@ struct RealHost {
     {
         if (std::getenv("DISPLAY") == nullptr)
             return fail("runs under a virtual X display (xvfb-run)");
-        display = XOpenDisplay(nullptr);
+        x.reset(new test_support::XObserver);
+        display = x->display();
         if (display == nullptr)
             return fail("cannot open the display");
         // A server of our own, so runs in parallel do not meet; nothing of the user's settings.
@@ -157,7 +169,7 @@ struct RealHost {
                         jalvOut, jalvErr))
             return fail("cannot start " JALV_PROGRAM);
         if (!tone.connectTo(kHostName, 20s))
-            return fail("jalv's audio inputs did not appear within 20 s:\n" + slurp(jalvErr));
+            return fail("jalv's audio inputs took no connection within 20 s:\n" + slurp(jalvErr));
         if (!waitUntil([&]() { return findEditor(); }, 20s, 50))
             return fail("the editor did not open in jalv's window within 20 s:\n" + slurp(jalvErr));
         return true;
@@ -168,8 +180,7 @@ struct RealHost {
         jalv.stop();
         tone.close();
         jackd.stop();
-        if (display != nullptr)
-            XCloseDisplay(display);
+        x.reset();
         display = nullptr;
     }
 
@@ -191,8 +202,9 @@ struct RealHost {
     // size), on a top-level window of jalv's.
     bool findEditor()
     {
-        editor = 0;
-        findEditorBelow(DefaultRootWindow(display));
+        editor = x->findBelow(x->root(), [](const Shown& s) {
+            return s.width == layout::kWindowWidth && s.height == layout::kWindowHeight;
+        });
         if (editor == 0)
             return false;
         Window child = 0;
@@ -200,68 +212,20 @@ struct RealHost {
         return editorY < kMenuBarSlack;
     }
 
-    void findEditorBelow(Window window)
+    // The pop-up menus (override-redirect), and the dialogs (transient for a window).
+    std::vector<Shown> menus() { return x->menus(); }
+    std::vector<Shown> dialogs()
     {
-        Window root = 0, parent = 0;
-        Window* children = nullptr;
-        unsigned int count = 0;
-        if (!XQueryTree(display, window, &root, &parent, &children, &count))
-            return;
-        for (unsigned int i = 0; i < count; ++i) {
-            XWindowAttributes a;
-            if (!XGetWindowAttributes(display, children[i], &a) || a.map_state != IsViewable)
-                continue;
-            if (a.width == layout::kWindowWidth && a.height == layout::kWindowHeight)
-                editor = children[i];
-            findEditorBelow(children[i]);
-        }
-        if (children != nullptr)
-            XFree(children);
-    }
-
-    struct Geometry {
-        Window window;
-        int x, y;
-    };
-
-    // Mapped top-level windows: the pop-up menus (override-redirect), or the dialogs (transient
-    // for a window).
-    std::vector<Geometry> topLevels(bool menus)
-    {
-        std::vector<Geometry> found;
-        Window root = 0, parent = 0;
-        Window* children = nullptr;
-        unsigned int count = 0;
-        XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
-        for (unsigned int i = 0; i < count; ++i) {
-            XWindowAttributes a;
-            if (!XGetWindowAttributes(display, children[i], &a) || a.map_state != IsViewable)
-                continue;
-            Window owner = 0;
-            const bool dialog = !a.override_redirect && XGetTransientForHint(display, children[i], &owner);
-            if (menus ? bool(a.override_redirect) : dialog)
-                found.push_back({children[i], a.x, a.y});
-        }
-        if (children != nullptr)
-            XFree(children);
+        std::vector<Shown> found = x->windows();
+        found.erase(std::remove_if(found.begin(), found.end(), [](const Shown& s) { return s.transientFor == 0; }),
+                    found.end());
         return found;
     }
-    std::vector<Geometry> menus() { return topLevels(true); }
-    std::vector<Geometry> dialogs() { return topLevels(false); }
 
     // Pixels of a box of the editor, row by row (empty when the window is gone).
     std::vector<uint32_t> pixels(const layout::Box& box)
     {
-        std::vector<uint32_t> found;
-        XImage* image = XGetImage(display, editor, box.left, box.top, unsigned(box.width()), unsigned(box.height()),
-                                  AllPlanes, ZPixmap);
-        if (image == nullptr)
-            return found;
-        for (int y = 0; y < box.height(); ++y)
-            for (int x = 0; x < box.width(); ++x)
-                found.push_back(uint32_t(XGetPixel(image, x, y)) & 0xffffffu);
-        XDestroyImage(image);
-        return found;
+        return x->grab(editor, Area{box.left, box.top, box.width(), box.height()});
     }
     std::vector<uint32_t> meterPixels()
     {
@@ -320,7 +284,7 @@ struct RealHost {
     }
 
     // The real pointer and keyboard, at a point of the editor.
-    bool xdo(std::vector<std::string> args) { return test_support::xdotool(args, 0); }
+    bool xdo(std::vector<std::string> args) { return test_support::xdotool(args); }
     std::string screenX(double x) const { return std::to_string(editorX + int(x)); }
     std::string screenY(double y) const { return std::to_string(editorY + int(y)); }
 };
@@ -343,11 +307,10 @@ std::ostream& operator<<(std::ostream& out, const Row& row)
 bool holdKnob(RealHost& h)
 {
     const layout::Box knob = layout::kCeilingKnob;
-    const std::vector<uint32_t> before = h.pixels(knob);
-    h.xdo({"mousemove", h.screenX(knob.cx()), h.screenY(knob.cy()), "mousedown", "1", "mousemove", h.screenX(knob.cx()),
-           h.screenY(knob.cy() - 5)});
-    const bool turned = waitUntil([&]() { return h.pixels(knob) != before; }, 5s);
-    EXPECT_TRUE(turned) << "the knob did not turn within 5 s of a 5 px drag";
+    std::string why;
+    const bool turned = test_support::dragUp(*h.x, h.editor, Area{knob.left, knob.top, knob.width(), knob.height()},
+                                             h.editorX + int(knob.cx()), h.editorY + int(knob.cy()), {5}, why, false);
+    EXPECT_TRUE(turned) << "the knob did not turn with a 5 px drag: " << why;
     return turned;
 }
 
@@ -355,7 +318,7 @@ bool holdKnob(RealHost& h)
 bool openPresetMenu(RealHost& h)
 {
     h.xdo({"mousemove", h.screenX(layout::kPresetName.cx()), h.screenY(layout::kPresetName.cy()), "click", "1"});
-    const bool open = waitUntil([&]() { return h.menus().size() == 1; }, 5s);
+    const bool open = waitUntil([&]() { return h.x->menusDrawn(1); }, 5s);
     EXPECT_TRUE(open) << "the preset menu did not open within 5 s";
     return open;
 }
@@ -364,11 +327,11 @@ bool openPresetMenu(RealHost& h)
 bool openSaveAs(RealHost& h)
 {
     h.xdo({"mousemove", h.screenX(layout::kSaveButton.cx()), h.screenY(layout::kSaveButton.cy()), "click", "1"});
-    if (!waitUntil([&]() { return h.menus().size() == 1; }, 5s)) {
+    if (!waitUntil([&]() { return h.x->menusDrawn(1); }, 5s)) {
         ADD_FAILURE() << "the save menu did not open within 5 s";
         return false;
     }
-    const RealHost::Geometry menu = h.menus()[0];
+    const Shown menu = h.menus()[0];
     h.xdo({"mousemove", std::to_string(menu.x + 20), std::to_string(menu.y + 11), "click", "1"});
     const bool open = waitUntil([&]() { return h.menus().empty() && h.dialogs().size() == 1; }, 5s);
     EXPECT_TRUE(open) << "the Save-As dialog did not open within 5 s";
