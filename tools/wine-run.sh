@@ -49,10 +49,12 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 if [ "$persistent" = 1 ]; then
   # The first program of a prefix starts its server and Wine's own background processes
   # (services, desktop), which would inherit our output and keep ctest waiting until they end:
-  # while the prefix has no server (its socket, named after the prefix's device and inode, is
-  # absent), they are started here, detached from our output, by a program that does nothing.
-  server=/tmp/.wine-$(id -u)/server-$(printf '%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
-  if [ ! -S "$server/socket" ]; then
+  # while the prefix has no server (no socket in a server folder named after the prefix's
+  # device and inode, under /tmp/.wine-UID or a /tmp/wine-XXXXXX of Wine's making), they are
+  # started here, detached from our output, by a program that does nothing.
+  server=server-$(printf '%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
+  if ! compgen -G "/tmp/.wine-$(id -u)/$server/socket" >/dev/null &&
+    ! compgen -G "/tmp/wine-*/$server/socket" >/dev/null; then
     wineserver -p15 </dev/null >/dev/null 2>&1 || true
     "$wine" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
   fi

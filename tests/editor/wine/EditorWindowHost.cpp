@@ -145,6 +145,8 @@ int main(int argc, char** argv)
     const DWORD start = GetTickCount();
     size_t editsShown = 0;
     size_t automationShown = 0;
+    // A drag runs its own loop, from which the plug-in idles the host.
+    host->record().onIdle = [&] { showNewEvents(host->record(), editsShown, automationShown); };
     while (!fileExists(argv[4]) && GetTickCount() - start < limit) {
         pumpAndIdle(*host, 50);
         showNewEvents(host->record(), editsShown, automationShown);

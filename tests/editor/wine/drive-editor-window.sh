@@ -14,9 +14,10 @@ root=$(cd "$here/../../.." && pwd)
 mkdir -p "$work"
 rm -f "$work"/stop "$work"/windows.ppm "$work"/report.txt "$work"/linux.ppm
 
-# A Wine prefix of this test's own: its desktop process belongs to this run's display, and the
-# run waits for its server to end, so runs one after another start clean.
-export WINEPREFIX="$work/wineprefix"
+# The windowed tests' Wine prefix (tools/wine-run.sh), which they take turns at: its desktop
+# process belongs to this run's display, and the run waits for its server to end, so the next
+# run starts clean.
+export WINEPREFIX="$root/build/wineprefix"
 # 24 characters: one more than the host's program-name request carries.
 name="Drum Bus Glue Version 12"
 if [ -z "${DISPLAY:-}" ] || [ "${ORVANNE_INSIDE_XVFB:-}" != 1 ]; then
