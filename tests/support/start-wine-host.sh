@@ -39,3 +39,12 @@ wait_for_host() {
   cat "$host_log"
   exit 1
 }
+
+# at DX DY: moves the pointer to the host's client area's (X, Y) plus (DX, DY) and waits until
+# it is there. (xdotool's wait for a move to where the pointer already is lasts many seconds:
+# that move is left out.)
+at() {
+  local to="$((X + $1)) $((Y + $2))"
+  [ "$to" = "${pointer_at:-}" ] || xdotool mousemove --sync $to
+  pointer_at=$to
+}

@@ -36,7 +36,6 @@ echo "client area at $X,$Y"
 # The pointer reaches the editor once its window is mapped.
 timeout 20 xdotool search --sync --onlyvisible --name "Orvanne Editor Host" >/dev/null ||
   { echo "the host's window was not mapped within 20 s"; exit 1; }
-at() { xdotool mousemove --sync $((X + $1)) $((Y + $2)); }
 # The host prints the edits and automation the plug-in reports ("begin 2", "automate 4 0.25");
 # each gesture waits for its own. The pauses that are left are the gestures' own: a button held
 # as a hand holds it, a pointer moved at a hand's pace.

@@ -26,7 +26,6 @@ read -r _ X Y _ < <(grep '^client ' "$work/host.log" | tr -d '\r')
 # The pointer reaches the editor once its window is mapped.
 timeout 20 xdotool search --sync --onlyvisible --name "Orvanne Stress Host" >/dev/null ||
   { echo "the host's window was not mapped within 20 s"; exit 1; }
-at() { xdotool mousemove --sync $((X + $1)) $((Y + $2)); }
 # The host says when it closed, and when a pop-up menu or a dialog is up (the pauses that are
 # left are the gestures' own: a button held, a pointer moved at a hand's pace).
 closed() { wait_for_host closed 20; }
