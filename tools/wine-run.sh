@@ -7,9 +7,9 @@
 #    for 15 s after its last program, which makes each further start take well under a
 #    second instead of about 3 s;
 #  - with DISPLAY (tools/wine-run-x.sh under xvfb-run): build/wineprefix, whose server ends
-#    with its last program (so does that of a prefix a caller chose), so every virtual display gets a fresh Wine desktop. The tests that
-#    use it take turns (ctest's RESOURCE_LOCK wine_display_prefix): two displays never share
-#    its server.
+#    as soon as its last program has (as does that of a prefix the caller chose), so every
+#    virtual display gets a fresh Wine desktop. The tests that use it take turns (ctest's
+#    RESOURCE_LOCK wine_display_prefix): two displays never share its server.
 # The first use of a prefix creates it (about 15 s), once, serialised with flock.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
