@@ -74,11 +74,11 @@ test-tsan:
 test-wine:
 	status=0; \
 	if /usr/lib/wine/wine --version >/dev/null 2>&1; then \
-	  ctest --test-dir build/win32 --output-on-failure || status=1; \
+	  ctest --test-dir build/win32 --output-on-failure -j $(JOBS) || status=1; \
 	else \
 	  echo "test-wine: SKIPPED the 32-bit DLL's suites: this machine cannot run 32-bit programs"; \
 	fi; \
-	ctest --test-dir build/win64 --output-on-failure || status=1; \
+	ctest --test-dir build/win64 --output-on-failure -j $(JOBS) || status=1; \
 	exit $$status
 
 # libFuzzer targets, built natively with clang under AddressSanitizer, each run for a bounded

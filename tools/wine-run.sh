@@ -7,7 +7,9 @@
 #    for 15 s after its last program, which makes each further start take well under a
 #    second instead of about 3 s;
 #  - with DISPLAY (tools/wine-run-x.sh under xvfb-run): build/wineprefix, whose server ends
-#    with its last program, so every virtual display gets a fresh Wine desktop.
+#    as soon as its last program has (as does that of a prefix the caller chose), so every
+#    virtual display gets a fresh Wine desktop. The tests that use it take turns (ctest's
+#    RESOURCE_LOCK wine_display_prefix): two displays never share its server.
 # The first use of a prefix creates it (about 15 s), once, serialised with flock.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -45,10 +47,20 @@ mkdir -p "$(dirname "$WINEPREFIX")"
   fi
 ) 9>"$WINEPREFIX.lock"
 if [ "$persistent" = 1 ]; then
-  # Start the server and Wine's own background processes (services, desktop) detached from
-  # our output: processes that inherit it keep ctest waiting until they end. Both are no-ops
-  # costing a few milliseconds when they already run.
-  wineserver -p15 </dev/null >/dev/null 2>&1 || true
-  "$wine" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+  # The first program of a prefix starts its server and Wine's own background processes
+  # (services, desktop), which would inherit our output and keep ctest waiting until they end:
+  # while the prefix has no server (no socket in a server folder named after the prefix's
+  # device and inode, under /tmp/.wine-UID or a /tmp/wine-XXXXXX of Wine's making), they are
+  # started here, detached from our output, by a program that does nothing.
+  server=server-$(printf '%x-%x' $(stat -c '%d %i' "$WINEPREFIX"))
+  if ! compgen -G "/tmp/.wine-$(id -u)/$server/socket" >/dev/null &&
+    ! compgen -G "/tmp/wine-*/$server/socket" >/dev/null; then
+    wineserver -p15 </dev/null >/dev/null 2>&1 || true
+    "$wine" cmd.exe /c exit </dev/null >/dev/null 2>&1 || true
+  fi
+else
+  # A server that ends as soon as its last program has (not 3 s later): the next display's
+  # run, and a script's `wineserver -w`, need not wait for it. (A no-op when one runs.)
+  wineserver -p0 </dev/null >/dev/null 2>&1 || true
 fi
 exec "$wine" "$@"

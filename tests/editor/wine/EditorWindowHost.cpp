@@ -4,7 +4,7 @@
 // and a report of the parameters and of what the plug-in reported to the host. Given a NAME,
 // the report also holds the width of that text, and of its first 23 characters, in the font
 // of the editor's preset name (12-pixel bold Arial), so the check can tell whether the name
-// was shown whole.
+// was shown whole. While it runs, it prints the edits and automation the plug-in reports.
 //
 // usage: orvanne-editor-window PLUGIN.dll OUT.ppm REPORT.txt STOPFILE [SECONDS [NAME]]
 #include "PluginHost.h"
@@ -79,6 +79,18 @@ void pumpAndIdle(vsthost::PluginHost& host, DWORD milliseconds)
     } while (GetTickCount() - start < milliseconds);
 }
 
+// What the plug-in told the host since the last call, as lines on standard output ("begin 2",
+// "end 2", "automate 1 1"), which the driving script waits for.
+void showNewEvents(const vsthost::HostRecord& record, size_t& editsShown, size_t& automationShown)
+{
+    for (; editsShown < record.edits.size(); ++editsShown)
+        std::printf("%s %d\n", record.edits[editsShown].begin ? "begin" : "end", int(record.edits[editsShown].index));
+    for (; automationShown < record.automation.size(); ++automationShown)
+        std::printf("automate %d %.9g\n", int(record.automation[automationShown].index),
+                    double(record.automation[automationShown].value));
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -120,8 +132,14 @@ int main(int argc, char** argv)
     std::fflush(stdout);
 
     const DWORD start = GetTickCount();
-    while (!fileExists(argv[4]) && GetTickCount() - start < limit)
+    size_t editsShown = 0;
+    size_t automationShown = 0;
+    // A drag runs its own loop, from which the plug-in idles the host.
+    host->record().onIdle = [&] { showNewEvents(host->record(), editsShown, automationShown); };
+    while (!fileExists(argv[4]) && GetTickCount() - start < limit) {
         pumpAndIdle(*host, 50);
+        showNewEvents(host->record(), editsShown, automationShown);
+    }
     // Let the last redraws land, then read the editor's window back.
     pumpAndIdle(*host, 300);
     HWND editorWindow = GetWindow(window, GW_CHILD);

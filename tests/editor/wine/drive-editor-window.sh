@@ -14,9 +14,10 @@ root=$(cd "$here/../../.." && pwd)
 mkdir -p "$work"
 rm -f "$work"/stop "$work"/windows.ppm "$work"/report.txt "$work"/linux.ppm
 
-# A Wine prefix of this test's own: its desktop process belongs to this run's display, and the
-# run waits for its server to end, so runs one after another start clean.
-export WINEPREFIX="$work/wineprefix"
+# The windowed tests' Wine prefix (tools/wine-run.sh), which they take turns at: its desktop
+# process belongs to this run's display, and the run waits for its server to end, so the next
+# run starts clean.
+export WINEPREFIX="$root/build/wineprefix"
 # 24 characters: one more than the host's program-name request carries.
 name="Drum Bus Glue Version 12"
 if [ -z "${DISPLAY:-}" ] || [ "${ORVANNE_INSIDE_XVFB:-}" != 1 ]; then
@@ -32,39 +33,51 @@ find "$WINEPREFIX/drive_c" -name "$name.prg" -delete 2>/dev/null || true
 start_wine_host "$work/host.log" "$program" "$plugin" "Z:$work/windows.ppm" "Z:$work/report.txt" "Z:$work/stop" 150 "$name"
 read -r _ X Y _ _ < <(grep '^client ' "$work/host.log")
 echo "client area at $X,$Y"
-sleep 1
-at() { xdotool mousemove --sync $((X + $1)) $((Y + $2)); }
-# A click as a hand makes it: the button stays down for a moment.
-press() { at "$1" "$2"; sleep 0.3; xdotool mousedown 1; sleep 0.25; xdotool mouseup 1; sleep 1.0; }
+# The pointer reaches the editor once its window is mapped.
+timeout 20 xdotool search --sync --onlyvisible --name "Orvanne Editor Host" >/dev/null ||
+  { echo "the host's window was not mapped within 20 s"; exit 1; }
+# The host prints the edits and automation the plug-in reports ("begin 2", "automate 4 0.25");
+# each gesture waits for its own. The pauses that are left are the gestures' own: a button held
+# as a hand holds it, a pointer moved at a hand's pace.
+press() { at "$1" "$2"; xdotool mousedown 1; sleep 0.25; xdotool mouseup 1; }
 
 # "Input Thres": press on the knob, move up 60 pixels in steps, release.
-at 156 131; sleep 0.3
-xdotool mousedown 1; sleep 0.3
+at 156 131
+xdotool mousedown 1; wait_for_host "begin 2" 20
 for dy in 10 20 30 40 50 60; do at 156 $((131 - dy)); sleep 0.15; done
-sleep 0.3; xdotool mouseup 1; sleep 0.5
+xdotool mouseup 1; wait_for_host "end 2" 20
 # "Power": a 10 ms press (a touchpad tap) switches it on, a hand's press off, a tap on again;
 # a tap is over before its message is handled, and must still count.
-tap() { at "$1" "$2"; sleep 0.3; xdotool mousedown 1; sleep 0.01; xdotool mouseup 1; sleep 1.0; }
-tap 644 158
-press 644 158
-tap 644 158
-# The About picture: open it, then close it with a click anywhere.
+tap() { at "$1" "$2"; xdotool mousedown 1; sleep 0.01; xdotool mouseup 1; }
+tap 644 158; wait_for_host "end 1" 20 1
+press 644 158; wait_for_host "end 1" 20 2
+tap 644 158; wait_for_host "end 1" 20 3
+# The About picture: open it (on the press; the host idles it while the button is held), then
+# close it with a click anywhere.
 press 28 160
 press 700 240
-# "Recovery": two notches of the wheel up from Ultra-Fast.
-at 288 138; sleep 0.3
-xdotool click 4; sleep 0.5; xdotool click 4; sleep 0.8
+# "Recovery": two notches of the wheel up from Ultra-Fast (after its value of the construction).
+at 288 138
+xdotool click 4; wait_for_host "automate 4 " 20 2
+xdotool click 4; wait_for_host "automate 4 " 20 3
 # "Save New Preset As...": open the save menu and take its first entry (the release of the
 # opening click may already have taken it), then type the name at once and press Enter.
-at 330 8; sleep 0.3; xdotool mousedown 1; sleep 0.25; xdotool mouseup 1; sleep 1.0
-if ! xdotool search --name "Save Preset As" >/dev/null 2>&1; then
-  at 345 11; sleep 0.3; xdotool click 1; sleep 1.0
+at 330 8; xdotool mousedown 1; sleep 0.25; xdotool mouseup 1
+if ! timeout 1 xdotool search --sync --name "Save Preset As" >/dev/null 2>&1; then
+  at 345 11; xdotool click 1
 fi
 timeout 20 xdotool search --sync --name "Save Preset As" >/dev/null || echo "no Save-As dialog appeared"
-xdotool type --delay 60 "$name"; sleep 0.3
-xdotool key Return; sleep 1.5
-# Park the pointer outside the window and let the read-out settle.
-xdotool mousemove 1200 1000; sleep 0.8
+xdotool type --delay 60 "$name"
+xdotool key Return
+# The preset file appears once the dialog's Enter has been handled (its absence is reported
+# by the check below).
+for _ in $(seq 1 400); do
+  [ -n "$(find "$WINEPREFIX/drive_c" -name "$name.prg" 2>/dev/null)" ] && break
+  sleep 0.05
+done
+# Park the pointer outside the window (the host idles a while after the stop before reading its
+# picture).
+xdotool mousemove --sync 1200 1000
 
 touch "$work/stop"
 wait "$host_pid" || { echo "host failed"; cat "$work/host.log"; exit 1; }

@@ -9,7 +9,10 @@
 //     Opens the editor and idles it from a 20 ms timer, as hosts do. Once ARMFILE exists, the
 //     host's next idle (its timer, which also runs inside pop-up menus and dialogs, or the
 //     plug-in's audioMasterIdle from inside a drag) closes the editor, or the whole plug-in.
-//     Runs until STOPFILE exists and writes what it saw to REPORT.
+//     Runs until STOPFILE exists and writes what it saw to REPORT. On standard output, for
+//     the driving script: "client X Y" once the editor is open, "up menu|dialog|none" when a
+//     pop-up menu or dialog comes or goes, "up plug-in idle" when the plug-in first idles the
+//     host from a loop of its own, and "closed FROM" once the host has closed.
 #include "LcgNoise.h"
 #include "PluginHost.h"
 #include "Win32TestSupport.h"
@@ -44,27 +47,43 @@ struct ClosingRun {
 };
 ClosingRun run;
 
+// What is up on the window thread: a pop-up menu, a dialog (message box or Save-As), or
+// neither.
+const char* whatIsUp()
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    char className[16] = {};
+    HWND active = GetActiveWindow();
+    if (GetGUIThreadInfo(GetCurrentThreadId(), &info) && (info.flags & GUI_INMENUMODE) != 0)
+        return "menu";
+    if (active != nullptr && GetClassNameA(active, className, sizeof className) > 0 &&
+        std::strcmp(className, "#32770") == 0)
+        return "dialog";
+    return "none";
+}
+
+// A line on standard output for the driving script, which waits for it.
+void announce(const char* what, const char* detail)
+{
+    std::printf("%s %s\n", what, detail);
+    std::fflush(stdout);
+}
+
 void closeIfArmed(const char* from)
 {
     if (run.closed || run.armFile == nullptr || !fileExists(run.armFile))
         return;
     run.closed = true;
     run.closedFrom = from;
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof(info);
-    char className[16] = {};
-    HWND active = GetActiveWindow();
-    if (GetGUIThreadInfo(GetCurrentThreadId(), &info) && (info.flags & GUI_INMENUMODE) != 0)
-        run.inside = "menu";
-    else if (active != nullptr && GetClassNameA(active, className, sizeof className) > 0 &&
-             std::strcmp(className, "#32770") == 0)
-        run.inside = "dialog";
+    run.inside = whatIsUp();
     if (run.closeEffect) {
         run.host->dispatch(effClose);
     } else {
         run.host->dispatch(effEditClose);
         run.editorOpen = false;
     }
+    announce("closed", from);
 }
 
 LRESULT CALLBACK hostWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -72,6 +91,11 @@ LRESULT CALLBACK hostWindowProcedure(HWND window, UINT message, WPARAM wParam, L
     if (message == WM_CLOSE)
         return 0;
     if (message == WM_TIMER && run.host != nullptr) {
+        // The timer also runs inside menus' and dialogs' own loops: it tells when one is up.
+        static const char* announced = "none";
+        const char* up = whatIsUp();
+        if (std::strcmp(up, announced) != 0)
+            announce("up", announced = up);
         closeIfArmed("timer");
         if (run.editorOpen)
             run.host->dispatch(effEditIdle);
@@ -145,7 +169,14 @@ int runClosing(vsthost::PluginHost& host, HWND window, const char* stopFile, con
 {
     run.host = &host;
     run.editorOpen = host.dispatch(effEditOpen, 0, 0, window) == 1;
-    host.record().onIdle = [] { closeIfArmed("plug-in idle"); };
+    host.record().onIdle = [] {
+        // The plug-in idles the host from inside its own loops (a drag, a held arrow).
+        static bool announced = false;
+        if (!announced)
+            announce("up", "plug-in idle");
+        announced = true;
+        closeIfArmed("plug-in idle");
+    };
     UpdateWindow(window);
     SetTimer(window, 1, 20, nullptr);
     POINT origin = {0, 0};

@@ -23,27 +23,32 @@ fi
 . "$root/tests/support/start-wine-host.sh"
 start_wine_host "$work/host.log" "$program" "$plugin" "$mode" "Z:$work/arm" "Z:$work/stop" "Z:$work/report.txt"
 read -r _ X Y _ < <(grep '^client ' "$work/host.log" | tr -d '\r')
-sleep 1
-at() { xdotool mousemove --sync $((X + $1)) $((Y + $2)); }
+# The pointer reaches the editor once its window is mapped.
+timeout 20 xdotool search --sync --onlyvisible --name "Orvanne Stress Host" >/dev/null ||
+  { echo "the host's window was not mapped within 20 s"; exit 1; }
+# The host says when it closed, and when a pop-up menu or a dialog is up (the pauses that are
+# left are the gestures' own: a button held, a pointer moved at a hand's pace).
+closed() { wait_for_host closed 20; }
 
 case "$gesture" in
 drag) # "Input Thres": pressed and moved; the host closes while the knob follows the pointer.
-  at 156 131; sleep 0.3; xdotool mousedown 1; sleep 0.3
-  at 156 121; sleep 0.3; touch "$work/arm"
+  at 156 131; xdotool mousedown 1; at 156 121; wait_for_host "up plug-in idle" 20; touch "$work/arm"
   for dy in 20 30 40 50; do at 156 $((131 - dy)); sleep 0.2; done
-  sleep 0.5; xdotool mouseup 1 ;;
+  closed; xdotool mouseup 1 ;;
 arrow) # The next-preset arrow held down.
-  at 558 10; sleep 0.3; xdotool mousedown 1; sleep 0.4; touch "$work/arm"; sleep 1.0; xdotool mouseup 1 ;;
+  at 558 10; xdotool mousedown 1; wait_for_host "up plug-in idle" 20; touch "$work/arm"; closed
+  xdotool mouseup 1 ;;
 menu) # The links menu open; the closing window dismisses it.
-  at 588 10; sleep 0.3; xdotool mousedown 1; sleep 0.1; xdotool mouseup 1; sleep 0.8
-  touch "$work/arm"; sleep 1.0; xdotool key Escape ;;
+  at 588 10; xdotool mousedown 1; sleep 0.1; xdotool mouseup 1; wait_for_host "up menu" 20
+  touch "$work/arm"; closed; xdotool key Escape ;;
 message) # "About Orvanne..." from the links menu: its message box is up when the host closes.
-  at 588 10; sleep 0.3; xdotool mousedown 1; sleep 0.1; xdotool mouseup 1; sleep 0.8
-  xdotool key Down; sleep 0.2; xdotool key Return; sleep 1.0
-  touch "$work/arm"; sleep 1.0; xdotool key Return ;;
+  at 588 10; xdotool mousedown 1; sleep 0.1; xdotool mouseup 1; wait_for_host "up menu" 20
+  xdotool key Down Return; wait_for_host "up dialog" 20
+  touch "$work/arm"; closed; xdotool key Return ;;
 *) echo "unknown gesture $gesture"; exit 2 ;;
 esac
-sleep 1.0
+# The last gesture reaches a host that has closed: time for it to be handled before the stop.
+sleep 0.5
 touch "$work/stop"
 status=0
 wait "$host_pid" || status=$?
