@@ -21,30 +21,37 @@ build-native:
 
 # The sanitizer builds' instrumentation changes inlining, which wakes flow-dependent warnings
 # (string truncation) on code that the plain builds, where warnings are errors, accept.
+# Every build but the native one runs the native build's picture tools when that build has made
+# them (resources/CMakeLists.txt); without them it makes its own.
+NATIVE_TOOLS := -DORVANNE_NATIVE_BUILD_DIR=$(CURDIR)/$(NATIVE)
+
 build-asan:
 	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANNE_SANITIZE=ON -DORVANNE_WARNINGS_AS_ERRORS=OFF \
-	  -DORVANNE_DIST_DIR=$(CURDIR)/build/asan/dist
+	  -DORVANNE_DIST_DIR=$(CURDIR)/build/asan/dist $(NATIVE_TOOLS)
 	cmake --build $(ASAN) -j $(JOBS)
 
-# ThreadSanitizer: only what the threaded tests need (the stress suite and the plug-in).
+# ThreadSanitizer: only the programs of the threaded tests (label `threaded`, make test-tsan)
+# and what they load.
+TSAN_TARGETS := stress_editor_race_tests stress_threaded_tests
 build-tsan:
 	cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVANNE_TSAN=ON -DORVANNE_WARNINGS_AS_ERRORS=OFF \
-	  -DORVANNE_DIST_DIR=$(CURDIR)/build/tsan/dist
-	$(MAKE) --no-print-directory -C $(TSAN)/tests/stress -j $(JOBS)
+	  -DORVANNE_DIST_DIR=$(CURDIR)/build/tsan/dist $(NATIVE_TOOLS)
+	cmake --build $(TSAN) -j $(JOBS) --target $(TSAN_TARGETS)
 
 build-win32:
 	cmake -S . -B build/win32 $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-	  -DORVANNE_DIST_DIR=$(CURDIR)/dist/win32 -DORVANNE_NATIVE_BUILD_DIR=$(CURDIR)/$(NATIVE)
+	  -DORVANNE_DIST_DIR=$(CURDIR)/dist/win32 $(NATIVE_TOOLS)
 	cmake --build build/win32 -j $(JOBS)
 
 build-win64:
 	cmake -S . -B build/win64 $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
-	  -DORVANNE_DIST_DIR=$(CURDIR)/dist/win64 -DORVANNE_NATIVE_BUILD_DIR=$(CURDIR)/$(NATIVE)
+	  -DORVANNE_DIST_DIR=$(CURDIR)/dist/win64 $(NATIVE_TOOLS)
 	cmake --build build/win64 -j $(JOBS)
 
 # The format check comes first; like a failing suite it fails the run without stopping it.
+# The runs after the builds do not build again (BUILT=1: dist takes what `make build` made).
 test: build build-asan build-tsan
-	$(MAKE) --no-print-directory -k check-format test-native test-asan test-tsan test-wine test-fuzz test-dist
+	$(MAKE) --no-print-directory -k BUILT=1 check-format test-native test-asan test-tsan test-wine test-fuzz test-dist
 
 # Every tracked C++ source as .clang-format says (format fixes them in place).
 check-format:
@@ -89,7 +96,7 @@ FUZZ_TARGETS := ChunkFuzz PresetFileFuzz
 test-fuzz:
 	cmake -S . -B $(FUZZ) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
 	  -DORVANNE_FUZZ=ON "-DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address -fno-omit-frame-pointer" \
-	  -DORVANNE_DIST_DIR=$(CURDIR)/$(FUZZ)/dist
+	  -DORVANNE_DIST_DIR=$(CURDIR)/$(FUZZ)/dist $(NATIVE_TOOLS)
 	cmake --build $(FUZZ) -j $(JOBS) --target $(FUZZ_TARGETS)
 	for t in $(FUZZ_TARGETS); do \
 	  mkdir -p $(FUZZ)/corpus/$$t && \
@@ -99,7 +106,7 @@ test-fuzz:
 
 # The release files in dist/release/ (installer, zip, .deb, tar.gz, debug symbols, SHA256SUMS)
 # from what `make build` made.
-dist: build
+dist: $(if $(BUILT),,build)
 	bash tools/dist.sh
 
 # The packages as users install them: the .deb (lintian, install and purge in a throwaway root),
