@@ -34,6 +34,19 @@ Bool dropError(Display*, XErrorEvent*, xError*)
     return False;
 }
 
+// A viewable window's place and kind, from its attributes.
+Shown describe(Window w, const XWindowAttributes& a)
+{
+    Shown shown;
+    shown.window = w;
+    shown.x = a.x;
+    shown.y = a.y;
+    shown.width = a.width;
+    shown.height = a.height;
+    shown.overrideRedirect = a.override_redirect;
+    return shown;
+}
+
 } // namespace
 
 XObserver::XObserver() : connection(XOpenDisplay(nullptr))
@@ -74,13 +87,7 @@ std::vector<Shown> XObserver::topLevels()
         XWindowAttributes a;
         if (!XGetWindowAttributes(connection, w, &a) || a.map_state != IsViewable)
             continue;
-        Shown shown;
-        shown.window = w;
-        shown.x = a.x;
-        shown.y = a.y;
-        shown.width = a.width;
-        shown.height = a.height;
-        shown.overrideRedirect = a.override_redirect;
+        Shown shown = describe(w, a);
         XGetTransientForHint(connection, w, &shown.transientFor);
         char* name = nullptr;
         if (XFetchName(connection, w, &name) && name != nullptr) {
@@ -123,14 +130,7 @@ Window XObserver::findBelow(Window w, const std::function<bool(const Shown&)>& m
         XWindowAttributes a;
         if (!XGetWindowAttributes(connection, child, &a) || a.map_state != IsViewable)
             continue;
-        Shown shown;
-        shown.window = child;
-        shown.x = a.x;
-        shown.y = a.y;
-        shown.width = a.width;
-        shown.height = a.height;
-        shown.overrideRedirect = a.override_redirect;
-        if (match(shown))
+        if (match(describe(child, a)))
             found = child;
         if (const Window inner = findBelow(child, match))
             found = inner;

@@ -115,15 +115,14 @@ protected:
     // Idles the editor as the host does until condition holds, for at most timeout.
     bool idleUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 20s)
     {
-        const auto end = std::chrono::steady_clock::now() + timeout;
-        for (;;) {
-            if (condition())
-                return true;
-            if (std::chrono::steady_clock::now() >= end)
+        return test_support::waitUntil(
+            [&]() {
+                if (condition())
+                    return true;
+                window->step();
                 return false;
-            window->step();
-            usleep(2000);
-        }
+            },
+            timeout, 2);
     }
 
     // Runs script on a second thread while this one idles the editor as a host does (menus and

@@ -304,15 +304,14 @@ protected:
     // The host's loop until condition holds, for at most timeout.
     bool idleUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 20s)
     {
-        const auto end = std::chrono::steady_clock::now() + timeout;
-        for (;;) {
-            if (condition())
-                return true;
-            if (std::chrono::steady_clock::now() >= end)
+        return test_support::waitUntil(
+            [&]() {
+                if (condition())
+                    return true;
+                idleOnce();
                 return false;
-            idleOnce();
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
+            },
+            timeout, 2);
     }
 
     // Until a box of the UI shows other pixels than before (or the same as before when same).
