@@ -17,10 +17,14 @@ struct Store {
     std::unique_ptr<PresetListing> listing;
     uint32_t locatorChanges = 0;
 
+    // Between watch and keep, while every folder read so far is watched.
+    bool recording = false;
+
     void clear()
     {
         listing.reset();
         watch.stop();
+        recording = false;
     }
 };
 
@@ -60,29 +64,33 @@ bool watch(const char* product, const char* const* roots, int32_t rootCount)
 {
     Store& s = store();
     s.clear();
-    if (s.holders == 0 || !platform::FolderWatch::supported() || rootCount < 0 ||
-        static_cast<size_t>(rootCount) >= platform::FolderWatch::kMaxFolders)
+    if (s.holders == 0 || !platform::FolderWatch::supported() || rootCount <= 0)
         return false;
-    // Every root with everything under it; and while the user's own root does not exist, the
+    // Every root, for the folders in it; and while the user's own root does not exist, the
     // folder where its chain would grow next, so that a root made by another program is seen.
-    platform::FolderWatch::Folder folders[platform::FolderWatch::kMaxFolders];
-    size_t count = 0;
-    for (int32_t r = 0; r < rootCount; ++r)
-        folders[count++] = {roots[r], true};
+    s.recording = true;
+    for (int32_t r = 0; r < rootCount && s.recording; ++r)
+        s.recording = s.watch.add(roots[r], false);
     char nearest[256];
-    if (platform::nearestUserPresetLevel(product, nearest, sizeof(nearest)))
-        folders[count++] = {nearest, false};
-    if (count == 0 || !s.watch.start(folders, count))
-        return false;
+    if (s.recording && platform::nearestUserPresetLevel(product, nearest, sizeof(nearest)))
+        s.recording = s.watch.add(nearest, false);
     s.locatorChanges = platform::folderLocatorChanges();
-    return true;
+    return s.recording;
+}
+
+void watchFolder(const char* folder)
+{
+    Store& s = store();
+    if (s.recording && folder != nullptr)
+        s.recording = s.watch.add(folder, true);
 }
 
 void keep(PresetListing&& listing)
 {
     Store& s = store();
-    if (s.holders == 0 || !s.watch.watching())
+    if (s.holders == 0 || !s.recording)
         return;
+    s.recording = false;
     s.listing.reset(new PresetListing(std::move(listing)));
 }
 

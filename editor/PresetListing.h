@@ -44,7 +44,10 @@ const PresetListing* unchanged();
 // while they are read is not missed. False when they cannot be watched (or no editor holds the store); the
 // listing is then not to be kept.
 bool watch(const char* product, const char* const* roots, int32_t rootCount);
-// Keeps the listing made since the last watch that answered true.
+// While listing: watches a preset folder before its files are read.
+void watchFolder(const char* folder);
+// Keeps the listing made since the last watch that answered true, when every folder read
+// could be watched.
 void keep(PresetListing&& listing);
 // Something of ours may have written under the preset folders: the next rebuild lists them.
 void forget();

@@ -259,6 +259,8 @@ void CVSTEditor::addFolderMenus(const char (*roots)[kPathSize], int32_t rootCoun
         }
         folderFirstIndex[k] = next;
         if (listingInProgress != nullptr) {
+            for (int32_t r = 0; r < rootCount; ++r)
+                preset_listing::watchFolder(folderList[r]);
             listingInProgress->folders.emplace_back();
             listingInProgress->folders.back().name = folderName;
             listingInProgress->folders.back().firstIndex = next;

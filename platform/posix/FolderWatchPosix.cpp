@@ -14,10 +14,10 @@ FolderWatch::~FolderWatch()
     stop();
 }
 
-bool FolderWatch::start(const Folder* folders, size_t folderCount)
+bool FolderWatch::add(const char* folder, bool contents)
 {
-    (void)folders;
-    (void)folderCount;
+    (void)folder;
+    (void)contents;
     stop();
     return false;
 }
@@ -29,7 +29,7 @@ bool FolderWatch::unchanged()
 
 void FolderWatch::stop()
 {
-    count = 0;
+    started = false;
     changed = false;
 }
 

@@ -1,4 +1,5 @@
-// FolderWatch on Windows: FindFirstChangeNotificationA per folder, polled with a zero wait.
+// FolderWatch on Windows: FindFirstChangeNotificationA per folder, all of them polled with one
+// zero-timeout wait per 64 handles (each wait is one round trip to Wine's server).
 #include "../FolderWatch.h"
 
 #include <windows.h>
@@ -7,8 +8,8 @@ namespace platform {
 
 namespace {
 
-constexpr DWORD kTreeChanges = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME |
-    FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE;
+constexpr DWORD kContentChanges = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE |
+    FILE_NOTIFY_CHANGE_SIZE;
 
 } // namespace
 
@@ -22,34 +23,35 @@ FolderWatch::~FolderWatch()
     stop();
 }
 
-bool FolderWatch::start(const Folder* folders, size_t folderCount)
+bool FolderWatch::add(const char* folder, bool contents)
 {
-    stop();
-    if (folders == nullptr || folderCount == 0 || folderCount > kMaxFolders)
+    if (folder == nullptr || folder[0] == '\0') {
+        stop();
         return false;
-    for (size_t i = 0; i < folderCount; ++i) {
-        const Folder& folder = folders[i];
-        HANDLE handle = INVALID_HANDLE_VALUE;
-        if (folder.path != nullptr && folder.path[0] != '\0')
-            handle = FindFirstChangeNotificationA(folder.path, folder.subtree ? TRUE : FALSE,
-                                                  folder.subtree ? kTreeChanges : FILE_NOTIFY_CHANGE_DIR_NAME);
-        if (handle == INVALID_HANDLE_VALUE || handle == nullptr) {
-            stop();
-            return false;
-        }
-        handles[count++] = handle;
     }
-    changed = false;
-    return true;
+    started = true;
+    const DWORD filter = FILE_NOTIFY_CHANGE_DIR_NAME | (contents ? kContentChanges : 0);
+    HANDLE handle = FindFirstChangeNotificationA(folder, FALSE, filter);
+    if (handle != INVALID_HANDLE_VALUE && handle != nullptr) {
+        handles.push_back(handle);
+        return true;
+    }
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+        return true;
+    stop();
+    return false;
 }
 
 bool FolderWatch::unchanged()
 {
-    if (count == 0)
+    if (!started)
         return false;
-    for (size_t i = 0; i < count && !changed; ++i) {
-        const DWORD state = WaitForSingleObject(static_cast<HANDLE>(handles[i]), 0);
-        // Signalled, or a handle that can no longer be waited on: either way, list again.
+    for (size_t first = 0; first < handles.size() && !changed; first += MAXIMUM_WAIT_OBJECTS) {
+        const size_t left = handles.size() - first;
+        const DWORD count = static_cast<DWORD>(left < MAXIMUM_WAIT_OBJECTS ? left : MAXIMUM_WAIT_OBJECTS);
+        const DWORD state = WaitForMultipleObjects(count, handles.data() + first, FALSE, 0);
+        // Signalled, or handles that can no longer be waited on: either way, list again.
         if (state != WAIT_TIMEOUT)
             changed = true;
     }
@@ -58,10 +60,10 @@ bool FolderWatch::unchanged()
 
 void FolderWatch::stop()
 {
-    while (count > 0) {
-        FindCloseChangeNotification(static_cast<HANDLE>(handles[--count]));
-        handles[count] = nullptr;
-    }
+    for (void* handle : handles)
+        FindCloseChangeNotification(static_cast<HANDLE>(handle));
+    std::vector<void*>().swap(handles);
+    started = false;
     changed = false;
 }
 
