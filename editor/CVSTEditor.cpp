@@ -6,6 +6,7 @@
 #include "CDrawContext.h"
 #include "CFrame.h"
 #include "EditorDialogs.h"
+#include "PresetListing.h"
 #include "Readout.h"
 #include "controls/CAboutScreen.h"
 #include "controls/CAnimKnob.h"
@@ -66,7 +67,7 @@ CVSTEditor::CVSTEditor(CTarvelleVST* effect) : AEffGUIEditor(effect), owner(effe
 CVSTEditor::~CVSTEditor()
 {
     // An editor deleted while its window is open takes the window along.
-    if (toolkitFrame != nullptr)
+    if (toolkitFrame != nullptr || holdsListing)
         close();
     if (owner != nullptr) {
         owner->setEditorLink(nullptr);
@@ -211,6 +212,8 @@ bool CVSTEditor::open(void* window)
         bitmap->release();
 
     editorOpen = true;
+    preset_listing::acquire();
+    holdsListing = true;
     buildPresetMenu(false, "");
     return true;
 }
@@ -264,6 +267,10 @@ void CVSTEditor::close()
         retireFrame(closing);
     }
     parentWindow = nullptr;
+    if (holdsListing) {
+        holdsListing = false;
+        preset_listing::release();
+    }
     // The frame and its views hold their own references; the last one gives the pictures back.
     if (backgroundBitmap != nullptr) {
         backgroundBitmap->release();

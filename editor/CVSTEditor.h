@@ -24,6 +24,7 @@ class CParamDisplay;
 class CStaticText;
 class CVuMeter;
 } // namespace VSTGUI
+struct PresetListing;
 
 // Control tags beyond the parameter indices 1 to 4.
 enum EditorTag : int32_t {
@@ -138,6 +139,11 @@ private:
     // Adds one submenu for every preset folder name of the roots, from submenu 0 on, with
     // next advanced past the presets loaded.
     void addFolderMenus(const char (*roots)[kPathSize], int32_t rootCount, VstInt32& next);
+    // The same from a listing kept since, into the effect's table and names as well.
+    void addFolderMenus(const PresetListing& listing, VstInt32& next);
+    // Submenu k, empty and not yet in the preset menu; and its entry into the preset menu.
+    VSTGUI::CButtonMenu* newFolderMenu(int32_t k);
+    void attachFolderMenu(VSTGUI::CButtonMenu* menu, const char* folderName);
     // Whether a save as name would replace a preset file of a user presets folder.
     static bool presetFileExists(const char* name);
     bool aboutShowing() const;
@@ -182,6 +188,10 @@ private:
     int32_t folderMenuCount = 0;
     // Whether the last rebuild listed the host's state as entry 2.
     bool hostEntryListed = false;
+    // Whether this open editor holds the process's kept preset listing (PresetListing.h), and
+    // the listing a rebuild is recording while it reads the folders.
+    bool holdsListing = false;
+    PresetListing* listingInProgress = nullptr;
     VSTGUI::CStaticText* presetNameText = nullptr;
     VSTGUI::CKickButton* previousPresetButton = nullptr;
     VSTGUI::CKickButton* nextPresetButton = nullptr;

@@ -5,6 +5,7 @@
 #include "CFrame.h"
 #include "EditorDialogs.h"
 #include "Platform.h"
+#include "PresetListing.h"
 #include "PresetName.h"
 #include "PresetRoot.h"
 #include "TextCopy.h"
@@ -13,6 +14,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 using namespace VSTGUI;
 
@@ -139,6 +141,50 @@ void CVSTEditor::addPresetEntry(int32_t menuIndex, const char* label)
         return;
     if (folderMenus[menuIndex] != nullptr)
         folderMenus[menuIndex]->addEntry(label);
+    if (listingInProgress != nullptr && static_cast<size_t>(menuIndex) < listingInProgress->folders.size())
+        listingInProgress->folders[static_cast<size_t>(menuIndex)].labels.emplace_back(label);
+}
+
+CButtonMenu* CVSTEditor::newFolderMenu(int32_t k)
+{
+    CButtonMenu* menu = new CButtonMenu(CRect(60, 28, 212, 48), this, kTagFirstFolder + k, nullptr, nullptr,
+                                        StylePopup);
+    folderMenus[k] = menu;
+    folderMenuCount = k + 1;
+    return menu;
+}
+
+void CVSTEditor::attachFolderMenu(CButtonMenu* menu, const char* folderName)
+{
+    menu->setNbItemsPerColumn(kFolderEntriesPerColumn);
+    presetMenu->addEntry(menu, folderName);
+    // The preset menu holds the submenu from here on.
+    menu->release();
+}
+
+void CVSTEditor::addFolderMenus(const PresetListing& listing, VstInt32& next)
+{
+    // What the disk held at the last listing, which nothing has changed since: the same
+    // submenus and the same records, without reading a folder.
+    copyText(owner->getPresetRootPath(), listing.rootPath.c_str(), kPathSize);
+    const size_t count = listing.folders.size() < static_cast<size_t>(kFolderMenuLimit)
+        ? listing.folders.size()
+        : static_cast<size_t>(kFolderMenuLimit);
+    for (size_t k = 0; k < count; ++k) {
+        const PresetListing::Folder& folder = listing.folders[k];
+        CButtonMenu* menu = newFolderMenu(static_cast<int32_t>(k));
+        owner->setPresetFolderName(static_cast<VstInt32>(k), folder.name.c_str());
+        folderFirstIndex[k] = folder.firstIndex;
+        for (const std::string& label : folder.labels)
+            menu->addEntry(label.c_str());
+        attachFolderMenu(menu, folder.name.c_str());
+    }
+    next = 2;
+    for (const PresetRecord& record : listing.records) {
+        if (next >= kPresetTableSize)
+            break;
+        owner->presetRecord(next++) = record;
+    }
 }
 
 void CVSTEditor::buildPresetMenu(bool save, const char* name)
@@ -164,12 +210,29 @@ void CVSTEditor::buildPresetMenu(bool save, const char* name)
         presetMenu->addEntry("-");
     }
 
-    char* root = owner->getPresetRootPath();
-    getPresetRootPath(kProductFolder, root);
-    char roots[kMaxPresetRoots][kPathSize];
-    const int32_t rootCount = presetRoots(roots, kMaxPresetRoots, true);
     VstInt32 next = 2;
-    addFolderMenus(roots, rootCount, next);
+    if (const PresetListing* known = preset_listing::unchanged()) {
+        addFolderMenus(*known, next);
+    } else {
+        char* root = owner->getPresetRootPath();
+        getPresetRootPath(kProductFolder, root);
+        char roots[kMaxPresetRoots][kPathSize];
+        const int32_t rootCount = presetRoots(roots, kMaxPresetRoots, true);
+        const char* rootList[kMaxPresetRoots];
+        for (int32_t r = 0; r < rootCount; ++r)
+            rootList[r] = roots[r];
+        // The watch starts before the folders are read: a change made meanwhile is reported.
+        PresetListing listing;
+        listingInProgress = preset_listing::watch(kProductFolder, rootList, rootCount) ? &listing : nullptr;
+        addFolderMenus(roots, rootCount, next);
+        if (listingInProgress != nullptr) {
+            listingInProgress = nullptr;
+            listing.rootPath = root;
+            for (VstInt32 i = 2; i < next; ++i)
+                listing.records.push_back(owner->getPresetRecord(i));
+            preset_listing::keep(std::move(listing));
+        }
+    }
     owner->setPresetCount(next);
     owner->updateDisplay();
     showPresetName();
@@ -185,10 +248,7 @@ void CVSTEditor::addFolderMenus(const char (*roots)[kPathSize], int32_t rootCoun
     if (count > kFolderMenuLimit)
         count = kFolderMenuLimit;
     for (VstInt32 k = 0; k < count; ++k) {
-        CButtonMenu* menu = new CButtonMenu(CRect(60, 28, 212, 48), this, kTagFirstFolder + k, nullptr, nullptr,
-                                            StylePopup);
-        folderMenus[k] = menu;
-        folderMenuCount = k + 1;
+        CButtonMenu* menu = newFolderMenu(k);
         const char* folderName = owner->getPresetFolderName(k);
         char folderPaths[kMaxPresetRoots][kPathSize];
         const char* folderList[kMaxPresetRoots];
@@ -198,11 +258,15 @@ void CVSTEditor::addFolderMenus(const char (*roots)[kPathSize], int32_t rootCoun
             folderList[r] = written > 0 && written < static_cast<int>(kPathSize) ? folderPaths[r] : nullptr;
         }
         folderFirstIndex[k] = next;
+        if (listingInProgress != nullptr) {
+            for (int32_t r = 0; r < rootCount; ++r)
+                preset_listing::watchFolder(folderList[r]);
+            listingInProgress->folders.emplace_back();
+            listingInProgress->folders.back().name = folderName;
+            listingInProgress->folders.back().firstIndex = next;
+        }
         next = owner->addPresetsToMenu(folderList, rootCount, next, k);
-        menu->setNbItemsPerColumn(kFolderEntriesPerColumn);
-        presetMenu->addEntry(menu, folderName);
-        // The preset menu holds the submenu from here on.
-        menu->release();
+        attachFolderMenu(menu, folderName);
     }
 }
 
@@ -246,6 +310,9 @@ bool CVSTEditor::savePreset(const char* name)
     // to write there), the preset goes to the user's own root, and the user is told so. A
     // save that fails in both is reported, the program keeps its name, and any folder made
     // for it is taken away again, so no one believes it saved.
+    // Whatever the save writes or takes away again, the next rebuild lists it (the watch's
+    // notice may come later than that).
+    preset_listing::forget();
     char filePath[kSaveFilePathSize];
     std::snprintf(filePath, sizeof(filePath), "%s.prg", name);
     char reason[160] = "no preset folder could be created";

@@ -57,6 +57,13 @@ void CTarvelleVST::setPresetCount(VstInt32 count)
     presetCount = count < 2 ? 2 : (count > kPresetTableSize ? kPresetTableSize : count);
 }
 
+void CTarvelleVST::setPresetFolderName(VstInt32 index, const char* name)
+{
+    if (presetFolderNames == nullptr || name == nullptr || index < 0 || index >= kPresetFolderCount)
+        return;
+    copyText(presetFolderNames[index], name, kPresetNameSize);
+}
+
 void CTarvelleVST::recallPreset(VstInt32 index)
 {
     if (presetTable == nullptr || index < 0 || index >= kPresetTableSize)

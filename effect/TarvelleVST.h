@@ -148,6 +148,9 @@ public:
     VstInt32 getRateHz() const { return rateHz; }
     void setPresetMenuTarget(PresetMenuTarget* target) { presetMenuTarget = target; }
     const char* getPresetFolderName(VstInt32 index) const { return presetFolderNames[index]; }
+    // Names folder slot index as listPresetFolders would (an editor that knows the listing
+    // already); out-of-range indices are ignored and long names cut.
+    void setPresetFolderName(VstInt32 index, const char* name);
     char* getPresetRootPath() { return presetRootPath; }
     void setEditorLink(EffectEditorLink* link) { editorLink = link; }
     // The display-ready reading behind getParameter(11..15), whether or not an editor exists;

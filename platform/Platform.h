@@ -84,6 +84,9 @@ public:
 };
 // Replaces the locator (null restores the system one); answers the previous one.
 FolderLocator* setFolderLocator(FolderLocator* locator);
+// How many times the locator was replaced: what was found under the earlier base folders
+// may not hold under the new ones.
+uint32_t folderLocatorChanges();
 
 // Shows an error message (Windows: a message box with the error icon and no owner window;
 // Linux: a line on stderr). Goes to the installed presenter when there is one.

@@ -104,6 +104,28 @@ bool getUserPresetRootPath(const char* product, char* out, size_t size, bool cre
     return getPresetRootPathUnder(base, product, out, size, create, created);
 }
 
+bool nearestUserPresetLevel(const char* product, char* out, size_t size)
+{
+    if (out == nullptr || size == 0 || product == nullptr || product[0] == '\0')
+        return false;
+    char base[256];
+    if (!userDataFolder(base, sizeof(base)))
+        return false;
+    const char* parts[] = {base, kMakerFolder, kSettingsFolder, product, kUserPresetsFolder};
+    constexpr size_t kParts = sizeof(parts) / sizeof(parts[0]);
+    for (size_t count = kParts; count >= 1; --count) {
+        char level[256];
+        DirectoryReader reader;
+        if (!joinPath(level, sizeof(level), parts, count, false) || !reader.open(level))
+            continue;
+        if (count == kParts || std::strlen(level) >= size)
+            return false;
+        std::memcpy(out, level, std::strlen(level) + 1);
+        return true;
+    }
+    return false;
+}
+
 bool getSystemPresetRootPath(const char* product, size_t index, char* out, size_t size)
 {
     if (out == nullptr || size == 0)

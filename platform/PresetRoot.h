@@ -32,6 +32,11 @@ bool getPresetRootPath(const char* product, char* out, size_t size, CreatedFolde
 // false unless the whole chain is already there.
 bool getUserPresetRootPath(const char* product, char* out, size_t size, bool create, CreatedFolders* created = nullptr);
 
+// The deepest level of that chain that exists (without a trailing separator) while the whole
+// chain does not: where the chain's next folder would appear. False when the whole chain
+// exists, when not even the base folder does, or when the path does not fit size bytes.
+bool nearestUserPresetLevel(const char* product, char* out, size_t size);
+
 // The index-th product root (with a trailing separator) among those that exist under the
 // system data folders (systemDataFolder), in their order; nothing is created. Packages install
 // factory banks there; the menu lists them before the user's own root, which alone is saved to.

@@ -10,6 +10,7 @@ namespace {
 Clock* installedClock = nullptr;
 MessagePresenter* installedPresenter = nullptr;
 FolderLocator* installedLocator = nullptr;
+uint32_t locatorChanges = 0;
 // The next code point of a UTF-8 name (a stray byte stands for itself: a Windows code page's
 // letter).
 uint32_t nextCodePoint(const unsigned char*& p)
@@ -105,7 +106,13 @@ FolderLocator* setFolderLocator(FolderLocator* locator)
 {
     FolderLocator* previous = installedLocator;
     installedLocator = locator;
+    ++locatorChanges;
     return previous;
+}
+
+uint32_t folderLocatorChanges()
+{
+    return locatorChanges;
 }
 
 } // namespace platform

@@ -1,12 +1,15 @@
 #include "Platform.h"
+#include "FolderWatch.h"
 #include "PresetRoot.h"
 #include "TempTree.h"
+#include "WaitFor.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -141,6 +144,109 @@ TEST(PresetRoot, FailureLeavesAnEmptyRoot)
     EXPECT_FALSE(platform::getPresetRootPathUnder(tree.path().c_str(), "X", tiny, sizeof(tiny)));
     EXPECT_STREQ(tiny, "");
     EXPECT_FALSE(platform::getPresetRootPathUnder(nullptr, "Orvanne", root, sizeof(root)));
+}
+
+// The user's settings folder of a test.
+class UserDataAt : public platform::FolderLocator {
+public:
+    explicit UserDataAt(std::string base) : base(std::move(base)) { previous = platform::setFolderLocator(this); }
+    ~UserDataAt() override { platform::setFolderLocator(previous); }
+    bool programFiles(char*, size_t) override { return false; }
+    bool userData(char* out, size_t size) override
+    {
+        if (base.size() >= size)
+            return false;
+        std::memcpy(out, base.c_str(), base.size() + 1);
+        return true;
+    }
+
+private:
+    std::string base;
+    platform::FolderLocator* previous = nullptr;
+};
+
+TEST(PresetRoot, NearestUserLevelIsWhereTheChainGrowsNext)
+{
+    const char* const chain[] = {"Tarvelle", "Plug-In Settings", "Orvanne", "00-User Presets"};
+    // However many levels of the chain exist under the base, the answer is the deepest of
+    // them, until the whole chain is there.
+    for (int levels = 0; levels <= 4; ++levels) {
+        SCOPED_TRACE(levels);
+        TempTree tree;
+        std::string level = tree.path();
+        for (int i = 0; i < levels; ++i) {
+            level += platform::kPathSeparator + std::string(chain[i]);
+            fs::create_directory(level);
+        }
+        UserDataAt base(tree.path());
+        char out[256] = "untouched";
+        EXPECT_EQ(platform::nearestUserPresetLevel("Orvanne", out, sizeof(out)), levels < 4);
+        EXPECT_EQ(std::string(out), levels < 4 ? level : "untouched");
+    }
+    TempTree tree;
+    UserDataAt missing((tree / "absent").string());
+    char out[256];
+    EXPECT_FALSE(platform::nearestUserPresetLevel("Orvanne", out, sizeof(out)));
+}
+
+TEST(FolderWatch, ReportsEveryChangeInItsFoldersWithoutWaiting)
+{
+    TempTree tree;
+    const std::string other = tree.path();
+    if (!platform::FolderWatch::supported()) {
+        platform::FolderWatch watch;
+        EXPECT_FALSE(watch.add(other.c_str(), true));
+        EXPECT_FALSE(watch.unchanged()) << "where nothing is watched, everything may have changed";
+        return;
+    }
+    // Each change to a folder holding "old.prg" and "sub", watched with or without its files,
+    // and the folder "sub" too when asked.
+    struct Case {
+        const char* change;
+        bool contents;
+        bool sub;
+        std::function<void(const fs::path&)> make;
+    };
+    const Case cases[] = {
+        {"a file added", true, false, [](const fs::path& at) { TempTree::writeFile(at / "new.prg", {1}); }},
+        {"a file removed", true, false, [](const fs::path& at) { fs::remove(at / "old.prg"); }},
+        {"a file rewritten", true, false,
+         [](const fs::path& at) {
+             TempTree::writeFile(at / "old.prg", {1, 2, 3, 4});
+         }},
+        {"a file renamed", true, false, [](const fs::path& at) { fs::rename(at / "old.prg", at / "new.prg"); }},
+        {"a file added to a watched subfolder", true, true,
+         [](const fs::path& at) { TempTree::writeFile(at / "sub" / "new.prg", {1}); }},
+        {"a folder added", false, false, [](const fs::path& at) { fs::create_directory(at / "02-New"); }},
+        {"a folder removed", false, false, [](const fs::path& at) { fs::remove(at / "sub"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.change);
+        TempTree folder;
+        fs::create_directory(folder / "sub");
+        TempTree::writeFile(folder / "old.prg", {1});
+        platform::FolderWatch watch;
+        const std::string path = folder.path();
+        const std::string sub = (folder / "sub").string();
+        ASSERT_TRUE(watch.add(other.c_str(), true));
+        ASSERT_TRUE(watch.add(path.c_str(), c.contents));
+        ASSERT_TRUE(!c.sub || watch.add(sub.c_str(), true));
+        EXPECT_TRUE(watch.unchanged());
+        c.make(folder.path());
+        EXPECT_TRUE(test_support::waitFor([&]() { return !watch.unchanged(); }, std::chrono::seconds(10)))
+            << "no change reported within 10 s";
+        EXPECT_FALSE(watch.unchanged()) << "a change once reported stays reported";
+        watch.stop();
+        EXPECT_FALSE(watch.watching());
+    }
+    // A folder that does not exist has nothing to report; one that cannot be watched ends the watch.
+    platform::FolderWatch watch;
+    const std::string missing = (tree / "missing").string();
+    EXPECT_TRUE(watch.add(missing.c_str(), true));
+    EXPECT_TRUE(watch.unchanged());
+    EXPECT_FALSE(watch.add("", true));
+    EXPECT_FALSE(watch.watching()) << "a watch with a hole holds nothing";
+    EXPECT_FALSE(watch.unchanged());
 }
 
 #if !defined(_WIN32)
