@@ -296,11 +296,12 @@ void CMaximizer::Frames::processChunks(const float* inLeft, const float* inRight
     uint32_t span = lookahead < ringSize - lookahead ? lookahead : ringSize - lookahead;
     span = span < 1u ? 1u : (span > static_cast<uint32_t>(kChunk) ? static_cast<uint32_t>(kChunk) : span);
     // The sink steps a chunk's frames in the next chunk's serial loop, and the last chunk's
-    // frames alone after it. Runs of less than two chunks go in quarters (at least kShortChunk
-    // frames), which leaves less of that work alone for a few more chunk set-ups.
-    if (frames < 2 * kChunk) {
-        const uint32_t quarter = ((static_cast<uint32_t>(frames) >> 2) + 3u) & ~3u;
-        const uint32_t shortSpan = quarter < static_cast<uint32_t>(kShortChunk) ? kShortChunk : quarter;
+    // frames alone after it. Runs of less than eight chunks go in eighths (at least
+    // kShortChunk frames, a multiple of four), which leaves less of that work alone for a few
+    // more chunk set-ups.
+    if (frames < 8 * kChunk) {
+        const uint32_t eighth = ((static_cast<uint32_t>(frames) >> 3) + 3u) & ~3u;
+        const uint32_t shortSpan = eighth < static_cast<uint32_t>(kShortChunk) ? kShortChunk : eighth;
         span = shortSpan < span ? shortSpan : span;
     }
     const __m128d ig2 = _mm_unpacklo_pd(inputGainD, inputGainD);

@@ -186,7 +186,7 @@ protected:
 
 TEST_F(AudioPathModelTest, ProgramQuietPassagesAndSilenceInOddBlocks)
 {
-    const std::vector<size_t> sizes = {512, 1, 3, 31, 32, 33, 64, 4097, 333, 2};
+    const std::vector<size_t> sizes = {512, 1, 3, 31, 32, 33, 64, 4097, 333, 2, 100, 200};
     feed(60000, 1.0f, sizes);
     setParameter(kParamInputThres, 0.8f);
     setParameter(kParamRecovery, 1.0f);

@@ -156,7 +156,7 @@ TEST(MaximizerGolden, OutputBitsUnchanged)
 TEST(MaximizerGolden, BlockPathGivesTheSameBits)
 {
     // Odd sizes put re-plans and the 4-frame output groups at every offset.
-    for (int blockSize : {1, 3, 64, 67, 512, 4096}) {
+    for (int blockSize : {1, 3, 64, 67, 100, 200, 512, 4096}) {
         const uint64_t actual = renderHash(blockSize);
         EXPECT_EQ(actual, kExpectedHash) << std::hex << "block " << std::dec << blockSize << ": 0x" << std::hex
                                          << actual;
