@@ -7,6 +7,7 @@
 //
 // usage: orvanne-preset-menu PLUGIN.dll
 #include "PluginHost.h"
+#include "Win32TestSupport.h"
 
 #include <windows.h>
 
@@ -80,33 +81,14 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: orvanne-preset-menu PLUGIN.dll\n");
         return 2;
     }
-    std::string error;
-    std::unique_ptr<vsthost::PluginHost> host = vsthost::PluginHost::load(argv[1], error);
-    if (!host) {
-        std::fprintf(stderr, "cannot load %s: %s\n", argv[1], error.c_str());
+    int width = 0, height = 0;
+    std::unique_ptr<vsthost::PluginHost> host = win32_test::startEditorHost(argv[1], width, height);
+    if (!host)
         return 1;
-    }
-    host->start(44100.0f, 512);
-    ERect* rect = nullptr;
-    host->dispatch(effEditGetRect, 0, 0, &rect);
-    if (rect == nullptr) {
-        std::fprintf(stderr, "no editor rectangle\n");
-        return 1;
-    }
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "OrvannePresetMenuHost";
-    RegisterClassA(&windowClass);
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION;
-    RECT outer = {0, 0, rect->right - rect->left, rect->bottom - rect->top};
-    AdjustWindowRect(&outer, style, FALSE);
-    HWND window = CreateWindowA(windowClass.lpszClassName, "Orvanne Preset Menu Host", style, 0, 0,
-                                outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
-                                windowClass.hInstance, nullptr);
+    HWND window = win32_test::createHostWindow("OrvannePresetMenuHost", "Orvanne Preset Menu Host", DefWindowProcA,
+                                               width, height);
     if (window == nullptr)
         return 1;
-    ShowWindow(window, SW_SHOWNORMAL);
     host->dispatch(effEditOpen, 0, 0, window);
     HWND editor = GetWindow(window, GW_CHILD);
     if (editor == nullptr) {

@@ -122,21 +122,9 @@ class Disk {
 public:
     Disk()
     {
-        test_support::recordingHost().reset();
-        folders.programFilesBase = (tree / "programs").string();
-        folders.userDataBase = (tree / "roaming").string();
-        std::filesystem::create_directories(folders.programFilesBase);
-        std::filesystem::create_directories(folders.userDataBase);
-        savedLocator = platform::setFolderLocator(&folders);
-        savedDialogs = editor::setDialogPresenter(&dialogs);
         write("01-Factory", "Alpha", 0.25f);
         write("01-Factory", "Beta", 0.5f);
         write("00-User Presets", "Gone", 0.75f);
-    }
-    ~Disk()
-    {
-        platform::setFolderLocator(savedLocator);
-        editor::setDialogPresenter(savedDialogs);
     }
     void write(const char* folder, const char* name, float value)
     {
@@ -151,10 +139,9 @@ public:
 
 private:
     TempTree tree;
-    editor_test::TestFolders folders;
     QuietDialogs dialogs;
-    platform::FolderLocator* savedLocator = nullptr;
-    editor::DialogPresenter* savedDialogs = nullptr;
+    editor_test::InstalledFolders installed{tree / "", &dialogs};
+    const editor_test::TestFolders& folders = installed.folders;
 };
 
 } // namespace
@@ -209,7 +196,7 @@ TEST(PresetListing, AnEditorOpenedAfterAnotherListsWhatTheDiskHolds)
         if (c.atOnce) {
             EXPECT_TRUE(seen()) << listed;
         } else {
-            EXPECT_TRUE(test_support::waitFor(seen, std::chrono::seconds(10)))
+            EXPECT_TRUE(test_support::waitUntil(seen, std::chrono::seconds(10)))
                 << "the change was not listed within 10 s:\n"
                 << listed;
         }

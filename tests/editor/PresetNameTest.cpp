@@ -90,25 +90,13 @@ class PresetNameTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        test_support::recordingHost().reset();
-        folders.programFilesBase = (tree / "programs").string();
-        folders.userDataBase = (tree / "roaming").string();
-        std::filesystem::create_directories(folders.programFilesBase);
-        std::filesystem::create_directories(folders.userDataBase);
-        savedLocator = platform::setFolderLocator(&folders);
-        savedDialogs = editor::setDialogPresenter(&messages);
         CVSTEditor::forgetFallbackNotice();
         effect = static_cast<CTarvelleVST*>(createEffectInstance(test_support::recordingHostCallback));
         ASSERT_NE(effect, nullptr);
         editor = static_cast<CVSTEditor*>(effect->getEditor());
         ASSERT_NE(editor, nullptr);
     }
-    void TearDown() override
-    {
-        delete effect;
-        platform::setFolderLocator(savedLocator);
-        editor::setDialogPresenter(savedDialogs);
-    }
+    void TearDown() override { delete effect; }
     std::string programName() { return editor_test::programName(*effect); }
     // Every file and folder under both base folders, as paths relative to the tree.
     std::vector<std::string> written() const
@@ -120,12 +108,11 @@ protected:
     }
 
     TempTree tree;
-    editor_test::TestFolders folders;
     Messages messages;
+    editor_test::InstalledFolders installed{tree / "", &messages};
+    editor_test::TestFolders& folders = installed.folders;
     CTarvelleVST* effect = nullptr;
     CVSTEditor* editor = nullptr;
-    platform::FolderLocator* savedLocator = nullptr;
-    editor::DialogPresenter* savedDialogs = nullptr;
 };
 
 } // namespace

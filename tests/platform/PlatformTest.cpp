@@ -233,7 +233,7 @@ TEST(FolderWatch, ReportsEveryChangeInItsFoldersWithoutWaiting)
         ASSERT_TRUE(!c.sub || watch.add(sub.c_str(), true));
         EXPECT_TRUE(watch.unchanged());
         c.make(folder.path());
-        EXPECT_TRUE(test_support::waitFor([&]() { return !watch.unchanged(); }, std::chrono::seconds(10)))
+        EXPECT_TRUE(test_support::waitUntil([&]() { return !watch.unchanged(); }, std::chrono::seconds(10)))
             << "no change reported within 10 s";
         EXPECT_FALSE(watch.unchanged()) << "a change once reported stays reported";
         watch.stop();

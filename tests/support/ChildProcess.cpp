@@ -4,7 +4,6 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 extern char** environ;
@@ -109,18 +108,6 @@ int runToEnd(const std::vector<std::string>& command, int timeoutMs)
         return -1;
     }
     return child.status();
-}
-
-bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout, int pollMs)
-{
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        if (condition())
-            return true;
-        if (std::chrono::steady_clock::now() >= end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(pollMs));
-    }
 }
 
 } // namespace test_support

@@ -2,8 +2,9 @@
 // through their process id, or run to their end (POSIX only).
 #pragma once
 
+#include "WaitFor.h"
+
 #include <chrono>
-#include <functional>
 #include <string>
 #include <sys/types.h>
 #include <utility>
@@ -43,8 +44,5 @@ private:
 // Runs command to its end within timeoutMs (killed after that); its exit status, -1 when it
 // could not be run, did not exit normally or ran too long.
 int runToEnd(const std::vector<std::string>& command, int timeoutMs);
-
-// Calls condition every pollMs until it holds or timeout passes; whether it held.
-bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout, int pollMs = 20);
 
 } // namespace test_support

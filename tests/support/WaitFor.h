@@ -1,4 +1,4 @@
-// A bounded wait on a condition that any build (the Windows ones under Wine too) can use:
+// A bounded wait on a condition that every build (the Windows ones under Wine too) can use:
 // the condition is asked again every pollMs until it holds or the time is up.
 #pragma once
 
@@ -14,7 +14,7 @@
 namespace test_support {
 
 // Whether condition held within timeout.
-inline bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout, int pollMs = 5)
+inline bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout, int pollMs = 20)
 {
     const auto end = std::chrono::steady_clock::now() + timeout;
     for (;;) {

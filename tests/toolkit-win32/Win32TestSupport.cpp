@@ -1,5 +1,6 @@
 #include "Win32TestSupport.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace win32_test {
@@ -80,6 +81,27 @@ HWND createHostWindow(const char* className, const char* title, WNDPROC procedur
     if (window != nullptr)
         ShowWindow(window, SW_SHOWNORMAL);
     return window;
+}
+
+std::unique_ptr<vsthost::PluginHost> startEditorHost(const char* path, int& editorWidth, int& editorHeight)
+{
+    std::string error;
+    std::unique_ptr<vsthost::PluginHost> host = vsthost::PluginHost::load(path, error);
+    if (!host) {
+        std::fprintf(stderr, "cannot load %s: %s\n", path, error.c_str());
+        return nullptr;
+    }
+    host->start(44100.0f, 512);
+    ERect* rect = nullptr;
+    if ((host->effect()->flags & effFlagsHasEditor) != 0)
+        host->dispatch(effEditGetRect, 0, 0, &rect);
+    if (rect == nullptr) {
+        std::fprintf(stderr, "%s has no editor\n", path);
+        return nullptr;
+    }
+    editorWidth = rect->right - rect->left;
+    editorHeight = rect->bottom - rect->top;
+    return host;
 }
 
 void pumpMessages()

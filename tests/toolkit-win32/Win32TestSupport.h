@@ -1,11 +1,14 @@
-// Helpers of the Windows layer's tests: a host window, the message pump, reading a window's
-// pixels back, the process's GDI object count.
+// Helpers of the Windows layer's tests and the Windows test hosts: a host window, a started
+// plug-in with an editor, the message pump, reading a window's pixels back, the process's GDI
+// object count.
 #pragma once
 
+#include "PluginHost.h"
 #include "SceneImage.h"
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 namespace win32_test {
@@ -28,6 +31,11 @@ private:
 // with a client area of the given size, of a class of its own (registered on first use) with
 // the host's window procedure; shown. Null when it could not be made.
 HWND createHostWindow(const char* className, const char* title, WNDPROC procedure, int clientWidth, int clientHeight);
+
+// The plug-in at path loaded through the host library and started at 44.1 kHz with 512-frame
+// blocks, with its editor's size; null, after one line on stderr, when it cannot be loaded or
+// has no editor.
+std::unique_ptr<vsthost::PluginHost> startEditorHost(const char* path, int& editorWidth, int& editorHeight);
 
 // Dispatches every pending message, a few rounds with short pauses so the window system
 // delivers paints.

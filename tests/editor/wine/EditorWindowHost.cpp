@@ -100,25 +100,10 @@ int main(int argc, char** argv)
         return 2;
     }
     const DWORD limit = argc > 5 ? DWORD(std::atoi(argv[5])) * 1000u : 120000u;
-    std::string error;
-    std::unique_ptr<vsthost::PluginHost> host = vsthost::PluginHost::load(argv[1], error);
-    if (!host) {
-        std::fprintf(stderr, "cannot load %s: %s\n", argv[1], error.c_str());
+    int width = 0, height = 0;
+    std::unique_ptr<vsthost::PluginHost> host = win32_test::startEditorHost(argv[1], width, height);
+    if (!host)
         return 1;
-    }
-    host->start(44100.0f, 512);
-    if ((host->effect()->flags & effFlagsHasEditor) == 0) {
-        std::fprintf(stderr, "the plug-in has no editor\n");
-        return 1;
-    }
-    ERect* rect = nullptr;
-    host->dispatch(effEditGetRect, 0, 0, &rect);
-    if (rect == nullptr) {
-        std::fprintf(stderr, "no editor rectangle\n");
-        return 1;
-    }
-    const int width = rect->right - rect->left;
-    const int height = rect->bottom - rect->top;
 
     HWND window = win32_test::createHostWindow(kWindowClass, kWindowTitle, hostWindowProcedure, width, height);
     if (window == nullptr)

@@ -214,19 +214,11 @@ int main(int argc, char** argv)
                      "       orvanne-stress-window PLUGIN.dll close-window|close-effect ARM STOP REPORT\n");
         return 2;
     }
-    std::string error;
-    std::unique_ptr<vsthost::PluginHost> host = vsthost::PluginHost::load(argv[1], error);
-    if (!host) {
-        std::fprintf(stderr, "cannot load %s: %s\n", argv[1], error.c_str());
+    int width = 0, height = 0;
+    std::unique_ptr<vsthost::PluginHost> host = win32_test::startEditorHost(argv[1], width, height);
+    if (!host)
         return 1;
-    }
-    host->start(44100.0f, 512);
-    ERect* rect = nullptr;
-    host->dispatch(effEditGetRect, 0, 0, &rect);
-    if (rect == nullptr)
-        return 1;
-    HWND window = win32_test::createHostWindow(kWindowClass, "Orvanne Stress Host", hostWindowProcedure,
-                                               rect->right - rect->left, rect->bottom - rect->top);
+    HWND window = win32_test::createHostWindow(kWindowClass, "Orvanne Stress Host", hostWindowProcedure, width, height);
     if (window == nullptr)
         return 1;
     int status = 1;
