@@ -63,4 +63,16 @@ else
   # run, and a script's `wineserver -w`, need not wait for it. (A no-op when one runs.)
   wineserver -p0 </dev/null >/dev/null 2>&1 || true
 fi
+# A test program whose top-level windows are to be unmanaged (ORVANNE_WINE_UNMANAGED=1, set by
+# its ctest entry): without a window manager, Wine waits two seconds for every managed
+# top-level window it destroys. The X11 driver reads the setting when the program starts, so
+# it is written before the program's first start in this prefix.
+if [ "${ORVANNE_WINE_UNMANAGED:-}" = 1 ] && [ $# -gt 0 ]; then
+  program=$(basename "$1")
+  if [ ! -f "$WINEPREFIX/.unmanaged-$program" ]; then
+    "$wine" reg.exe add "HKCU\\Software\\Wine\\AppDefaults\\$program\\X11 Driver" /v Managed /d N /f \
+      </dev/null >/dev/null 2>&1 || true
+    touch "$WINEPREFIX/.unmanaged-$program"
+  fi
+fi
 exec "$wine" "$@"

@@ -6,7 +6,16 @@ foreach(var WINE_RUN WIN32_TOOL WIN32_PLUGIN WIN64_TOOL WIN64_PLUGIN NATIVE_TOOL
     message(FATAL_ERROR "${var} is not set")
   endif()
 endforeach()
-foreach(file WIN32_TOOL WIN32_PLUGIN WIN64_TOOL WIN64_PLUGIN NATIVE_TOOL NATIVE_PLUGIN)
+
+# Wine's 32-bit loader needs a kernel that runs 32-bit programs. Where it cannot, the 64-bit
+# plug-in saves the chunk and the 32-bit leg is reported as skipped (the 32-bit build then makes
+# no test programs).
+execute_process(COMMAND /usr/lib/wine/wine --version RESULT_VARIABLE loader OUTPUT_QUIET ERROR_QUIET)
+set(files WIN64_TOOL WIN64_PLUGIN NATIVE_TOOL NATIVE_PLUGIN)
+if(loader EQUAL 0)
+  list(APPEND files WIN32_TOOL WIN32_PLUGIN)
+endif()
+foreach(file ${files})
   if(NOT EXISTS "${${file}}")
     message(FATAL_ERROR "missing ${file}: ${${file}} (build the native and both Windows builds first)")
   endif()
@@ -24,9 +33,6 @@ function(run label)
   message(STATUS "${label}: ok")
 endfunction()
 
-# Wine's 32-bit loader needs a kernel that runs 32-bit programs. Where it cannot, the 64-bit
-# plug-in saves the chunk and the 32-bit leg is reported as skipped.
-execute_process(COMMAND /usr/lib/wine/wine --version RESULT_VARIABLE loader OUTPUT_QUIET ERROR_QUIET)
 if(loader EQUAL 0)
   run("save from the 32-bit Windows plug-in" "${WINE_RUN}" "${WIN32_TOOL}" save "${WIN32_PLUGIN}" "${chunk}")
 else()

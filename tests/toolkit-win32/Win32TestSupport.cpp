@@ -9,7 +9,9 @@ namespace {
 
 // Under Wine without a window manager, destroying a managed top-level window waits two
 // seconds for a state change that never comes. Windows of this test program (and only of
-// it) are made unmanaged; the setting must be in place before the first window exists.
+// it) are made unmanaged. Wine's X11 driver reads the setting when the program starts, so
+// this takes effect from the next start; tools/wine-run.sh writes it before the first one
+// when the test asks (ORVANNE_WINE_UNMANAGED=1).
 void unmanagedWindowsUnderWine()
 {
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
