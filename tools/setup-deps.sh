@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  cmake make g++ clang clang-format libclang-rt-dev pkg-config
+  cmake make ninja-build g++ clang clang-format libclang-rt-dev pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libsndfile1-dev libebur128-dev libcairo2-dev fonts-liberation
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
